@@ -1,0 +1,130 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace velmora {
+
+namespace {
+
+// Qt's own options that take a value, and those that do not.
+constexpr std::array<std::string_view, 13> kToolkitOptionsWithValue = {
+    "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
+    "-qwindowicon", "-qwindowtitle", "-display", "-geometry", "-style", "-stylesheet",
+    "-session", "-title"};
+constexpr std::array<std::string_view, 5> kToolkitFlags = {"-reverse", "-nograb", "-dograb",
+                                                            "-sync", "-widgetcount"};
+
+template <std::size_t N>
+bool Contains(const std::array<std::string_view, N>& list, std::string_view word) {
+    return std::find(list.begin(), list.end(), word) != list.end();
+}
+
+}  // namespace
+
+ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
+    ParseResult result;
+    Options& options = result.options;
+
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string word = arguments[i];
+        std::optional<std::string> attached;  // --name=value
+        if (word.rfind("--", 0) == 0) {
+            if (const auto eq = word.find('='); eq != std::string::npos) {
+                attached = word.substr(eq + 1);
+                word.erase(eq);
+            }
+        }
+        auto value = [&](std::string& out) {
+            if (attached) {
+                out = *attached;
+                return true;
+            }
+            if (i + 1 >= arguments.size()) {
+                result.error = "option '" + word + "' needs a value";
+                return false;
+            }
+            out = arguments[++i];
+            return true;
+        };
+        auto flag = [&](bool& out) {
+            if (attached) {
+                result.error = "option '" + word + "' takes no value";
+                return false;
+            }
+            out = true;
+            return true;
+        };
+
+        std::string text;
+        bool ok = true;
+        if (word == "--soundfont" || word == "-F") {
+            if ((ok = value(text))) options.soundFont = text;
+        } else if (word == "--audio-driver" || word == "-a") {
+            if ((ok = value(text))) options.audioDriver = text;
+        } else if (word == "--midi-out") {
+            if ((ok = value(text))) options.midiOut = text;
+        } else if (word == "--midi-log") {
+            if ((ok = value(text))) options.midiLog = text;
+        } else if (word == "-o" || word == "--option") {
+            if ((ok = value(text))) {
+                const auto eq = text.find('=');
+                if (eq == std::string::npos || eq == 0) {
+                    result.error = "option '" + word + "' wants name=value, got '" + text + "'";
+                    ok = false;
+                } else {
+                    options.synthSettings.emplace_back(text.substr(0, eq), text.substr(eq + 1));
+                }
+            }
+        } else if (word == "--list-midi-outputs") {
+            ok = flag(options.listMidiOutputs);
+        } else if (word == "--help" || word == "-h") {
+            ok = flag(options.help);
+        } else if (word == "--version" || word == "-V") {
+            ok = flag(options.version);
+        } else if (Contains(kToolkitOptionsWithValue, word)) {
+            options.toolkitArguments.push_back(word);
+            if (i + 1 >= arguments.size()) {
+                result.error = "option '" + word + "' needs a value";
+                ok = false;
+            } else {
+                options.toolkitArguments.push_back(arguments[++i]);
+            }
+        } else if (Contains(kToolkitFlags, word)) {
+            options.toolkitArguments.push_back(word);
+        } else if (!word.empty() && word[0] == '-') {
+            result.error = "unknown option '" + word + "'";
+            ok = false;
+        } else {
+            result.error = "unexpected argument '" + word + "'";
+            ok = false;
+        }
+        if (!ok) return result;
+    }
+    return result;
+}
+
+std::string UsageText(const std::string& programName) {
+    return "Usage: " + programName + R"( [OPTION]...
+Ear trainer: hear notes and chords, name their pitches.
+
+Sound output (the built-in synthesizer is used unless --midi-out is given):
+  -F, --soundfont FILE      General MIDI SoundFont for the built-in synthesizer
+                            (default: the system's, /usr/share/sounds/sf2/default-GM.sf2)
+  -a, --audio-driver NAME   audio driver of the built-in synthesizer
+                            (pulseaudio, pipewire, alsa, jack, sdl2, ...)
+  -o, --option NAME=VALUE   set any synthesizer setting, e.g. -o audio.period-size=128
+      --midi-out PORT       play through an external MIDI port instead
+                            (its number or part of its name)
+      --list-midi-outputs   list the MIDI outputs and exit
+      --midi-log FILE       also write every MIDI message sent to FILE
+
+  -h, --help                show this help and exit
+  -V, --version             show the version and exit
+
+The window toolkit's own options (-platform, -display, -style ...) are accepted too.
+)";
+}
+
+}  // namespace velmora

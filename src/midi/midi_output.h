@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+#include "app/panel.h"
+#include "app/trainer_state.h"
+
+namespace velmora {
+
+// The three messages the trainer sends, and the instrument chooser.
+class MidiOutput {
+public:
+    MidiOutput(Panel& panel, TrainerState& state) : panel_(panel), state_(state) {}
+
+    // Sends the instrument selected right now, selecting the first one if none is.
+    void SendProgramChange(std::int16_t channel);
+    void NoteOn(std::int16_t note, std::int16_t channel);
+    void NoteOff(std::int16_t note, std::int16_t channel);
+
+    void cboInstrument_Click();
+
+private:
+    void send(std::uint32_t message);
+
+    Panel& panel_;
+    TrainerState& state_;
+};
+
+}  // namespace velmora

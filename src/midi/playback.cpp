@@ -1,0 +1,97 @@
+#include "midi/playback.h"
+
+#include <array>
+#include <cmath>
+#include <string>
+#include <utility>
+
+namespace velmora {
+
+namespace {
+constexpr std::int16_t kChannel = 0;
+constexpr std::array<float, 5> kNotesPerBeat = {0.25f, 0.5f, 1.0f, 2.0f, 4.0f};
+}  // namespace
+
+double NoteDurationMs(int tempo, double notesPerBeat) {
+    if (tempo <= 0 || notesPerBeat <= 0.0) return 0.0;
+    return 60000.0 / tempo / notesPerBeat;
+}
+
+float NotesPerBeatForIndex(int index) {
+    if (index < 0 || index >= static_cast<int>(kNotesPerBeat.size())) return 0.0f;
+    return kNotesPerBeat[index];
+}
+
+Playback::Playback(Panel& panel, TrainerState& state, MidiOutput& output, Scheduler& scheduler)
+    : panel_(panel), state_(state), output_(output), scheduler_(scheduler) {}
+
+Playback::~Playback() { scheduler_.cancel(timer_); }
+
+void Playback::PlayQuestion(std::function<void()> released) {
+    // A question never overlaps another: whatever still sounds goes first.
+    releaseNow();
+
+    panel_.lblQuestionNumber.setCaption("Q # " + std::to_string(state_.questionNumber));
+    sounding_ = state_.questionNotes;  // handlers may draw a new question while these sound
+    for (Note note : sounding_) {
+        output_.SendProgramChange(kChannel);
+        output_.NoteOn(note, kChannel);
+    }
+    playingQuestion_ = true;
+    WaitNoteDuration([this, released = std::move(released)] {
+        endQuestion();
+        if (released) released();
+    });
+}
+
+void Playback::WaitNoteDuration(std::function<void()> elapsed) {
+    scheduler_.cancel(timer_);
+    continuation_ = std::move(elapsed);
+    waitStart_ = scheduler_.now();
+    armTimer();
+}
+
+void Playback::lstDuration_Click() {
+    const float notesPerBeat = NotesPerBeatForIndex(panel_.lstDuration.listIndex());
+    if (notesPerBeat > 0.0f) state_.notesPerBeat = notesPerBeat;
+    if (isWaiting()) armTimer();
+}
+
+void Playback::vsbTempo_Change() {
+    state_.tempo = static_cast<std::int16_t>(panel_.vsbTempo.value());
+    panel_.lblTempo.setCaption(std::to_string(state_.tempo));
+    if (isWaiting()) armTimer();
+}
+
+void Playback::releaseNow() {
+    scheduler_.cancel(timer_);
+    timer_ = Scheduler::kNoTimer;
+    continuation_ = nullptr;
+    endQuestion();
+}
+
+void Playback::armTimer() {
+    scheduler_.cancel(timer_);
+    const auto duration = Nanos(static_cast<Nanos::rep>(std::ceil(noteDurationMs() * 1e6)));
+    // A deadline already passed (the tempo was raised far enough) fires at the
+    // next pass of the event loop, not inside the handler that changed it.
+    timer_ = scheduler_.startTimer(waitStart_ + duration, [this] { onTimer(); });
+}
+
+void Playback::onTimer() {
+    timer_ = Scheduler::kNoTimer;
+    auto continuation = std::move(continuation_);
+    continuation_ = nullptr;
+    if (continuation) continuation();
+}
+
+void Playback::endQuestion() {
+    if (!playingQuestion_) return;
+    playingQuestion_ = false;
+    const std::vector<Note> notes = std::move(sounding_);
+    sounding_.clear();
+    for (Note note : notes) output_.NoteOff(note, kChannel);
+    panel_.lblQuestionNumber.setCaption("");
+}
+
+}  // namespace velmora

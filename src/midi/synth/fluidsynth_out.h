@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "midi/midi_out.h"
+#include "ports/beeper.h"
+
+namespace velmora {
+
+struct SynthConfig {
+    std::optional<std::string> soundFont;    // a file chosen by the user, else the system's GM SoundFont
+    std::optional<std::string> audioDriver;  // a driver chosen by the user, else the best that starts
+    std::vector<std::pair<std::string, std::string>> settings;  // any synthesizer setting, name=value
+    bool loadSoundFont = true;               // false: only the beep is played (external MIDI port)
+};
+
+class SynthEngine;
+
+// The built-in synthesizer: MIDI output device 0 unless another port is chosen.
+// Plays through the system's audio; the wrong-answer beep is mixed into the
+// same stream. Never throws, never prints: what is wrong is in description().
+class FluidSynthOut final : public MidiOut, public Beeper {
+public:
+    explicit FluidSynthOut(SynthConfig config);
+    ~FluidSynthOut() override;
+
+    bool open() override;
+    void send(std::uint32_t message) override;
+    void close() override;
+    std::string description() const override;
+    bool isWorking() const override;
+
+    void Beep(int frequencyHz, int durationMs) override;
+
+private:
+    SynthConfig config_;
+    std::unique_ptr<SynthEngine> engine_;
+    std::string description_;
+    bool working_ = false;
+};
+
+}  // namespace velmora
