@@ -30,6 +30,8 @@ private:
     std::string portSpec_;
     std::unique_ptr<::RtMidiOut> port_;
     std::string description_;
+    std::string portLabel_;  // "MIDI port 1: name" of the port open now
+    std::string lastError_;  // filled by RtMidi's error callback
     bool working_ = false;
 };
 

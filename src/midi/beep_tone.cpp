@@ -1,0 +1,68 @@
+#include "midi/beep_tone.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace velmora {
+
+namespace {
+
+// Request word: sequence in bits 40-63, frequency in 20-39, duration in 0-19.
+constexpr std::uint64_t kFieldMask = (1u << 20) - 1;
+constexpr int kSequenceShift = 40;
+constexpr std::uint64_t kSequenceMask = (std::uint64_t{1} << 24) - 1;
+
+double Fade(std::int64_t fromEdge, std::int64_t fade) {
+    if (fromEdge >= fade) return 1.0;
+    return 0.5 - 0.5 * std::cos(std::numbers::pi * static_cast<double>(fromEdge) /
+                                static_cast<double>(fade));
+}
+
+}  // namespace
+
+BeepTone::BeepTone(double sampleRate) : sampleRate_(sampleRate > 0 ? sampleRate : 48000.0) {}
+
+void BeepTone::start(double frequencyHz, int durationMs) {
+    if (!(frequencyHz >= 20.0 && frequencyHz < sampleRate_ / 2)) return;
+    fade_ = std::max<std::int64_t>(1, std::llround(kFadeMs * sampleRate_ / 1000.0));
+    length_ = std::max(2 * fade_, std::llround(std::max(durationMs, 0) * sampleRate_ / 1000.0));
+    position_ = 0;
+    phase_ = 0.0;
+    phaseStep_ = 2.0 * std::numbers::pi * frequencyHz / sampleRate_;
+}
+
+void BeepTone::mixInto(float* left, float* right, int frames) {
+    for (int i = 0; i < frames && position_ < length_; ++i, ++position_) {
+        const double envelope = std::min(Fade(position_, fade_), Fade(length_ - 1 - position_, fade_));
+        const auto sample = static_cast<float>(kLevel * envelope * std::sin(phase_));
+        left[i] += sample;
+        right[i] += sample;
+        phase_ += phaseStep_;
+        if (phase_ >= 2.0 * std::numbers::pi) phase_ -= 2.0 * std::numbers::pi;
+    }
+}
+
+void BeepRequests::post(int frequencyHz, int durationMs) {
+    const auto hz = static_cast<std::uint64_t>(std::clamp(frequencyHz, 0, int(kFieldMask)));
+    const auto ms = static_cast<std::uint64_t>(std::clamp(durationMs, 0, int(kFieldMask)));
+    std::uint64_t old = slot_.load(std::memory_order_relaxed);
+    std::uint64_t next;
+    do {
+        const std::uint64_t sequence = ((old >> kSequenceShift) + 1) & kSequenceMask;
+        next = (sequence << kSequenceShift) | (hz << 20) | ms;
+    } while (!slot_.compare_exchange_weak(old, next, std::memory_order_release,
+                                          std::memory_order_relaxed));
+}
+
+bool BeepRequests::take(int& frequencyHz, int& durationMs) {
+    const std::uint64_t value = slot_.load(std::memory_order_acquire);
+    const std::uint64_t sequence = value >> kSequenceShift;
+    if (sequence == seen_) return false;
+    seen_ = sequence;
+    frequencyHz = static_cast<int>((value >> 20) & kFieldMask);
+    durationMs = static_cast<int>(value & kFieldMask);
+    return true;
+}
+
+}  // namespace velmora

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "midi/midi_out.h"
+#include "ports/beeper.h"
+
+namespace velmora {
+
+// The sound the command line asks for, chosen in this one place: the built-in
+// synthesizer by default, or an external MIDI port; optionally logged.
+class SoundOutput {
+public:
+    explicit SoundOutput(const Options& options);
+    ~SoundOutput();
+    SoundOutput(const SoundOutput&) = delete;
+    SoundOutput& operator=(const SoundOutput&) = delete;
+
+    // MIDI output device 0 of the trainer; the trainer opens and closes it.
+    MidiOut& device() { return *device_; }
+    Beeper& beeper() { return *beeper_; }
+
+    // Problems found while setting up, one line each (the device's own
+    // problems are in device().description() once it is opened).
+    const std::vector<std::string>& problems() const { return problems_; }
+
+private:
+    std::unique_ptr<MidiOut> device_;
+    std::unique_ptr<Beeper> ownBeeper_;  // the beep, when the notes go to an external port
+    Beeper* beeper_ = nullptr;
+    std::vector<std::string> problems_;
+};
+
+// One line per MIDI output, numbered as --midi-out takes them after the
+// built-in synthesizer, which is listed first as device 0.
+std::vector<std::string> ListMidiOutputs();
+
+}  // namespace velmora

@@ -1,0 +1,177 @@
+#include "midi/external/rtmidi_out.h"
+
+#include <alsa/asoundlib.h>
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <optional>
+
+#include "midi/messages.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr const char* kClientName = "Velmora";
+
+// alsa-lib reports its own errors on stderr; ours come back as text instead.
+void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// RtMidi prints what it cannot throw, and it throws from its constructor after
+// printing. Asking the sequencer ourselves first keeps a machine without one
+// silent.
+bool SequencerAvailable() {
+    snd_lib_error_set_handler(&QuietAlsaError);
+    snd_seq_t* seq = nullptr;
+    if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK) < 0) return false;
+    snd_seq_close(seq);
+    return true;
+}
+
+void IgnoreRtMidiError(RtMidiError::Type, const std::string&, void*) {}
+
+// Keeps the text of RtMidi's latest error in the std::string at `lastError`.
+void KeepRtMidiError(RtMidiError::Type, const std::string& text, void* lastError) {
+    *static_cast<std::string*>(lastError) = text;
+}
+
+// A client on the ALSA sequencer that reports errors through `callback`; null
+// when there is no MIDI system.
+std::unique_ptr<::RtMidiOut> OpenClient(RtMidiErrorCallback callback, void* userData) {
+    if (!SequencerAvailable()) return nullptr;
+    try {
+        auto client = std::make_unique<::RtMidiOut>(RtMidi::LINUX_ALSA, kClientName);
+        client->setErrorCallback(callback, userData);
+        return client;
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+}
+
+std::vector<std::string> PortNames(::RtMidiOut& client) {
+    std::vector<std::string> names;
+    try {
+        const unsigned count = client.getPortCount();
+        for (unsigned i = 0; i < count; ++i) names.push_back(client.getPortName(i));
+    } catch (const RtMidiError&) {
+        // A port that goes away while we ask ends the list.
+    }
+    return names;
+}
+
+std::string Lowercase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The port `spec` names: its number as listed, else the first whose name
+// contains it, ignoring case.
+std::optional<unsigned> ChoosePort(const std::vector<std::string>& names, const std::string& spec) {
+    unsigned number = 0;
+    const char* end = spec.data() + spec.size();
+    const auto [rest, error] = std::from_chars(spec.data(), end, number);
+    if (!spec.empty() && error == std::errc() && rest == end && number < names.size()) {
+        return number;
+    }
+    const std::string wanted = Lowercase(spec);
+    for (unsigned i = 0; i < names.size(); ++i) {
+        if (Lowercase(names[i]).find(wanted) != std::string::npos) return i;
+    }
+    return std::nullopt;
+}
+
+std::string PortList(const std::vector<std::string>& names) {
+    if (names.empty()) return "no ports";
+    std::string list = "ports:";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        list += (i == 0 ? " " : ", ") + std::to_string(i) + " " + names[i];
+    }
+    return list;
+}
+
+}  // namespace
+
+std::vector<std::string> ListExternalMidiPorts() {
+    auto client = OpenClient(&IgnoreRtMidiError, nullptr);
+    if (!client) return {};
+    return PortNames(*client);
+}
+
+ExternalMidiOut::ExternalMidiOut(std::string portSpec) : portSpec_(std::move(portSpec)) {
+    description_ = "MIDI port '" + portSpec_ + "' (not open)";
+}
+
+ExternalMidiOut::~ExternalMidiOut() { close(); }
+
+bool ExternalMidiOut::open() {
+    close();
+    lastError_.clear();
+    auto client = OpenClient(&KeepRtMidiError, &lastError_);
+    if (!client) {
+        description_ = "No sound: no MIDI system available";
+        return false;
+    }
+    const std::vector<std::string> names = PortNames(*client);
+    const std::optional<unsigned> chosen = ChoosePort(names, portSpec_);
+    if (!chosen) {
+        description_ =
+            "No sound: no MIDI output port matches '" + portSpec_ + "' (" + PortList(names) + ")";
+        return false;
+    }
+    const std::string label = "MIDI port " + std::to_string(*chosen) + ": " + names[*chosen];
+    try {
+        client->openPort(*chosen, "Velmora out");
+    } catch (const RtMidiError& error) {
+        lastError_ = error.getMessage();
+    }
+    if (!client->isPortOpen()) {
+        description_ = "No sound: cannot open " + label +
+                       (lastError_.empty() ? std::string() : " (" + lastError_ + ")");
+        return false;
+    }
+    port_ = std::move(client);
+    portLabel_ = label;
+    description_ = label;
+    working_ = true;
+    return true;
+}
+
+void ExternalMidiOut::send(std::uint32_t message) {
+    if (!working_) return;
+    unsigned char bytes[3] = {static_cast<unsigned char>(message & 0xFF),
+                              static_cast<unsigned char>((message >> 8) & 0xFF),
+                              static_cast<unsigned char>((message >> 16) & 0xFF)};
+    lastError_.clear();
+    try {
+        port_->sendMessage(bytes, static_cast<std::size_t>(MessageLength(message)));
+    } catch (const RtMidiError& error) {
+        lastError_ = error.getMessage();
+    }
+    if (!lastError_.empty()) {
+        // The port went away (device unplugged, client quit): drop the rest
+        // quietly until the output is opened again.
+        working_ = false;
+        description_ = "No sound: " + portLabel_ + " stopped working (" + lastError_ + ")";
+    }
+}
+
+void ExternalMidiOut::close() {
+    working_ = false;
+    if (!port_) return;
+    try {
+        port_->closePort();
+    } catch (const RtMidiError&) {
+        // Closing a port that vanished has nothing left to undo.
+    }
+    port_.reset();
+    if (description_ == portLabel_) description_ = portLabel_ + " (closed)";
+}
+
+std::string ExternalMidiOut::description() const { return description_; }
+
+bool ExternalMidiOut::isWorking() const { return working_; }
+
+}  // namespace velmora

@@ -1,0 +1,63 @@
+#include "midi/synth/synth_log.h"
+
+#include <alsa/asoundlib.h>
+#include <fluidsynth.h>
+
+#include <mutex>
+
+namespace velmora {
+
+namespace {
+
+struct Collected {
+    std::mutex mutex;
+    std::string error;
+    std::string warning;
+};
+
+Collected& collected() {
+    static Collected instance;
+    return instance;
+}
+
+void Collect(int level, const char* message, void*) {
+    if (message == nullptr || (level != FLUID_PANIC && level != FLUID_ERR && level != FLUID_WARN)) {
+        return;
+    }
+    // FluidSynth may log from its audio thread: never wait there, drop instead.
+    Collected& c = collected();
+    std::unique_lock lock(c.mutex, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+    std::string& slot = level == FLUID_WARN ? c.warning : c.error;
+    slot = message;
+    while (!slot.empty() && (slot.back() == '\n' || slot.back() == '\r')) slot.pop_back();
+}
+
+void IgnoreAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+}  // namespace
+
+void SilenceSoundLibraries() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
+            fluid_set_log_function(level, Collect, nullptr);
+        }
+        snd_lib_error_set_handler(IgnoreAlsa);
+    });
+}
+
+void ClearSynthErrors() {
+    Collected& c = collected();
+    std::lock_guard lock(c.mutex);
+    c.error.clear();
+    c.warning.clear();
+}
+
+std::string LastSynthError() {
+    Collected& c = collected();
+    std::lock_guard lock(c.mutex);
+    return c.error.empty() ? c.warning : c.error;
+}
+
+}  // namespace velmora

@@ -1,0 +1,61 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+TEST(CommandLine, ReadsEveryOptionInBothSpellings) {
+    const ParseResult r = ParseCommandLine(
+        {"--soundfont", "/a.sf2", "--audio-driver=pulseaudio", "-o", "audio.periods=4", "-o",
+         "synth.gain=0.5", "--midi-out", "Through", "--midi-log=/tmp/log.txt"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.soundFont, "/a.sf2");
+    EXPECT_EQ(r.options.audioDriver, "pulseaudio");
+    EXPECT_EQ(r.options.midiOut, "Through");
+    EXPECT_EQ(r.options.midiLog, "/tmp/log.txt");
+    ASSERT_EQ(r.options.synthSettings.size(), 2u);
+    EXPECT_EQ(r.options.synthSettings[0], std::make_pair(std::string("audio.periods"), std::string("4")));
+    EXPECT_EQ(r.options.synthSettings[1].second, "0.5");
+
+    EXPECT_TRUE(ParseCommandLine({"--list-midi-outputs"}).options.listMidiOutputs);
+    EXPECT_TRUE(ParseCommandLine({"-h"}).options.help);
+    EXPECT_TRUE(ParseCommandLine({"--version"}).options.version);
+}
+
+TEST(CommandLine, HandsTheToolkitItsOwnOptions) {
+    const ParseResult r = ParseCommandLine({"-platform", "offscreen", "-reverse", "-F", "x.sf2"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.toolkitArguments,
+              (std::vector<std::string>{"-platform", "offscreen", "-reverse"}));
+    EXPECT_EQ(r.options.soundFont, "x.sf2");
+}
+
+TEST(CommandLine, BadInputIsAClearError) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string error;
+    };
+    for (const Case& c : {
+             Case{{"--frobnicate"}, "unknown option '--frobnicate'"},
+             Case{{"--soundfont"}, "option '--soundfont' needs a value"},
+             Case{{"-o", "audio.periods"}, "option '-o' wants name=value, got 'audio.periods'"},
+             Case{{"-o", "=4"}, "option '-o' wants name=value, got '=4'"},
+             Case{{"--help=yes"}, "option '--help' takes no value"},
+             Case{{"song.mid"}, "unexpected argument 'song.mid'"},
+             Case{{"-platform"}, "option '-platform' needs a value"},
+         }) {
+        EXPECT_EQ(ParseCommandLine(c.arguments).error, c.error);
+    }
+}
+
+TEST(CommandLine, UsageNamesEveryOption) {
+    const std::string usage = UsageText("velmora");
+    for (const char* option : {"--soundfont", "--audio-driver", "-o,", "--midi-out",
+                               "--list-midi-outputs", "--midi-log", "--help", "--version"}) {
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+    }
+}
+
+}  // namespace
+}  // namespace velmora

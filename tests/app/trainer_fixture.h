@@ -1,0 +1,46 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/trainer.h"
+#include "midi/messages.h"
+#include "midi/recording_midi_out.h"
+#include "ports/manual_scheduler.h"
+
+namespace velmora::testing {
+
+class CountingBeeper final : public Beeper {
+public:
+    void Beep(int frequencyHz, int durationMs) override { beeps.push_back({frequencyHz, durationMs}); }
+    std::vector<std::pair<int, int>> beeps;
+};
+
+inline std::uint32_t ProgramChange(int program) {
+    return ComposeShortMessage(kProgramChangeStatus, 0, program, 0);
+}
+inline std::uint32_t NoteOnMsg(int note) { return ComposeShortMessage(kNoteOnStatus, 0, note, 127); }
+inline std::uint32_t NoteOffMsg(int note) { return ComposeShortMessage(kNoteOffStatus, 0, note, 0); }
+
+inline Nanos Ms(double milliseconds) {
+    return Nanos(static_cast<Nanos::rep>(milliseconds * 1e6));
+}
+
+// A trainer as a user finds it after start-up, with a recording MIDI device
+// and a clock that moves only when the test says so.
+class TrainerTest : public ::testing::Test {
+protected:
+    void SetUp() override { trainer.Form_Load(); }
+
+    Panel& panel() { return trainer.panel(); }
+    TrainerState& state() { return trainer.state(); }
+
+    RecordingMidiOut device;
+    ManualScheduler clock;
+    CountingBeeper beeper;
+    Trainer trainer{device, clock, beeper};
+};
+
+}  // namespace velmora::testing

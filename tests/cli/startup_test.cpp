@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+
+#include "cli/program_runner.h"
+
+namespace velmora::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+int LineCount(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(CommandLineProgram, HelpVersionAndBadOptions) {
+    ProgramRunner help({"--help"});
+    EXPECT_EQ(help.wait(10s), 0);
+    EXPECT_NE(help.out().find("--list-midi-outputs"), std::string::npos);
+
+    ProgramRunner version({"--version"});
+    EXPECT_EQ(version.wait(10s), 0);
+    EXPECT_EQ(version.out().rfind("velmora ", 0), 0u);
+
+    ProgramRunner bad({"--no-such-option"});
+    EXPECT_EQ(bad.wait(10s), 2);
+    EXPECT_NE(bad.err().find("unknown option '--no-such-option'"), std::string::npos);
+    EXPECT_EQ(bad.out(), "");
+}
+
+TEST(CommandLineProgram, ListsTheBuiltInSynthesizerFirst) {
+    ProgramRunner list({"--list-midi-outputs"});
+    EXPECT_EQ(list.wait(10s), 0);
+    EXPECT_EQ(list.out().rfind("0: Built-in synthesizer\n", 0), 0u) << list.out();
+    EXPECT_EQ(list.err(), "");
+}
+
+// The trainer must start and keep running without sound, say what is wrong in
+// one line, and end normally when asked.
+void ExpectRunsWithoutSound(std::vector<std::string> arguments, const std::string& problem) {
+    arguments.insert(arguments.begin(), {"-platform", "offscreen"});
+    ProgramRunner program(arguments);
+    ASSERT_TRUE(program.waitForStderr("\n", 20s)) << "no message; stderr: " << program.err();
+    program.collectFor(1s);
+    EXPECT_TRUE(program.running()) << program.err();
+    EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
+    EXPECT_EQ(LineCount(program.err()), 1) << program.err();
+    EXPECT_EQ(program.err().rfind("velmora: ", 0), 0u) << program.err();
+    EXPECT_NE(program.err().find(problem), std::string::npos) << program.err();
+}
+
+TEST(CommandLineProgram, RunsWithAMissingSoundFont) {
+    ExpectRunsWithoutSound({"--soundfont", "/nonexistent/piano.sf2"}, "/nonexistent/piano.sf2");
+}
+
+TEST(CommandLineProgram, RunsWithNoAudioDevice) {
+    ExpectRunsWithoutSound({"--audio-driver", "alsa", "-o", "audio.alsa.device=hw:99"}, "No sound");
+}
+
+TEST(CommandLineProgram, RunsWithAnUnknownMidiPort) {
+    ExpectRunsWithoutSound({"--midi-out", "no-such-port-anywhere"}, "no-such-port-anywhere");
+}
+
+}  // namespace
+}  // namespace velmora::testing

@@ -1,0 +1,46 @@
+#include "midi/midi_output.h"
+
+#include <gtest/gtest.h>
+
+#include "app/trainer_fixture.h"
+
+namespace velmora::testing {
+namespace {
+
+using MidiOutputTest = TrainerTest;
+
+TEST_F(MidiOutputTest, InstrumentTooltipIsTheProgramNumber) {
+    EXPECT_EQ(panel().cboInstrument.toolTip(), "0");
+    panel().cboInstrument.setListIndex(40);
+    EXPECT_EQ(panel().cboInstrument.toolTip(), "40");
+    panel().cboInstrument.setListIndex(127);
+    EXPECT_EQ(panel().cboInstrument.toolTip(), "127");
+    EXPECT_TRUE(device.messages.empty());
+}
+
+TEST_F(MidiOutputTest, ProgramChangeWithNothingSelectedSelectsTheFirstInstrument) {
+    Panel fresh;  // a list with no selection, wired like the trainer's
+    TrainerState state;
+    RecordingMidiOut out;
+    state.midiOutHandle = &out;
+    MidiOutput output(fresh, state);
+    fresh.cboInstrument.onClick = [&] { output.cboInstrument_Click(); };
+    ASSERT_EQ(fresh.cboInstrument.listIndex(), -1);
+
+    output.SendProgramChange(0);
+    EXPECT_EQ(fresh.cboInstrument.listIndex(), 0);
+    EXPECT_EQ(fresh.cboInstrument.toolTip(), "0");
+    EXPECT_EQ(out.messages, std::vector<std::uint32_t>{ProgramChange(0)});
+}
+
+TEST_F(MidiOutputTest, NotesOutsideTheMidiRangeAreNeverSent) {
+    trainer.midiOutput().NoteOn(128, 0);
+    trainer.midiOutput().NoteOff(-1, 0);
+    EXPECT_TRUE(device.messages.empty());
+    trainer.midiOutput().NoteOn(127, 0);
+    trainer.midiOutput().NoteOff(0, 0);
+    EXPECT_EQ(device.messages, (std::vector<std::uint32_t>{NoteOnMsg(127), NoteOffMsg(0)}));
+}
+
+}  // namespace
+}  // namespace velmora::testing

@@ -1,0 +1,164 @@
+#include "midi/playback.h"
+
+#include <gtest/gtest.h>
+
+#include "app/trainer_fixture.h"
+
+namespace velmora::testing {
+namespace {
+
+TEST(Pacing, NoteDurationForEveryNoteValue) {
+    const double expected[] = {4000.0, 2000.0, 1000.0, 500.0, 250.0};
+    for (int index = 0; index < 5; ++index) {
+        EXPECT_DOUBLE_EQ(NoteDurationMs(60, NotesPerBeatForIndex(index)), expected[index]);
+    }
+    EXPECT_DOUBLE_EQ(NoteDurationMs(120, NotesPerBeatForIndex(2)), 500.0);
+    EXPECT_DOUBLE_EQ(NoteDurationMs(240, NotesPerBeatForIndex(4)), 62.5);
+    EXPECT_DOUBLE_EQ(NoteDurationMs(20, NotesPerBeatForIndex(0)), 12000.0);
+    // Unset pacing never divides by zero.
+    EXPECT_EQ(NoteDurationMs(0, 1.0), 0.0);
+    EXPECT_EQ(NotesPerBeatForIndex(-1), 0.0f);
+    EXPECT_EQ(NotesPerBeatForIndex(5), 0.0f);
+}
+
+class PlaybackTest : public TrainerTest {
+protected:
+    void play(std::vector<Note> notes) {
+        state().questionNotes = std::move(notes);
+        device.clear();
+        released = 0;
+        trainer.playback().PlayQuestion([this] { ++released; });
+    }
+    void setPace(int tempo, int durationIndex) {
+        panel().vsbTempo.setValue(tempo);
+        panel().lstDuration.setListIndex(durationIndex);
+    }
+    int released = 0;
+};
+
+TEST_F(PlaybackTest, NoteValueAndTempoSetThePacingFields) {
+    panel().lstDuration.setListIndex(3);
+    EXPECT_EQ(state().notesPerBeat, 2.0f);
+    panel().vsbTempo.setValue(135);
+    EXPECT_EQ(state().tempo, 135);
+    EXPECT_EQ(panel().lblTempo.caption(), "135");
+    panel().vsbTempo.setValue(500);  // the bar ends at 240
+    EXPECT_EQ(state().tempo, 240);
+}
+
+TEST_F(PlaybackTest, NotesSoundForExactlyOneNoteDuration) {
+    struct Case {
+        int tempo, durationIndex;
+        double ms;
+    };
+    for (const Case& c : {Case{60, 0, 4000}, Case{120, 2, 500}, Case{240, 4, 62.5}}) {
+        SCOPED_TRACE(c.ms);
+        setPace(c.tempo, c.durationIndex);
+        play({60});
+        EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 0");
+        clock.advanceBy(Ms(c.ms) - Nanos(1));
+        EXPECT_EQ(released, 0);
+        EXPECT_EQ(device.sounding.size(), 1u);
+        clock.advanceBy(Nanos(1));
+        EXPECT_EQ(released, 1);
+        EXPECT_TRUE(device.sounding.empty());
+        EXPECT_EQ(panel().lblQuestionNumber.caption(), "");
+    }
+}
+
+TEST_F(PlaybackTest, TempoChangeDuringTheWaitTakesEffectAtOnce) {
+    setPace(60, 2);  // 1000 ms
+    play({60});
+    clock.advanceBy(Ms(400));
+    panel().vsbTempo.setValue(120);  // now 500 ms from the same start
+    clock.advanceBy(Ms(99));
+    EXPECT_EQ(released, 0);
+    clock.advanceBy(Ms(1));
+    EXPECT_EQ(released, 1);
+
+    play({60});
+    clock.advanceBy(Ms(400));
+    panel().vsbTempo.setValue(30);  // now 2000 ms: the wait grows
+    clock.advanceBy(Ms(1599));
+    EXPECT_EQ(released, 0);
+    clock.advanceBy(Ms(1));
+    EXPECT_EQ(released, 1);
+}
+
+TEST_F(PlaybackTest, ChangeThatEndsTheWaitReleasesOnTheNextLoopPassNotInsideTheHandler) {
+    setPace(60, 0);  // 4000 ms
+    play({64});
+    clock.advanceBy(Ms(1000));
+    panel().lstDuration.setListIndex(4);  // 250 ms: already over
+    EXPECT_EQ(released, 0);
+    clock.runDue();
+    EXPECT_EQ(released, 1);
+    EXPECT_EQ(device.messages.back(), NoteOffMsg(64));
+}
+
+TEST_F(PlaybackTest, MessageOrderOfASingleNoteAndAChord) {
+    panel().cboInstrument.setListIndex(40);
+    play({69});
+    clock.advanceBy(Ms(4000));
+    EXPECT_EQ(device.messages, (std::vector<std::uint32_t>{ProgramChange(40), NoteOnMsg(69),
+                                                           NoteOffMsg(69)}));
+
+    play({60, 64, 67});
+    clock.advanceBy(Ms(4000));
+    EXPECT_EQ(device.messages,
+              (std::vector<std::uint32_t>{ProgramChange(40), NoteOnMsg(60), ProgramChange(40),
+                                          NoteOnMsg(64), ProgramChange(40), NoteOnMsg(67),
+                                          NoteOffMsg(60), NoteOffMsg(64), NoteOffMsg(67)}));
+}
+
+TEST_F(PlaybackTest, ReleasesTheNotesItStartedEvenIfTheQuestionChangesMeanwhile) {
+    play({60, 64});
+    state().questionNotes = {50};
+    clock.advanceBy(Ms(4000));
+    EXPECT_EQ(device.messages.back(), NoteOffMsg(64));
+    EXPECT_TRUE(device.sounding.empty());
+}
+
+TEST_F(PlaybackTest, InstrumentChosenDuringTheWaitIsUsedFromTheNextNote) {
+    play({60});
+    panel().cboInstrument.setListIndex(73);
+    EXPECT_EQ(device.messages.size(), 2u);  // choosing sends nothing
+    clock.advanceBy(Ms(4000));
+    play({60});
+    EXPECT_EQ(device.messages.front(), ProgramChange(73));
+}
+
+TEST_F(PlaybackTest, ReleaseNowEndsTheWaitWithoutContinuing) {
+    play({60, 67});
+    clock.advanceBy(Ms(100));
+    trainer.playback().releaseNow();
+    EXPECT_TRUE(device.sounding.empty());
+    EXPECT_FALSE(trainer.playback().isWaiting());
+    clock.advanceBy(Ms(10000));
+    EXPECT_EQ(released, 0);
+    EXPECT_EQ(clock.pendingTimers(), 0u);
+}
+
+TEST_F(PlaybackTest, WaitIsMeasuredOnTheMonotonicClockFarFromItsStart) {
+    // A millisecond tick counter would have wrapped around here.
+    clock.jumpTo(Ms(4294967296.0 - 100));
+    setPace(240, 4);
+    play({60});
+    clock.advanceBy(Ms(62));
+    EXPECT_EQ(released, 0);
+    clock.advanceBy(Ms(0.5));
+    EXPECT_EQ(released, 1);
+}
+
+TEST_F(PlaybackTest, WaitNoteDurationAloneSendsNothing) {
+    int elapsed = 0;
+    device.clear();
+    setPace(60, 2);
+    trainer.playback().WaitNoteDuration([&] { ++elapsed; });
+    clock.advanceBy(Ms(1000));
+    EXPECT_EQ(elapsed, 1);
+    EXPECT_TRUE(device.messages.empty());
+}
+
+}  // namespace
+}  // namespace velmora::testing
