@@ -76,10 +76,11 @@ int main(int argc, char** argv) {
     trainer.Form_Load();
 
     std::vector<std::string> problems = sound.problems();
-    if (!sound.device().isWorking()) problems.insert(problems.begin(), sound.device().description());
+    if (!sound.device().isWorking())
+        problems.insert(problems.begin(), sound.device().description());
     for (const auto& problem : problems) std::cerr << kProgram << ": " << problem << "\n";
-    window.setSoundStatus(QString::fromStdString(problems.empty() ? sound.device().description()
-                                                                  : problems.front()));
+    window.setSoundStatus(
+        QString::fromStdString(problems.empty() ? sound.device().description() : problems.front()));
 
     velmora::QuitSignals quitSignals([&window] { window.close(); });
     window.show();

@@ -9,12 +9,21 @@ namespace velmora {
 namespace {
 
 // Qt's own options that take a value, and those that do not.
-constexpr std::array<std::string_view, 13> kToolkitOptionsWithValue = {
-    "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
-    "-qwindowicon", "-qwindowtitle", "-display", "-geometry", "-style", "-stylesheet",
-    "-session", "-title"};
+constexpr std::array<std::string_view, 13> kToolkitOptionsWithValue = {"-platform",
+                                                                       "-platformpluginpath",
+                                                                       "-platformtheme",
+                                                                       "-plugin",
+                                                                       "-qwindowgeometry",
+                                                                       "-qwindowicon",
+                                                                       "-qwindowtitle",
+                                                                       "-display",
+                                                                       "-geometry",
+                                                                       "-style",
+                                                                       "-stylesheet",
+                                                                       "-session",
+                                                                       "-title"};
 constexpr std::array<std::string_view, 5> kToolkitFlags = {"-reverse", "-nograb", "-dograb",
-                                                            "-sync", "-widgetcount"};
+                                                           "-sync", "-widgetcount"};
 
 template <std::size_t N>
 bool Contains(const std::array<std::string_view, N>& list, std::string_view word) {

@@ -12,7 +12,9 @@ Trainer::Trainer(MidiOut& device, Scheduler& scheduler, Beeper& beeper)
     wireEvents();
 }
 
-Trainer::~Trainer() { Form_Unload(); }
+Trainer::~Trainer() {
+    Form_Unload();
+}
 
 void Trainer::wireEvents() {
     panel_.cboInstrument.onClick = [this] { midiOutput_.cboInstrument_Click(); };

@@ -13,7 +13,9 @@ class MidiOut;
 using Note = std::int16_t;
 
 inline constexpr int kPitchClasses = 12;
-inline constexpr int PitchClassOf(int note) { return note % kPitchClasses; }
+inline constexpr int PitchClassOf(int note) {
+    return note % kPitchClasses;
+}
 
 // Every value the trainer holds outside its controls. The controls themselves
 // are the settings store; these fields live as long as the window.

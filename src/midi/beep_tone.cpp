@@ -21,12 +21,14 @@ double Fade(std::int64_t fromEdge, std::int64_t fade) {
 
 }  // namespace
 
-BeepTone::BeepTone(double sampleRate) : sampleRate_(sampleRate > 0 ? sampleRate : 48000.0) {}
+BeepTone::BeepTone(double sampleRate, float peak)
+    : sampleRate_(sampleRate > 0 ? sampleRate : 48000.0), peak_(std::clamp(peak, 0.0f, 1.0f)) {}
 
 void BeepTone::start(double frequencyHz, int durationMs) {
     if (!(frequencyHz >= 20.0 && frequencyHz < sampleRate_ / 2)) return;
     fade_ = std::max<std::int64_t>(1, std::llround(kFadeMs * sampleRate_ / 1000.0));
-    length_ = std::max(2 * fade_, std::llround(std::max(durationMs, 0) * sampleRate_ / 1000.0));
+    length_ = std::max<std::int64_t>(2 * fade_,
+                                     std::llround(std::max(durationMs, 0) * sampleRate_ / 1000.0));
     position_ = 0;
     phase_ = 0.0;
     phaseStep_ = 2.0 * std::numbers::pi * frequencyHz / sampleRate_;
@@ -34,8 +36,9 @@ void BeepTone::start(double frequencyHz, int durationMs) {
 
 void BeepTone::mixInto(float* left, float* right, int frames) {
     for (int i = 0; i < frames && position_ < length_; ++i, ++position_) {
-        const double envelope = std::min(Fade(position_, fade_), Fade(length_ - 1 - position_, fade_));
-        const auto sample = static_cast<float>(kLevel * envelope * std::sin(phase_));
+        const double envelope =
+            std::min(Fade(position_, fade_), Fade(length_ - 1 - position_, fade_));
+        const auto sample = static_cast<float>(peak_ * envelope * std::sin(phase_));
         left[i] += sample;
         right[i] += sample;
         phase_ += phaseStep_;

@@ -9,12 +9,13 @@ namespace velmora {
 // and stops without a click. Lives on the audio thread; start() it there.
 class BeepTone {
 public:
-    // Peak level: about that of a mezzo-forte piano note from the synthesizer,
-    // so the tone is plainly heard without being louder than the music.
-    static constexpr float kLevel = 0.12f;
+    // Peak level by default: its loudness (RMS) is that of a forte piano note
+    // from the synthesizer at its default gain, so the tone is plainly heard
+    // without standing out from the music.
+    static constexpr float kLevel = 0.012f;
     static constexpr double kFadeMs = 5.0;
 
-    explicit BeepTone(double sampleRate);
+    explicit BeepTone(double sampleRate, float peak = kLevel);
 
     // Starts (or restarts) the tone; durations shorter than both fades are
     // lengthened to them. A frequency outside the audible band is ignored.
@@ -26,6 +27,7 @@ public:
 
 private:
     double sampleRate_;
+    float peak_;
     double phase_ = 0.0;
     double phaseStep_ = 0.0;
     std::int64_t position_ = 0;

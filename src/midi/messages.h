@@ -15,11 +15,19 @@ constexpr std::uint32_t ComposeShortMessage(int status, int channel, int data1, 
                                       ((data2 & 0x7F) << 16));
 }
 
-constexpr bool IsMidiDataByte(int value) { return value >= 0 && value <= 127; }
+constexpr bool IsMidiDataByte(int value) {
+    return value >= 0 && value <= 127;
+}
 
-constexpr int StatusOf(std::uint32_t message) { return static_cast<int>(message & 0xFF); }
-constexpr int Data1Of(std::uint32_t message) { return static_cast<int>((message >> 8) & 0xFF); }
-constexpr int Data2Of(std::uint32_t message) { return static_cast<int>((message >> 16) & 0xFF); }
+constexpr int StatusOf(std::uint32_t message) {
+    return static_cast<int>(message & 0xFF);
+}
+constexpr int Data1Of(std::uint32_t message) {
+    return static_cast<int>((message >> 8) & 0xFF);
+}
+constexpr int Data2Of(std::uint32_t message) {
+    return static_cast<int>((message >> 16) & 0xFF);
+}
 
 // How many bytes the message has on the wire: 2 for program change and
 // channel pressure, 3 for the other channel messages, 1 otherwise.

@@ -17,11 +17,14 @@ MidiLog::~MidiLog() {
     if (file_) std::fclose(file_);
 }
 
-bool MidiLog::open() { return inner_ ? inner_->open() : file_ != nullptr; }
+bool MidiLog::open() {
+    return inner_ ? inner_->open() : file_ != nullptr;
+}
 
 void MidiLog::send(std::uint32_t message) {
     if (file_) {
-        const std::chrono::duration<double, std::milli> t = std::chrono::steady_clock::now() - start_;
+        const std::chrono::duration<double, std::milli> t =
+            std::chrono::steady_clock::now() - start_;
         std::fprintf(file_, "%.3f %s\n", t.count(), FormatMessage(message).c_str());
         // Readers (a user's tail -f, a test) see each message as it is sent.
         std::fflush(file_);
@@ -38,6 +41,8 @@ std::string MidiLog::description() const {
     return inner_ ? inner_->description() : "MIDI log " + path_;
 }
 
-bool MidiLog::isWorking() const { return inner_ ? inner_->isWorking() : file_ != nullptr; }
+bool MidiLog::isWorking() const {
+    return inner_ ? inner_->isWorking() : file_ != nullptr;
+}
 
 }  // namespace velmora

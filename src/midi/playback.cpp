@@ -25,7 +25,9 @@ float NotesPerBeatForIndex(int index) {
 Playback::Playback(Panel& panel, TrainerState& state, MidiOutput& output, Scheduler& scheduler)
     : panel_(panel), state_(state), output_(output), scheduler_(scheduler) {}
 
-Playback::~Playback() { scheduler_.cancel(timer_); }
+Playback::~Playback() {
+    scheduler_.cancel(timer_);
+}
 
 void Playback::PlayQuestion(std::function<void()> released) {
     // A question never overlaps another: whatever still sounds goes first.

@@ -12,16 +12,11 @@ namespace fs = std::filesystem;
 
 const std::vector<std::string>& WellKnownSoundFonts() {
     static const std::vector<std::string> kLocations = {
-        "/usr/share/sounds/sf2/default-GM.sf2",
-        "/usr/share/sounds/sf3/default-GM.sf3",
-        "/usr/share/soundfonts/default.sf2",
-        "/usr/share/soundfonts/default.sf3",
-        "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-        "/usr/share/soundfonts/FluidR3_GM.sf2",
-        "/usr/share/sounds/sf3/FluidR3Mono_GM.sf3",
-        "/usr/share/soundfonts/FluidR3_GM.sf3",
-        "/usr/share/sounds/sf2/TimGM6mb.sf2",
-        "/usr/share/soundfonts/TimGM6mb.sf2",
+        "/usr/share/sounds/sf2/default-GM.sf2",     "/usr/share/sounds/sf3/default-GM.sf3",
+        "/usr/share/soundfonts/default.sf2",        "/usr/share/soundfonts/default.sf3",
+        "/usr/share/sounds/sf2/FluidR3_GM.sf2",     "/usr/share/soundfonts/FluidR3_GM.sf2",
+        "/usr/share/sounds/sf3/FluidR3Mono_GM.sf3", "/usr/share/soundfonts/FluidR3_GM.sf3",
+        "/usr/share/sounds/sf2/TimGM6mb.sf2",       "/usr/share/soundfonts/TimGM6mb.sf2",
         "/usr/local/share/soundfonts/default.sf2",
     };
     return kLocations;
@@ -81,6 +76,11 @@ SoundFontLookup LocateSoundFont(const std::optional<std::string>& chosen,
             "choose one with --soundfont"};
 }
 
-std::string SoundFontName(const std::string& path) { return fs::path(path).stem().string(); }
+std::string SoundFontName(const std::string& path) {
+    // default-GM.sf2 is a link to the font actually installed; name that one.
+    std::error_code error;
+    const fs::path resolved = fs::canonical(path, error);
+    return (error ? fs::path(path) : resolved).stem().string();
+}
 
 }  // namespace velmora

@@ -17,9 +17,13 @@ Scheduler::TimerId ManualScheduler::startRepeating(Nanos interval, std::function
     return id;
 }
 
-void ManualScheduler::cancel(TimerId id) { timers_.erase(id); }
+void ManualScheduler::cancel(TimerId id) {
+    timers_.erase(id);
+}
 
-void ManualScheduler::advanceBy(Nanos step) { advanceTo(now_ + step); }
+void ManualScheduler::advanceBy(Nanos step) {
+    advanceTo(now_ + step);
+}
 
 void ManualScheduler::advanceTo(Nanos time) {
     for (;;) {

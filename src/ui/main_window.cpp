@@ -17,17 +17,22 @@ namespace velmora {
 
 namespace {
 
-QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // Scroll bars here have the larger value at the top; Qt's vertical bars have it
 // at the bottom, so the widget holds the negated value.
-int ToWidgetValue(int value) { return -value; }
-int FromWidgetValue(int value) { return -value; }
+int ToWidgetValue(int value) {
+    return -value;
+}
+int FromWidgetValue(int value) {
+    return -value;
+}
 
 }  // namespace
 
-MainWindow::MainWindow(Trainer& trainer, QWidget* parent)
-    : QMainWindow(parent), trainer_(trainer) {
+MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent), trainer_(trainer) {
     setWindowTitle("Velmora");
 
     auto* central = new QWidget(this);
@@ -86,7 +91,9 @@ MainWindow::~MainWindow() {
     panel.lblQuestionNumber.setViewObserver(nullptr);
 }
 
-void MainWindow::setSoundStatus(const QString& text) { soundStatus_->setText(text); }
+void MainWindow::setSoundStatus(const QString& text) {
+    soundStatus_->setText(text);
+}
 
 void MainWindow::bindControls() {
     Panel& panel = trainer_.panel();

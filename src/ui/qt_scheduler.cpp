@@ -57,8 +57,7 @@ QtScheduler::~QtScheduler() {
 
 Nanos QtScheduler::now() const {
     // On Linux the steady clock is CLOCK_MONOTONIC, the timerfd's clock.
-    return std::chrono::duration_cast<Nanos>(
-        std::chrono::steady_clock::now().time_since_epoch());
+    return std::chrono::duration_cast<Nanos>(std::chrono::steady_clock::now().time_since_epoch());
 }
 
 Scheduler::TimerId QtScheduler::startTimer(Nanos deadline, std::function<void()> fn) {

@@ -6,16 +6,17 @@ namespace velmora {
 namespace {
 
 TEST(CommandLine, ReadsEveryOptionInBothSpellings) {
-    const ParseResult r = ParseCommandLine(
-        {"--soundfont", "/a.sf2", "--audio-driver=pulseaudio", "-o", "audio.periods=4", "-o",
-         "synth.gain=0.5", "--midi-out", "Through", "--midi-log=/tmp/log.txt"});
+    const ParseResult r = ParseCommandLine({"--soundfont", "/a.sf2", "--audio-driver=pulseaudio",
+                                            "-o", "audio.periods=4", "-o", "synth.gain=0.5",
+                                            "--midi-out", "Through", "--midi-log=/tmp/log.txt"});
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.options.soundFont, "/a.sf2");
     EXPECT_EQ(r.options.audioDriver, "pulseaudio");
     EXPECT_EQ(r.options.midiOut, "Through");
     EXPECT_EQ(r.options.midiLog, "/tmp/log.txt");
     ASSERT_EQ(r.options.synthSettings.size(), 2u);
-    EXPECT_EQ(r.options.synthSettings[0], std::make_pair(std::string("audio.periods"), std::string("4")));
+    EXPECT_EQ(r.options.synthSettings[0],
+              std::make_pair(std::string("audio.periods"), std::string("4")));
     EXPECT_EQ(r.options.synthSettings[1].second, "0.5");
 
     EXPECT_TRUE(ParseCommandLine({"--list-midi-outputs"}).options.listMidiOutputs);

@@ -14,15 +14,21 @@ namespace velmora::testing {
 
 class CountingBeeper final : public Beeper {
 public:
-    void Beep(int frequencyHz, int durationMs) override { beeps.push_back({frequencyHz, durationMs}); }
+    void Beep(int frequencyHz, int durationMs) override {
+        beeps.push_back({frequencyHz, durationMs});
+    }
     std::vector<std::pair<int, int>> beeps;
 };
 
 inline std::uint32_t ProgramChange(int program) {
     return ComposeShortMessage(kProgramChangeStatus, 0, program, 0);
 }
-inline std::uint32_t NoteOnMsg(int note) { return ComposeShortMessage(kNoteOnStatus, 0, note, 127); }
-inline std::uint32_t NoteOffMsg(int note) { return ComposeShortMessage(kNoteOffStatus, 0, note, 0); }
+inline std::uint32_t NoteOnMsg(int note) {
+    return ComposeShortMessage(kNoteOnStatus, 0, note, 127);
+}
+inline std::uint32_t NoteOffMsg(int note) {
+    return ComposeShortMessage(kNoteOffStatus, 0, note, 0);
+}
 
 inline Nanos Ms(double milliseconds) {
     return Nanos(static_cast<Nanos::rep>(milliseconds * 1e6));

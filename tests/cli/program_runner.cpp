@@ -88,6 +88,8 @@ int ProgramRunner::stop(int signal, std::chrono::milliseconds limit) {
     return reap(limit);
 }
 
-int ProgramRunner::wait(std::chrono::milliseconds limit) { return reap(limit); }
+int ProgramRunner::wait(std::chrono::milliseconds limit) {
+    return reap(limit);
+}
 
 }  // namespace velmora::testing

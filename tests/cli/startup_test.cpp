@@ -39,7 +39,6 @@ TEST(CommandLineProgram, ListsTheBuiltInSynthesizerFirst) {
 // The trainer must start and keep running without sound, say what is wrong in
 // one line, and end normally when asked.
 void ExpectRunsWithoutSound(std::vector<std::string> arguments, const std::string& problem) {
-    arguments.insert(arguments.begin(), {"-platform", "offscreen"});
     ProgramRunner program(arguments);
     ASSERT_TRUE(program.waitForStderr("\n", 20s)) << "no message; stderr: " << program.err();
     program.collectFor(1s);

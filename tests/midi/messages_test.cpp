@@ -17,7 +17,8 @@ std::array<unsigned char, 4> BytesOf(std::uint32_t message) {
 using Bytes = std::array<unsigned char, 4>;
 
 TEST(Messages, ByteLayoutOfTheThreeMessages) {
-    EXPECT_EQ(BytesOf(ComposeShortMessage(kNoteOnStatus, 0, 60, 127)), (Bytes{0x90, 0x3C, 0x7F, 0}));
+    EXPECT_EQ(BytesOf(ComposeShortMessage(kNoteOnStatus, 0, 60, 127)),
+              (Bytes{0x90, 0x3C, 0x7F, 0}));
     EXPECT_EQ(BytesOf(ComposeShortMessage(kNoteOffStatus, 0, 60, 0)), (Bytes{0x80, 0x3C, 0, 0}));
     EXPECT_EQ(BytesOf(ComposeShortMessage(kProgramChangeStatus, 0, 0, 0)), (Bytes{0xC0, 0, 0, 0}));
     EXPECT_EQ(BytesOf(ComposeShortMessage(kProgramChangeStatus, 0, 127, 0)),

@@ -100,8 +100,8 @@ TEST_F(PlaybackTest, MessageOrderOfASingleNoteAndAChord) {
     panel().cboInstrument.setListIndex(40);
     play({69});
     clock.advanceBy(Ms(4000));
-    EXPECT_EQ(device.messages, (std::vector<std::uint32_t>{ProgramChange(40), NoteOnMsg(69),
-                                                           NoteOffMsg(69)}));
+    EXPECT_EQ(device.messages,
+              (std::vector<std::uint32_t>{ProgramChange(40), NoteOnMsg(69), NoteOffMsg(69)}));
 
     play({60, 64, 67});
     clock.advanceBy(Ms(4000));

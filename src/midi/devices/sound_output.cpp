@@ -44,7 +44,8 @@ SynthConfig SynthConfigFrom(const Options& options) {
 
 SoundOutput::SoundOutput(const Options& options) {
     std::unique_ptr<MidiOut> device;
-    if (options.midiOut) {
+    // Output 0 is the built-in synthesizer, as --list-midi-outputs shows.
+    if (options.midiOut && *options.midiOut != "0") {
         device = std::make_unique<ExternalMidiOut>(*options.midiOut);
         ownBeeper_ = std::make_unique<LazyBeeper>(SynthConfigFrom(options));
         beeper_ = ownBeeper_.get();

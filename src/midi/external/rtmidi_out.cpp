@@ -67,14 +67,15 @@ std::string Lowercase(std::string text) {
     return text;
 }
 
-// The port `spec` names: its number as listed, else the first whose name
-// contains it, ignoring case.
+// The port `spec` names: its number as listed (from 1: device 0 is the
+// built-in synthesizer), else the first whose name contains it, ignoring case.
 std::optional<unsigned> ChoosePort(const std::vector<std::string>& names, const std::string& spec) {
     unsigned number = 0;
     const char* end = spec.data() + spec.size();
     const auto [rest, error] = std::from_chars(spec.data(), end, number);
-    if (!spec.empty() && error == std::errc() && rest == end && number < names.size()) {
-        return number;
+    if (!spec.empty() && error == std::errc() && rest == end) {
+        if (number >= 1 && number <= names.size()) return number - 1;
+        return std::nullopt;
     }
     const std::string wanted = Lowercase(spec);
     for (unsigned i = 0; i < names.size(); ++i) {
@@ -87,7 +88,7 @@ std::string PortList(const std::vector<std::string>& names) {
     if (names.empty()) return "no ports";
     std::string list = "ports:";
     for (std::size_t i = 0; i < names.size(); ++i) {
-        list += (i == 0 ? " " : ", ") + std::to_string(i) + " " + names[i];
+        list += (i == 0 ? " " : ", ") + std::to_string(i + 1) + " " + names[i];
     }
     return list;
 }
@@ -104,14 +105,17 @@ ExternalMidiOut::ExternalMidiOut(std::string portSpec) : portSpec_(std::move(por
     description_ = "MIDI port '" + portSpec_ + "' (not open)";
 }
 
-ExternalMidiOut::~ExternalMidiOut() { close(); }
+ExternalMidiOut::~ExternalMidiOut() {
+    close();
+}
 
 bool ExternalMidiOut::open() {
     close();
     lastError_.clear();
     auto client = OpenClient(&KeepRtMidiError, &lastError_);
     if (!client) {
-        description_ = "No sound: no MIDI system available";
+        description_ =
+            "No sound: MIDI port '" + portSpec_ + "' cannot be used: no MIDI system available";
         return false;
     }
     const std::vector<std::string> names = PortNames(*client);
@@ -121,7 +125,7 @@ bool ExternalMidiOut::open() {
             "No sound: no MIDI output port matches '" + portSpec_ + "' (" + PortList(names) + ")";
         return false;
     }
-    const std::string label = "MIDI port " + std::to_string(*chosen) + ": " + names[*chosen];
+    const std::string label = "MIDI port " + std::to_string(*chosen + 1) + ": " + names[*chosen];
     try {
         client->openPort(*chosen, "Velmora out");
     } catch (const RtMidiError& error) {
@@ -170,8 +174,12 @@ void ExternalMidiOut::close() {
     if (description_ == portLabel_) description_ = portLabel_ + " (closed)";
 }
 
-std::string ExternalMidiOut::description() const { return description_; }
+std::string ExternalMidiOut::description() const {
+    return description_;
+}
 
-bool ExternalMidiOut::isWorking() const { return working_; }
+bool ExternalMidiOut::isWorking() const {
+    return working_;
+}
 
 }  // namespace velmora

@@ -12,10 +12,14 @@
 namespace velmora {
 
 struct SynthConfig {
-    std::optional<std::string> soundFont;    // a file chosen by the user, else the system's GM SoundFont
-    std::optional<std::string> audioDriver;  // a driver chosen by the user, else the best that starts
-    std::vector<std::pair<std::string, std::string>> settings;  // any synthesizer setting, name=value
-    bool loadSoundFont = true;               // false: only the beep is played (external MIDI port)
+    // A file chosen by the user, else the system's GM SoundFont.
+    std::optional<std::string> soundFont;
+    // A driver chosen by the user, else the best that starts.
+    std::optional<std::string> audioDriver;
+    // Any synthesizer setting, name=value.
+    std::vector<std::pair<std::string, std::string>> settings;
+    // False: only the beep is played (external MIDI port).
+    bool loadSoundFont = true;
 };
 
 class SynthEngine;
@@ -37,8 +41,11 @@ public:
     void Beep(int frequencyHz, int durationMs) override;
 
 private:
+    struct Driver;
+
     SynthConfig config_;
     std::unique_ptr<SynthEngine> engine_;
+    std::unique_ptr<Driver> driver_;  // declared after engine_: stops before it
     std::string description_;
     bool working_ = false;
 };

@@ -19,7 +19,9 @@ namespace {
 using testing::HasSubstr;
 using testing::StartsWith;
 
-bool HaveSequencer() { return access("/dev/snd/seq", R_OK | W_OK) == 0; }
+bool HaveSequencer() {
+    return access("/dev/snd/seq", R_OK | W_OK) == 0;
+}
 
 TEST(ExternalMidiOut, UnknownPortSaysWhyAndStaysSilent) {
     ExternalMidiOut out("no such port anywhere");
@@ -32,11 +34,10 @@ TEST(ExternalMidiOut, UnknownPortSaysWhyAndStaysSilent) {
     EXPECT_FALSE(out.isWorking());
     EXPECT_THAT(out.description(), StartsWith("No sound: "));
     EXPECT_EQ(out.description().find('\n'), std::string::npos);
-    if (HaveSequencer()) {
-        EXPECT_THAT(out.description(), HasSubstr("'no such port anywhere'"));
-    } else {
+    EXPECT_THAT(out.description(), HasSubstr("'no such port anywhere'"));
+    if (!HaveSequencer()) {
         EXPECT_TRUE(ports.empty());
-        EXPECT_EQ(out.description(), "No sound: no MIDI system available");
+        EXPECT_THAT(out.description(), HasSubstr("no MIDI system available"));
     }
 
     // Dropped, not crashed, and closing twice is harmless.
@@ -44,13 +45,6 @@ TEST(ExternalMidiOut, UnknownPortSaysWhyAndStaysSilent) {
     out.close();
     out.close();
     EXPECT_FALSE(out.isWorking());
-}
-
-TEST(ExternalMidiOut, SendBeforeOpenDoesNothing) {
-    ExternalMidiOut out("0");
-    out.send(ComposeShortMessage(kNoteOnStatus, 0, 60, 100));
-    EXPECT_FALSE(out.isWorking());
-    out.close();
 }
 
 // A virtual input port of our own stands in for a synthesizer on the
@@ -84,10 +78,11 @@ protected:
         return received_;
     }
 
+    // Numbered as the program lists outputs: the built-in synthesizer is 0.
     int SinkNumber() {
         const std::vector<std::string> ports = ListExternalMidiPorts();
         for (std::size_t i = 0; i < ports.size(); ++i) {
-            if (ports[i].find(kPortName) != std::string::npos) return static_cast<int>(i);
+            if (ports[i].find(kPortName) != std::string::npos) return static_cast<int>(i + 1);
         }
         return -1;
     }
@@ -121,20 +116,18 @@ TEST_F(ExternalMidiOutOnSequencer, ChosenByNameCaseInsensitiveSendsEachMessageWh
     EXPECT_EQ(WaitFor(4).size(), 3u) << "a closed port still sent";
 }
 
-TEST_F(ExternalMidiOutOnSequencer, ChosenByNumberAsListed) {
+TEST_F(ExternalMidiOutOnSequencer, ChosenByNumberAsListedElseListsThePortsThereAre) {
     const int number = SinkNumber();
-    ASSERT_GE(number, 0) << "the virtual port is not listed";
-    ExternalMidiOut out(std::to_string(number));
-    ASSERT_TRUE(out.open()) << out.description();
-    EXPECT_THAT(out.description(), StartsWith("MIDI port " + std::to_string(number) + ": "));
-    EXPECT_THAT(out.description(), HasSubstr(kPortName));
-}
+    ASSERT_GE(number, 1) << "the virtual port is not listed";
+    ExternalMidiOut byNumber(std::to_string(number));
+    ASSERT_TRUE(byNumber.open()) << byNumber.description();
+    EXPECT_THAT(byNumber.description(), StartsWith("MIDI port " + std::to_string(number) + ": "));
+    EXPECT_THAT(byNumber.description(), HasSubstr(kPortName));
 
-TEST_F(ExternalMidiOutOnSequencer, UnknownPortListsThePortsThereAre) {
-    ExternalMidiOut out("no such port anywhere");
-    EXPECT_FALSE(out.open());
-    EXPECT_THAT(out.description(), StartsWith("No sound: no MIDI output port matches"));
-    EXPECT_THAT(out.description(), HasSubstr(kPortName));
+    ExternalMidiOut unknown("no such port anywhere");
+    EXPECT_FALSE(unknown.open());
+    EXPECT_THAT(unknown.description(), StartsWith("No sound: no MIDI output port matches"));
+    EXPECT_THAT(unknown.description(), HasSubstr(kPortName));
 }
 
 TEST_F(ExternalMidiOutOnSequencer, PortVanishingWhileOpenIsSurvived) {

@@ -1,0 +1,101 @@
+// How late the end of a note comes on the real event loop, and how idle the
+// process stays while it waits: 200 questions of one 16th note at 240 beats
+// per minute (62.5 ms each), played back to back.
+
+#include <time.h>
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include "app/trainer.h"
+#include "midi/messages.h"
+#include "midi/recording_midi_out.h"
+#include "ui/qt_scheduler.h"
+
+namespace {
+
+constexpr int kQuestions = 200;
+constexpr int kSixteenthIndex = 4;
+constexpr int kTempo = 240;
+
+class SilentBeeper final : public velmora::Beeper {
+public:
+    void Beep(int, int) override {}
+};
+
+double CpuSeconds() {
+    timespec spec{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &spec);
+    return static_cast<double>(spec.tv_sec) + static_cast<double>(spec.tv_nsec) / 1e9;
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
+    return values[index];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QCoreApplication app(argc, argv);
+
+    velmora::QtScheduler scheduler;
+    velmora::RecordingMidiOut device;
+    SilentBeeper beeper;
+    velmora::Trainer trainer(device, scheduler, beeper);
+    trainer.Form_Load();
+    trainer.panel().vsbTempo.setValue(kTempo);
+    trainer.panel().lstDuration.setListIndex(kSixteenthIndex);
+    trainer.state().questionNotes = {60};
+
+    const double noteMs = trainer.playback().noteDurationMs();
+    const auto noteLength = std::chrono::duration_cast<velmora::Nanos>(
+        std::chrono::duration<double, std::milli>(noteMs));
+
+    std::vector<double> latenessMs;
+    latenessMs.reserve(kQuestions);
+    velmora::Nanos questionStart{0};
+
+    std::function<void()> playNext;
+    playNext = [&] {
+        questionStart = scheduler.now();
+        trainer.playback().PlayQuestion([&] {
+            // Runs right after the note-off went out.
+            const velmora::Nanos late = scheduler.now() - (questionStart + noteLength);
+            latenessMs.push_back(static_cast<double>(late.count()) / 1e6);
+            if (static_cast<int>(latenessMs.size()) < kQuestions) {
+                playNext();
+            } else {
+                QCoreApplication::quit();
+            }
+        });
+    };
+
+    const double cpuBefore = CpuSeconds();
+    const velmora::Nanos wallBefore = scheduler.now();
+    scheduler.startTimer(wallBefore, playNext);
+    app.exec();
+    const double wall = static_cast<double>((scheduler.now() - wallBefore).count()) / 1e9;
+    const double cpu = CpuSeconds() - cpuBefore;
+
+    const auto noteOffs =
+        std::count_if(device.messages.begin(), device.messages.end(), [](std::uint32_t message) {
+            return (velmora::StatusOf(message) & 0xF0) == velmora::kNoteOffStatus;
+        });
+    std::printf("note waits: %zu of %.3f ms, note-offs sent: %ld\n", latenessMs.size(), noteMs,
+                static_cast<long>(noteOffs));
+    if (latenessMs.empty()) return 1;
+    std::printf("note-off lateness: median %.3f ms, p99 %.3f ms, max %.3f ms\n",
+                Percentile(latenessMs, 0.5), Percentile(latenessMs, 0.99),
+                *std::max_element(latenessMs.begin(), latenessMs.end()));
+    std::printf("CPU: %.3f s of %.3f s wall (%.2f %%)\n", cpu, wall, 100.0 * cpu / wall);
+    return 0;
+}

@@ -1,0 +1,191 @@
+#include "midi/synth/synth_engine.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <sstream>
+
+#include "midi/messages.h"
+#include "midi/synth/synth_log.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr double kDefaultGain = 0.2;  // FluidSynth's
+
+std::string WithReason(std::string message) {
+    const std::string reason = LastSynthError();
+    if (!reason.empty()) message += ": " + reason;
+    return message;
+}
+
+std::optional<double> ParseNumber(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    if (errno != 0 || end != text.c_str() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<int> ParseInteger(const std::string& text) {
+    // Switches read naturally as words on a command line.
+    if (text == "yes" || text == "true" || text == "on") return 1;
+    if (text == "no" || text == "false" || text == "off") return 0;
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || end != text.c_str() + text.size() ||
+        value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+template <typename T>
+std::string Range(T low, T high) {
+    std::ostringstream text;
+    text << " (allowed: " << low << " to " << high << ")";
+    return text.str();
+}
+
+}  // namespace
+
+SynthEngine::SynthEngine() {
+    SilenceSoundLibraries();
+    settings_ = new_fluid_settings();
+    if (settings_ == nullptr) return;
+    fluid_settings_setnum(settings_, "synth.sample-rate", kDefaultSampleRate);
+    // A question has at most a few dozen notes; the default 256 voices only cost memory.
+    fluid_settings_setint(settings_, "synth.polyphony", kDefaultPolyphony);
+}
+
+SynthEngine::~SynthEngine() {
+    if (synth_ != nullptr) delete_fluid_synth(synth_);
+    if (settings_ != nullptr) delete_fluid_settings(settings_);
+}
+
+std::string SynthEngine::applySetting(const std::string& name, const std::string& value) {
+    if (settings_ == nullptr) return "the synthesizer could not be created";
+    if (synth_ != nullptr) return "setting '" + name + "' comes too late";
+    const std::string bad = "bad value '" + value + "' for setting '" + name + "'";
+    ClearSynthErrors();
+    int result = FLUID_FAILED;
+    switch (fluid_settings_get_type(settings_, name.c_str())) {
+        case FLUID_NUM_TYPE: {
+            const std::optional<double> number = ParseNumber(value);
+            if (!number) return bad + " (a number is expected)";
+            result = fluid_settings_setnum(settings_, name.c_str(), *number);
+            break;
+        }
+        case FLUID_INT_TYPE: {
+            const std::optional<int> integer = ParseInteger(value);
+            if (!integer) return bad + " (a whole number is expected)";
+            result = fluid_settings_setint(settings_, name.c_str(), *integer);
+            break;
+        }
+        case FLUID_STR_TYPE:
+            result = fluid_settings_setstr(settings_, name.c_str(), value.c_str());
+            break;
+        default:
+            return "unknown synthesizer setting '" + name + "'";
+    }
+    if (result != FLUID_OK) {
+        double low = 0, high = 0;
+        int lowInt = 0, highInt = 0;
+        if (fluid_settings_getnum_range(settings_, name.c_str(), &low, &high) == FLUID_OK) {
+            return bad + Range(low, high);
+        }
+        if (fluid_settings_getint_range(settings_, name.c_str(), &lowInt, &highInt) == FLUID_OK) {
+            return bad + Range(lowInt, highInt);
+        }
+        return WithReason(bad);
+    }
+    return {};
+}
+
+std::string SynthEngine::start() {
+    if (settings_ == nullptr) return "the synthesizer could not be created";
+    if (synth_ != nullptr) return {};
+    ClearSynthErrors();
+    synth_ = new_fluid_synth(settings_);
+    if (synth_ == nullptr) return WithReason("the synthesizer could not be created");
+    fluid_settings_getnum(settings_, "synth.sample-rate", &sampleRate_);
+    // The beep follows the music's volume: a louder synthesizer, a louder beep.
+    double gain = kDefaultGain;
+    fluid_settings_getnum(settings_, "synth.gain", &gain);
+    beepTone_.emplace(sampleRate_, static_cast<float>(BeepTone::kLevel * gain / kDefaultGain));
+    return {};
+}
+
+std::string SynthEngine::loadSoundFont(const std::string& path) {
+    if (synth_ == nullptr) return "the synthesizer is not running";
+    ClearSynthErrors();
+    if (fluid_synth_sfload(synth_, path.c_str(), 1) == FLUID_FAILED) {
+        return WithReason("SoundFont '" + path + "' could not be loaded");
+    }
+    soundFontLoaded_ = true;
+    return {};
+}
+
+void SynthEngine::send(std::uint32_t message) {
+    if (synth_ == nullptr) return;
+    const int status = StatusOf(message);
+    const int channel = status & 0x0F;
+    const int data1 = Data1Of(message) & 0x7F;
+    const int data2 = Data2Of(message) & 0x7F;
+    switch (status & 0xF0) {
+        case kNoteOffStatus:
+            fluid_synth_noteoff(synth_, channel, data1);
+            break;
+        case kNoteOnStatus:
+            if (data2 == 0) {
+                fluid_synth_noteoff(synth_, channel, data1);
+            } else {
+                fluid_synth_noteon(synth_, channel, data1, data2);
+            }
+            break;
+        case 0xA0:
+            fluid_synth_key_pressure(synth_, channel, data1, data2);
+            break;
+        case 0xB0:
+            fluid_synth_cc(synth_, channel, data1, data2);
+            break;
+        case kProgramChangeStatus:
+            fluid_synth_program_change(synth_, channel, data1);
+            break;
+        case 0xD0:
+            fluid_synth_channel_pressure(synth_, channel, data1);
+            break;
+        case 0xE0:
+            fluid_synth_pitch_bend(synth_, channel, data1 | (data2 << 7));
+            break;
+        default:
+            break;  // system messages mean nothing to the synthesizer
+    }
+}
+
+void SynthEngine::beep(int frequencyHz, int durationMs) {
+    beepRequests_.post(frequencyHz, durationMs);
+}
+
+void SynthEngine::render(float* left, float* right, int frames) {
+    if (frames <= 0) return;
+    if (synth_ == nullptr) {
+        std::fill(left, left + frames, 0.0f);
+        std::fill(right, right + frames, 0.0f);
+        return;
+    }
+    fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
+    int frequencyHz = 0;
+    int durationMs = 0;
+    if (beepRequests_.take(frequencyHz, durationMs)) beepTone_->start(frequencyHz, durationMs);
+    if (beepTone_->active()) beepTone_->mixInto(left, right, frames);
+}
+
+}  // namespace velmora

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <fluidsynth/types.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "midi/beep_tone.h"
+
+namespace velmora {
+
+// FluidSynth with a General MIDI SoundFont, rendering on demand: an audio
+// driver's callback calls render(), tests call it directly. The beep is
+// mixed into the same stream. Errors come back as one line of text.
+//
+// Threads: configure, start and load on one thread; then send() and beep()
+// from the GUI thread while render() runs on the audio thread.
+class SynthEngine {
+public:
+    static constexpr double kDefaultSampleRate = 48000.0;
+    static constexpr int kDefaultPolyphony = 64;
+
+    SynthEngine();
+    ~SynthEngine();
+    SynthEngine(const SynthEngine&) = delete;
+    SynthEngine& operator=(const SynthEngine&) = delete;
+
+    // One FluidSynth setting ("synth.gain", "0.5"), typed as FluidSynth
+    // declares it. Before start(). Empty when applied, else what is wrong.
+    std::string applySetting(const std::string& name, const std::string& value);
+    // Creates the synthesizer from the settings. Empty on success.
+    std::string start();
+    // Loads the SoundFont, which should have passed CheckSoundFontFile. Empty on success.
+    std::string loadSoundFont(const std::string& path);
+
+    bool started() const { return synth_ != nullptr; }
+    bool hasSoundFont() const { return soundFontLoaded_; }
+    double sampleRate() const { return sampleRate_; }
+
+    // A short MIDI message as MidiOut::send takes it; dropped before start().
+    void send(std::uint32_t message);
+    // Any thread; heard from the next render() on.
+    void beep(int frequencyHz, int durationMs);
+    // Overwrites both channels with the next frames. Silence before start().
+    void render(float* left, float* right, int frames);
+
+    // For creating an audio driver; null before construction succeeded.
+    fluid_settings_t* settings() const { return settings_; }
+
+private:
+    fluid_settings_t* settings_ = nullptr;
+    fluid_synth_t* synth_ = nullptr;
+    double sampleRate_ = kDefaultSampleRate;
+    bool soundFontLoaded_ = false;
+    BeepRequests beepRequests_;
+    std::optional<BeepTone> beepTone_;  // audio thread only, once started
+};
+
+}  // namespace velmora

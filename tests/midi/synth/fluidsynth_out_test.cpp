@@ -1,0 +1,83 @@
+#include "midi/synth/fluidsynth_out.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "midi/messages.h"
+#include "support/sound_test_support.h"
+
+namespace velmora {
+namespace {
+
+using soundtest::StderrCapture;
+using soundtest::TempDir;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+SynthConfig Config(std::optional<std::string> soundFont, std::optional<std::string> audioDriver,
+                   std::vector<std::pair<std::string, std::string>> settings = {}) {
+    SynthConfig config;
+    config.soundFont = std::move(soundFont);
+    config.audioDriver = std::move(audioDriver);
+    config.settings = std::move(settings);
+    return config;
+}
+
+// Whatever goes wrong, the output says so in one line and stays harmless.
+void ExpectQuietFailure(FluidSynthOut& out, const std::string& expected) {
+    StderrCapture stderrCapture;
+    EXPECT_FALSE(out.open());
+    EXPECT_FALSE(out.isWorking());
+    EXPECT_THAT(out.description(), StartsWith("No sound: "));
+    EXPECT_THAT(out.description(), HasSubstr(expected));
+    EXPECT_THAT(out.description(), Not(HasSubstr("\n")));
+    out.send(ComposeShortMessage(kNoteOnStatus, 0, 60, 100));
+    out.Beep(440, 200);
+    out.close();
+    out.close();
+    EXPECT_EQ(stderrCapture.text(), "");
+}
+
+TEST(FluidSynthOutTest, ABadSoundFontIsReportedNotLoaded) {
+    TempDir dir;
+    const std::string missing = (dir.path() / "missing.sf2").string();
+    const std::string empty = dir.write("empty.sf2", "").string();
+    const std::string corrupt = dir.write("corrupt.sf2", "RIFF not a sound at all").string();
+    const std::pair<std::string, std::string> cases[] = {
+        {missing, "SoundFont '" + missing + "' was not found"},
+        {empty, "SoundFont '" + empty + "' is empty"},
+        {corrupt, "'" + corrupt + "' is not a SoundFont"},
+    };
+    for (const auto& [file, message] : cases) {
+        SCOPED_TRACE(file);
+        FluidSynthOut out(Config(file, std::nullopt));
+        ExpectQuietFailure(out, message);
+        EXPECT_EQ(out.description(), "No sound: " + message);
+    }
+}
+
+TEST(FluidSynthOutTest, AWrongSettingIsReported) {
+    FluidSynthOut unknown(
+        Config(std::nullopt, std::nullopt, {{"synth.gain", "0.5"}, {"synth.reverb.bogus", "1"}}));
+    ExpectQuietFailure(unknown, "unknown synthesizer setting 'synth.reverb.bogus'");
+    FluidSynthOut badValue(Config(std::nullopt, std::nullopt, {{"synth.polyphony", "lots"}}));
+    ExpectQuietFailure(badValue, "bad value 'lots' for setting 'synth.polyphony'");
+}
+
+TEST(FluidSynthOutTest, AnAudioDeviceThatCannotOpenIsReportedQuietly) {
+    FluidSynthOut out(Config(std::nullopt, "alsa", {{"audio.alsa.device", "hw:99"}}));
+    ExpectQuietFailure(out, "audio driver 'alsa' could not be started");
+    EXPECT_THAT(out.description(), HasSubstr("hw:99"));
+    // Only the driver asked for is tried.
+    EXPECT_THAT(out.description(), Not(HasSubstr("pulseaudio")));
+}
+
+TEST(FluidSynthOutTest, AnUnknownAudioDriverNamesTheOnesThereAre) {
+    FluidSynthOut out(Config(std::nullopt, "speakers"));
+    ExpectQuietFailure(out, "unknown audio driver 'speakers'");
+    EXPECT_THAT(out.description(), HasSubstr("alsa"));
+}
+
+}  // namespace
+}  // namespace velmora

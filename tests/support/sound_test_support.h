@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace velmora {
+class SynthEngine;
+}
+
+namespace velmora::soundtest {
+
+// The fundamental frequency of a mono window in Hz (a YIN-style estimate:
+// the first clear dip of the normalised difference function, so a strong
+// second harmonic does not pass for the pitch). 0 when there is no clear pitch.
+double EstimatePitch(const std::vector<float>& samples, double sampleRate, double minHz = 50.0,
+                     double maxHz = 2000.0);
+
+double Rms(const std::vector<float>& samples, std::size_t begin, std::size_t end);
+
+// Seconds from the first to the last moment the 1 ms envelope is above
+// `fraction` of its peak; 0 for silence.
+double SoundingSeconds(const std::vector<float>& samples, double sampleRate, double fraction = 0.5);
+
+// The next `frames` of the engine's output, both channels averaged.
+std::vector<float> RenderMono(SynthEngine& engine, int frames);
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Everything written to file descriptor 2 while it exists, by this process
+// or by libraries: text() stops the capture and returns it.
+class StderrCapture {
+public:
+    StderrCapture();
+    ~StderrCapture();
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
+    std::string text();
+
+private:
+    void restore();
+    TempDir dir_;
+    int saved_ = -1;
+};
+
+}  // namespace velmora::soundtest
