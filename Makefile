@@ -28,8 +28,8 @@ test: test-deps configure
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: test-deps
-	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BENCH_DIR) -j $(JOBS)
+	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS) >$(BENCH_DIR)/build.log 2>&1 || { cat $(BENCH_DIR)/build.log; exit 1; }
 	@scripts/run-benchmarks $(BENCH_DIR)
 
 format:

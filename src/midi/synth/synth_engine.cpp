@@ -15,7 +15,10 @@ namespace velmora {
 
 namespace {
 
-constexpr double kDefaultGain = 0.2;  // FluidSynth's
+constexpr double kFluidSynthGain = 0.2;  // FluidSynth's own default: too quiet for most fonts
+// Louder than FluidSynth's own default, so a single note is heard clearly; the
+// limiter keeps the big chords of loud instruments from clipping.
+constexpr double kDefaultGain = 0.5;
 
 std::string WithReason(std::string message) {
     const std::string reason = LastSynthError();
@@ -63,6 +66,7 @@ SynthEngine::SynthEngine() {
     fluid_settings_setnum(settings_, "synth.sample-rate", kDefaultSampleRate);
     // A question has at most a few dozen notes; the default 256 voices only cost memory.
     fluid_settings_setint(settings_, "synth.polyphony", kDefaultPolyphony);
+    fluid_settings_setnum(settings_, "synth.gain", kDefaultGain);
 }
 
 SynthEngine::~SynthEngine() {
@@ -119,7 +123,8 @@ std::string SynthEngine::start() {
     // The beep follows the music's volume: a louder synthesizer, a louder beep.
     double gain = kDefaultGain;
     fluid_settings_getnum(settings_, "synth.gain", &gain);
-    beepTone_.emplace(sampleRate_, static_cast<float>(BeepTone::kLevel * gain / kDefaultGain));
+    beepTone_.emplace(sampleRate_, static_cast<float>(BeepTone::kLevel * gain / kFluidSynthGain));
+    limiter_.emplace(sampleRate_);
     return {};
 }
 
@@ -186,6 +191,7 @@ void SynthEngine::render(float* left, float* right, int frames) {
     int durationMs = 0;
     if (beepRequests_.take(frequencyHz, durationMs)) beepTone_->start(frequencyHz, durationMs);
     if (beepTone_->active()) beepTone_->mixInto(left, right, frames);
+    limiter_->process(left, right, frames);
 }
 
 }  // namespace velmora

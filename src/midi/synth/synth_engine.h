@@ -8,6 +8,7 @@
 #include <string>
 
 #include "midi/beep_tone.h"
+#include "midi/limiter.h"
 
 namespace velmora {
 
@@ -56,6 +57,7 @@ private:
     bool soundFontLoaded_ = false;
     BeepRequests beepRequests_;
     std::optional<BeepTone> beepTone_;  // audio thread only, once started
+    std::optional<Limiter> limiter_;    // audio thread only, once started
 };
 
 }  // namespace velmora
