@@ -30,9 +30,9 @@ public:
 };
 
 double CpuSeconds() {
-    timespec spec{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &spec);
-    return static_cast<double>(spec.tv_sec) + static_cast<double>(spec.tv_nsec) / 1e9;
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 double Percentile(std::vector<double> values, double fraction) {

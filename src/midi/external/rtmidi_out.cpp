@@ -67,19 +67,20 @@ std::string Lowercase(std::string text) {
     return text;
 }
 
-// The port `spec` names: its number as listed (from 1: device 0 is the
+// The port `wanted` names: its number as listed (from 1: device 0 is the
 // built-in synthesizer), else the first whose name contains it, ignoring case.
-std::optional<unsigned> ChoosePort(const std::vector<std::string>& names, const std::string& spec) {
+std::optional<unsigned> ChoosePort(const std::vector<std::string>& names,
+                                   const std::string& wanted) {
     unsigned number = 0;
-    const char* end = spec.data() + spec.size();
-    const auto [rest, error] = std::from_chars(spec.data(), end, number);
-    if (!spec.empty() && error == std::errc() && rest == end) {
+    const char* end = wanted.data() + wanted.size();
+    const auto [rest, error] = std::from_chars(wanted.data(), end, number);
+    if (!wanted.empty() && error == std::errc() && rest == end) {
         if (number >= 1 && number <= names.size()) return number - 1;
         return std::nullopt;
     }
-    const std::string wanted = Lowercase(spec);
+    const std::string part = Lowercase(wanted);
     for (unsigned i = 0; i < names.size(); ++i) {
-        if (Lowercase(names[i]).find(wanted) != std::string::npos) return i;
+        if (Lowercase(names[i]).find(part) != std::string::npos) return i;
     }
     return std::nullopt;
 }
