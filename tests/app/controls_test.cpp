@@ -33,7 +33,7 @@ TEST(ListControl, SelectingFromCodeFiresClickLikeTheUser) {
     int clicks = 0;
     int viewUpdates = 0;
     list.onClick = [&] { ++clicks; };
-    list.setViewObserver([&] { ++viewUpdates; });
+    list.setViewObserver([&](const ControlChange&) { ++viewUpdates; });
     list.setItems({"a", "b"});
     list.setListIndex(1);
     list.setListIndex(1);

@@ -1,0 +1,135 @@
+#include "app/window_design.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+namespace velmora {
+
+const std::vector<ControlDesign>& WindowDesign() {
+    // name, kind, container, left, top, width, height, tab order, caption, tooltip,
+    // shade, bold, font points, border, sizes itself, enabled
+    static const std::vector<ControlDesign> design = {
+        {"cboInstrument", ControlKind::ComboBox, "", 840, 120, 2175, 315, 0, "", "", Shade::Default,
+         false, 0, false, false, true},
+        {"lstPitch", ControlKind::CheckList, "", 0, 120, 735, 2760, 3, "", "", Shade::Default,
+         false, 0, false, false, true},
+        {"Frame1", ControlKind::Frame, "", 840, 1200, 1815, 615, 4, "min / max chord tones",
+         "For aural chord analysis, enter the pitches arranged from lowest to highest or left to "
+         "right as they would occur on a keyboard instrument.",
+         Shade::Default, false, 0, false, false, true},
+        {"lblMinimum", ControlKind::Label, "Frame1", 120, 240, 495, 255, 8, "1",
+         "minimum number of chord tones", Shade::White, false, 0, true, false, true},
+        {"vsbMinimum", ControlKind::ScrollBar, "Frame1", 600, 240, 255, 255, 6, "", "",
+         Shade::Default, false, 0, false, false, true},
+        {"lblMaximum", ControlKind::Label, "Frame1", 960, 240, 495, 255, 7, "1",
+         "maximum number of chord tones", Shade::White, false, 0, true, false, true},
+        {"vsbMaximum", ControlKind::ScrollBar, "Frame1", 1440, 240, 255, 255, 5, "", "",
+         Shade::Default, false, 0, false, false, true},
+        {"Frame2", ControlKind::Frame, "", 840, 480, 2055, 615, 9, "note range [C4 = middle C]",
+         "aural chord analysis name the pitches arranged from lowest to highest", Shade::Default,
+         false, 0, false, false, true},
+        {"lblNoteRange(0)", ControlKind::Label, "Frame2", 120, 240, 495, 255, 36, "C2",
+         "min note range", Shade::White, false, 0, true, false, true},
+        {"vsbNoteRange(0)", ControlKind::ScrollBar, "Frame2", 600, 240, 255, 255, 34, "", "",
+         Shade::Default, false, 0, false, false, true},
+        {"Label1", ControlKind::Label, "Frame2", 960, 240, 135, 195, 38, "to", "", Shade::Default,
+         false, 0, false, true, true},
+        {"lblNoteRange(1)", ControlKind::Label, "Frame2", 1200, 240, 495, 255, 37, "C6",
+         "max note range", Shade::White, false, 0, true, false, true},
+        {"vsbNoteRange(1)", ControlKind::ScrollBar, "Frame2", 1680, 240, 255, 255, 35, "", "",
+         Shade::Default, false, 0, false, false, true},
+        {"Frame3", ControlKind::Frame, "", 840, 1920, 1695, 975, 10, "time elapsed", "",
+         Shade::Default, false, 0, false, false, true},
+        {"lblTimeElapsed", ControlKind::Label, "Frame3", 120, 240, 885, 195, 11, "time elapsed", "",
+         Shade::Default, false, 0, false, true, true},
+        {"lblPracticeTime", ControlKind::Label, "Frame3", 120, 600, 630, 195, 33, "5 : 00.00",
+         "alotted practice time for this exercise", Shade::Default, false, 0, false, true, true},
+        {"vsbAlottedTimeForExercise", ControlKind::ScrollBar, "Frame3", 1080, 600, 255, 255, 32, "",
+         "", Shade::Default, false, 0, false, false, true},
+        {"Frame4", ControlKind::Frame, "", 2640, 1920, 3735, 1695, 12, "possible answers", "",
+         Shade::Default, false, 0, false, false, true},
+        {"Label2", ControlKind::Label, "Frame4", 120, 240, 1380, 195, 39, "enharmonic names:", "",
+         Shade::Default, false, 0, false, true, true},
+        {"lstKeySignature", ControlKind::ListBox, "Frame4", 1680, 240, 1935, 225, 31, "",
+         "change enharmonic names", Shade::White, false, 0, false, false, true},
+        {"lblNoteInput", ControlKind::Label, "Frame4", 120, 1320, 750, 195, 25, "Note Input",
+         "response", Shade::Default, false, 0, false, true, true},
+        {"cmdEraseAnswer", ControlKind::Button, "Frame4", 2280, 1320, 1335, 255, 29,
+         "change answer",
+         "For aural chord analysis only. Enter the pitches arranged from lowest to highest or left "
+         "to right as they would occur on a keyboard instrument.",
+         Shade::Default, false, 0, false, false, false},
+        {"Frame5", ControlKind::Frame, "", 3000, 120, 1935, 1695, 26, "generate note questions", "",
+         Shade::LightGreen, false, 0, false, false, true},
+        {"cmdPlay", ControlKind::Button, "Frame5", 120, 240, 495, 495, 28, "", "PLAY", Shade::White,
+         false, 0, false, false, true},
+        {"cmdPlayStop", ControlKind::Button, "Frame5", 720, 240, 495, 495, 27, "", "STOP MIDI",
+         Shade::White, false, 0, false, false, true},
+        {"pic_Repeat_1_Note", ControlKind::Picture, "Frame5", 1320, 240, 450, 480, 45, "",
+         "PLAY 1 NOTE IN DIFFERENT OCTAVES / TIMBRES. (Select 1 pitch from the check box at the "
+         "left and click this icon.)",
+         Shade::Default, false, 0, false, false, true},
+        {"chkShepard", ControlKind::CheckBox, "Frame5", 120, 840, 1575, 255, 30, "Shepard Exercise",
+         "[octaves]", Shade::LightGreen, false, 0, false, false, true},
+        {"lblQuestionNumber", ControlKind::Label, "Frame5", 120, 1200, 765, 255, 46, "Q#", "",
+         Shade::LightGreen, false, 0, false, false, true},
+        {"Frame6", ControlKind::Frame, "", 5040, 120, 1335, 1695, 40, "note duration", "",
+         Shade::Default, false, 0, false, false, true},
+        {"lstDuration", ControlKind::ListBox, "Frame6", 120, 240, 1095, 1035, 41, "",
+         "set the pace of the exercise", Shade::Default, false, 0, false, false, true},
+        {"Label3", ControlKind::Label, "Frame6", 120, 1320, 345, 195, 44, "BPM", "", Shade::Default,
+         false, 0, false, true, true},
+        {"lblTempo", ControlKind::Label, "Frame6", 600, 1320, 255, 225, 43, "60",
+         "play tempo / pace", Shade::WindowBackground, true, 8.25, true, true, true},
+        {"vsbTempo", ControlKind::ScrollBar, "Frame6", 960, 1320, 255, 285, 42, "", "",
+         Shade::Default, false, 0, false, false, true},
+        {"ListView1", ControlKind::ListView, "", 6480, 0, 4095, 1815, 49, "", "", Shade::Default,
+         false, 0, false, false, true},
+        {"lstResponses", ControlKind::ListBox, "", 6480, 1920, 4095, 255, 1, "", "", Shade::Default,
+         false, 0, false, false, true},
+        {"chkExcludeExactOctave", ControlKind::CheckBox, "", 6480, 2280, 1935, 255, 47,
+         "exclude exact octave", "", Shade::Default, false, 0, false, false, true},
+        {"lstStats", ControlKind::ListBox, "", 8520, 2280, 2055, 840, 2, "", "", Shade::Default,
+         false, 0, false, false, true},
+        {"lblResult", ControlKind::Label, "", 2640, 3720, 105, 330, 48, "", "",
+         Shade::WindowBackground, true, 12, true, true, true},
+        {"cmdAnswerButton(0)", ControlKind::Button, "Frame4", 120, 600, 495, 255, 13, "C", "C",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"cmdAnswerButton(1)", ControlKind::Button, "Frame4", 720, 600, 495, 255, 14, "C#", "V",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"cmdAnswerButton(2)", ControlKind::Button, "Frame4", 1320, 600, 495, 255, 15, "D", "D",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"cmdAnswerButton(3)", ControlKind::Button, "Frame4", 1920, 600, 495, 255, 16, "Eb", "W",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"cmdAnswerButton(4)", ControlKind::Button, "Frame4", 2520, 600, 495, 255, 17, "E", "E",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"cmdAnswerButton(5)", ControlKind::Button, "Frame4", 3120, 600, 495, 255, 18, "F", "F",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"cmdAnswerButton(6)", ControlKind::Button, "Frame4", 120, 960, 495, 255, 19, "F#", "T",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"cmdAnswerButton(7)", ControlKind::Button, "Frame4", 720, 960, 495, 255, 20, "G", "G",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"cmdAnswerButton(8)", ControlKind::Button, "Frame4", 1320, 960, 495, 255, 21, "Ab", "Q",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"cmdAnswerButton(9)", ControlKind::Button, "Frame4", 1920, 960, 495, 255, 22, "A", "A",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"cmdAnswerButton(10)", ControlKind::Button, "Frame4", 2520, 960, 495, 255, 23, "Bb", "S",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"cmdAnswerButton(11)", ControlKind::Button, "Frame4", 3120, 960, 495, 255, 24, "B", "B",
+         Shade::LightGreen, false, 0, false, false, false},
+        {"Timer1", ControlKind::Timer, "Frame3", 0, 0, 0, 0, -1, "", "", Shade::Default, false, 0,
+         false, false, false},
+    };
+    return design;
+}
+
+const ControlDesign& DesignOf(std::string_view name) {
+    const auto& design = WindowDesign();
+    const auto found = std::find_if(design.begin(), design.end(),
+                                    [name](const ControlDesign& c) { return c.name == name; });
+    if (found == design.end()) throw std::logic_error("no control '" + std::string(name) + "'");
+    return *found;
+}
+
+}  // namespace velmora

@@ -1,0 +1,86 @@
+#include "scoring/spelling.h"
+
+#include <gtest/gtest.h>
+
+#include "app/trainer_fixture.h"
+
+namespace velmora::testing {
+namespace {
+
+std::array<std::string, kPitchClasses> Row(int key) {
+    std::array<std::string, kPitchClasses> names;
+    for (int i = 0; i < kPitchClasses; ++i) names[i] = kSpellingTable[key][i];
+    return names;
+}
+
+TEST(NoteLabel, OctaveFollowsTheNumberEvenAcrossTheLetterBoundary) {
+    EXPECT_EQ(NoteLabel(60, Row(0)), "C4");
+    EXPECT_EQ(NoteLabel(60, Row(4)), "B#4");
+    EXPECT_EQ(NoteLabel(59, Row(0)), "B3");
+    EXPECT_EQ(NoteLabel(59, Row(1)), "Cb3");
+    EXPECT_EQ(NoteLabel(108, Row(0)), "C8");
+    EXPECT_EQ(NoteLabel(108, Row(4)), "B#8");
+    EXPECT_EQ(NoteLabel(66, Row(0)), "F#4");
+    EXPECT_EQ(NoteLabel(36, Row(0)), "C2");
+    for (int key = 0; key < 12; ++key) EXPECT_EQ(NoteLabel(21, Row(key)), "A0") << key;
+    EXPECT_EQ(NoteLabel(0, Row(0)), "C-1");
+    EXPECT_EQ(NoteLabel(127, Row(0)), "G9");
+}
+
+TEST(SpellingTable, RowsThatARuleWouldNotGive) {
+    EXPECT_EQ(Row(2), Row(9));
+    EXPECT_EQ(Row(1)[4], "Fb");
+    EXPECT_EQ(Row(1)[11], "Cb");
+    EXPECT_EQ(Row(4)[0], "B#");
+    EXPECT_EQ(Row(6)[2], "Cx");
+    EXPECT_EQ(Row(6)[5], "E#");
+    EXPECT_EQ(Row(6)[7], "Fx");
+}
+
+using KeySignature = TrainerTest;
+
+TEST_F(KeySignature, StartsInFMajorAndNamesEveryPlaceAPitchIsShown) {
+    EXPECT_EQ(panel().lstKeySignature.text(), "F Major or D minor");
+    const std::vector<std::string> fMajor = {"C C",  "C# V", "D D",  "Eb W", "E E",  "F F",
+                                             "F# T", "G G",  "Ab Q", "A A",  "Bb S", "B B"};
+    for (int i = 0; i < kPitchClasses; ++i) {
+        const std::string name = fMajor[i].substr(0, fMajor[i].find(' '));
+        const std::string key = fMajor[i].substr(fMajor[i].find(' ') + 1);
+        EXPECT_EQ(state().pitchNames[i], name);
+        EXPECT_EQ(panel().cmdAnswerButton[i].caption(), name);
+        EXPECT_EQ(panel().lstPitch.items()[i], name);
+        EXPECT_EQ(panel().mnu_keyshortcut[i].caption(), name + " = " + key);
+        EXPECT_EQ(panel().cmdAnswerButton[i].toolTip(), key) << "the key letter never changes";
+    }
+}
+
+TEST_F(KeySignature, FSharpMajorRespellsButtonsListAndMenuButNotTheKeys) {
+    panel().lstPitch.setSelected(0, true);
+    panel().lstKeySignature.setListIndex(6);
+    const std::vector<std::string> expected = {"B#", "C#", "Cx", "D#", "E",  "E#",
+                                               "F#", "Fx", "G#", "A",  "A#", "B"};
+    for (int i = 0; i < kPitchClasses; ++i) {
+        EXPECT_EQ(panel().cmdAnswerButton[i].caption(), expected[i]);
+        EXPECT_EQ(panel().lstPitch.items()[i], expected[i]);
+    }
+    EXPECT_EQ(panel().mnu_keyshortcut[0].caption(), "B# = C");
+    EXPECT_EQ(panel().mnu_keyshortcut[2].caption(), "Cx = D");
+    // Only the names change: the checks stay on the same pitch classes.
+    EXPECT_TRUE(panel().lstPitch.selected(0));
+    EXPECT_TRUE(panel().lstPitch.selected(3));
+    EXPECT_TRUE(panel().lstPitch.selected(6));
+    EXPECT_FALSE(panel().lstPitch.selected(2));
+    EXPECT_EQ(trainer.spelling().NoteLabel(60), "B#4");
+}
+
+TEST_F(KeySignature, KeySignatureTextsKeepTheirExactSpacing) {
+    const auto& items = panel().lstKeySignature.items();
+    ASSERT_EQ(items.size(), 12u);
+    EXPECT_EQ(items[0], "C Major  or A minor");
+    EXPECT_EQ(items[2], "D Major or  B minor");
+    EXPECT_EQ(items[6], "F# Major  or D# minor");
+    EXPECT_EQ(items[11], "B Major or G# minor");
+}
+
+}  // namespace
+}  // namespace velmora::testing
