@@ -1,170 +1,160 @@
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QScrollBar>
+#include <QLayout>
+#include <QMenuBar>
 #include <QStatusBar>
-#include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "app/trainer.h"
+#include "app/window_design.h"
+#include "ui/artwork.h"
+#include "ui/bind_control.h"
+#include "ui/control_binding.h"
+#include "ui/design_font.h"
+#include "ui/menu_bindings.h"
+#include "ui/twips.h"
+#include "ui/widget_factory.h"
 
 namespace velmora {
 
 namespace {
 
-QString ToQt(const std::string& text) {
-    return QString::fromStdString(text);
+QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Scroll bars here have the larger value at the top; Qt's vertical bars have it
-// at the bottom, so the widget holds the negated value.
-int ToWidgetValue(int value) {
-    return -value;
-}
-int FromWidgetValue(int value) {
-    return -value;
+QString NameOf(const ControlDesign& design) {
+    return FromView(design.name);
 }
 
 }  // namespace
 
 MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent), trainer_(trainer) {
-    setWindowTitle("Velmora");
+    setWindowTitle(FromView(kWindowCaption));
+    setWindowIcon(WindowIcon());
 
-    auto* central = new QWidget(this);
-    auto* form = new QFormLayout;
+    client_ = new QWidget(this);
+    client_->setObjectName("client");
+    client_->setFixedSize(ToPixels(kClientWidthTwips), ToPixels(kClientHeightTwips));
+    client_->setFont(DesignFont(client_->font()));
+    setCentralWidget(client_);
 
-    instrument_ = new QComboBox(central);
-    instrument_->setAccessibleName("Instrument");
-    form->addRow("Instrument", instrument_);
-
-    duration_ = new QListWidget(central);
-    duration_->setAccessibleName("note duration");
-    duration_->setMaximumHeight(100);
-    form->addRow("note duration", duration_);
-
-    auto* tempoRow = new QHBoxLayout;
-    tempo_ = new QScrollBar(Qt::Vertical, central);
-    tempo_->setAccessibleName("Tempo");
-    tempo_->setSingleStep(1);
-    tempo_->setPageStep(10);
-    tempo_->setFixedHeight(40);
-    tempoLabel_ = new QLabel(central);
-    tempoLabel_->setFrameShape(QFrame::Box);
-    tempoRow->addWidget(tempoLabel_);
-    tempoRow->addWidget(tempo_);
-    tempoRow->addStretch();
-    form->addRow("Tempo", tempoRow);
-
-    auto* playRow = new QHBoxLayout;
-    testNote_ = new QPushButton("Play middle C", central);
-    testNote_->setToolTip("Check the sound: plays C4 once");
-    questionNumber_ = new QLabel(central);
-    questionNumber_->setAccessibleName("Question number");
-    playRow->addWidget(testNote_);
-    playRow->addWidget(questionNumber_);
-    playRow->addStretch();
-
-    auto* layout = new QVBoxLayout(central);
-    layout->addLayout(form);
-    layout->addLayout(playRow);
-    layout->addStretch();
-    setCentralWidget(central);
+    buildClientArea();
+    buildMenus();
+    setTabOrder();
 
     soundStatus_ = new QLabel(this);
-    soundStatus_->setAccessibleName("Sound output");
+    soundStatus_->setAccessibleName("sound output");
     statusBar()->addWidget(soundStatus_, 1);
+    statusBar()->setSizeGripEnabled(false);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    bindControls();
+    focusConnection_ = connect(qApp, &QApplication::focusChanged, this,
+                               [this](QWidget*, QWidget* now) { followQtFocus(now); });
 }
 
 MainWindow::~MainWindow() {
+    // Widgets are about to go; neither Qt's focus moves nor panel changes
+    // may reach them from here on.
+    disconnect(focusConnection_);
+    bindings_.clear();
+}
+
+void MainWindow::buildClientArea() {
     Panel& panel = trainer_.panel();
-    panel.cboInstrument.setViewObserver(nullptr);
-    panel.lstDuration.setViewObserver(nullptr);
-    panel.vsbTempo.setViewObserver(nullptr);
-    panel.lblTempo.setViewObserver(nullptr);
-    panel.lblQuestionNumber.setViewObserver(nullptr);
+    // Frames first, so that every control finds its container.
+    std::vector<const ControlDesign*> designs;
+    for (const ControlDesign& design : WindowDesign()) designs.push_back(&design);
+    std::stable_partition(designs.begin(), designs.end(), [](const ControlDesign* design) {
+        return design->kind == ControlKind::Frame;
+    });
+
+    for (const ControlDesign* design : designs) {
+        const QString name = NameOf(*design);
+        QWidget* container =
+            design->container.empty() ? client_ : widgets_.value(FromView(design->container));
+        Control* control = panel.find(design->name);
+        if (!container || !control) {
+            qWarning("velmora: no place or control for %s", qPrintable(name));
+            continue;
+        }
+        QWidget* widget = CreateWidget(*design, container);
+        if (!widget) continue;  // not shown, as a timer
+        std::unique_ptr<WidgetBinding> binding = BindControl(*control, *design, widget);
+        if (!binding) {
+            qWarning("velmora: %s is not of the kind its design says", qPrintable(name));
+            delete widget;
+            continue;
+        }
+        widgets_.insert(name, widget);
+        controlOf_.insert(widget, control);
+        binding->start();
+        bindings_.push_back(std::move(binding));
+    }
+
+    const QCursor hand = PointingHandCursor();
+    for (const Button& button : panel.cmdAnswerButton) {
+        if (QWidget* widget = widgetOf(QString::fromStdString(button.name()))) {
+            widget->setCursor(hand);
+        }
+    }
+}
+
+void MainWindow::buildMenus() {
+    Panel& panel = trainer_.panel();
+    auto addMenu = [this](Menu& menu, auto& items) {
+        QMenu* widget = menuBar()->addMenu(QString());
+        auto menuBinding = std::make_unique<MenuBinding>(menu, widget);
+        menuBinding->start();
+        bindings_.push_back(std::move(menuBinding));
+        for (MenuItem& item : items) {
+            auto itemBinding =
+                std::make_unique<MenuItemBinding>(item, widget->addAction(QString()));
+            itemBinding->start();
+            bindings_.push_back(std::move(itemBinding));
+        }
+    };
+    addMenu(panel.mnuDefaultExercises, panel.mnuSelectExercise);
+    addMenu(panel.mnuRange, panel.mnuSetRange);
+    addMenu(panel.mnuKeyboardShortcuts, panel.mnu_keyshortcut);
+}
+
+void MainWindow::setTabOrder() {
+    std::vector<const ControlDesign*> order;
+    for (const ControlDesign& design : WindowDesign()) {
+        QWidget* widget = widgetOf(NameOf(design));
+        if (widget && design.tabOrder >= 0 && FaceOf(widget)->focusPolicy() != Qt::NoFocus) {
+            order.push_back(&design);
+        }
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto* a, const auto* b) { return a->tabOrder < b->tabOrder; });
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(widgetOf(NameOf(*order[i - 1])), widgetOf(NameOf(*order[i])));
+    }
+}
+
+// Qt's focus moved, by the user or the window system: the panel follows.
+void MainWindow::followQtFocus(QWidget* now) {
+    Control* control = nullptr;
+    for (QWidget* widget = now; widget && !control; widget = widget->parentWidget()) {
+        control = controlOf_.value(widget);
+    }
+    // Focus outside the window, as in another application, is no control's.
+    if (now && now->window() != this) return;
+    trainer_.panel().focus().moveTo(control);
+}
+
+QWidget* MainWindow::widgetOf(const QString& controlName) const {
+    return widgets_.value(controlName);
 }
 
 void MainWindow::setSoundStatus(const QString& text) {
     soundStatus_->setText(text);
-}
-
-void MainWindow::bindControls() {
-    Panel& panel = trainer_.panel();
-
-    // Panel -> widgets.
-    auto syncInstrument = [this, &panel] {
-        syncing_ = true;
-        if (instrument_->count() != panel.cboInstrument.count()) {
-            instrument_->clear();
-            for (const auto& item : panel.cboInstrument.items()) instrument_->addItem(ToQt(item));
-        }
-        instrument_->setCurrentIndex(panel.cboInstrument.listIndex());
-        instrument_->setToolTip(ToQt(panel.cboInstrument.toolTip()));
-        instrument_->setEnabled(panel.cboInstrument.enabled());
-        syncing_ = false;
-    };
-    auto syncDuration = [this, &panel] {
-        syncing_ = true;
-        if (duration_->count() != panel.lstDuration.count()) {
-            duration_->clear();
-            for (const auto& item : panel.lstDuration.items()) duration_->addItem(ToQt(item));
-        }
-        duration_->setCurrentRow(panel.lstDuration.listIndex());
-        duration_->setToolTip(ToQt(panel.lstDuration.toolTip()));
-        duration_->setEnabled(panel.lstDuration.enabled());
-        syncing_ = false;
-    };
-    auto syncTempo = [this, &panel] {
-        syncing_ = true;
-        tempo_->setRange(ToWidgetValue(panel.vsbTempo.maximum()),
-                         ToWidgetValue(panel.vsbTempo.minimum()));
-        tempo_->setValue(ToWidgetValue(panel.vsbTempo.value()));
-        tempo_->setEnabled(panel.vsbTempo.enabled());
-        syncing_ = false;
-    };
-    auto syncTempoLabel = [this, &panel] {
-        tempoLabel_->setText(ToQt(panel.lblTempo.caption()));
-        tempoLabel_->setToolTip(ToQt(panel.lblTempo.toolTip()));
-    };
-    auto syncQuestionNumber = [this, &panel] {
-        questionNumber_->setText(ToQt(panel.lblQuestionNumber.caption()));
-    };
-    panel.cboInstrument.setViewObserver(syncInstrument);
-    panel.lstDuration.setViewObserver(syncDuration);
-    panel.vsbTempo.setViewObserver(syncTempo);
-    panel.lblTempo.setViewObserver(syncTempoLabel);
-    panel.lblQuestionNumber.setViewObserver(syncQuestionNumber);
-    syncInstrument();
-    syncDuration();
-    syncTempo();
-    syncTempoLabel();
-    syncQuestionNumber();
-
-    // Widgets -> panel, which runs the handlers.
-    connect(instrument_, &QComboBox::currentIndexChanged, this, [this, &panel](int index) {
-        if (!syncing_) panel.cboInstrument.setListIndex(index);
-    });
-    connect(duration_, &QListWidget::currentRowChanged, this, [this, &panel](int row) {
-        if (!syncing_) panel.lstDuration.setListIndex(row);
-    });
-    connect(tempo_, &QScrollBar::valueChanged, this, [this, &panel](int value) {
-        if (!syncing_) panel.vsbTempo.setValue(FromWidgetValue(value));
-    });
-    connect(testNote_, &QPushButton::clicked, this, [this] { playTestNote(); });
-}
-
-void MainWindow::playTestNote() {
-    TrainerState& state = trainer_.state();
-    if (state.exerciseRunning || trainer_.playback().isWaiting()) return;
-    state.questionNotes = {60};
-    trainer_.playback().PlayQuestion(nullptr);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -1,20 +1,22 @@
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
 
-class QComboBox;
+#include <memory>
+#include <vector>
+
 class QLabel;
-class QListWidget;
-class QPushButton;
-class QScrollBar;
 
 namespace velmora {
 
+class Control;
+class ControlBinding;
 class Trainer;
 
-// The trainer's window: a view over the panel. User input goes into the panel,
-// which runs the handlers; panel changes come back through the controls'
-// observers. Until the full layout lands it shows the sound controls only.
+// The trainer's window, built from the window design: a view over the panel.
+// User input goes into the panel, which runs the handlers; panel changes come
+// back through the controls' observers.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 
@@ -26,22 +28,25 @@ public:
     // what is wrong with it.
     void setSoundStatus(const QString& text);
 
+    // The widget that shows the named control, or null (timers, menus).
+    QWidget* widgetOf(const QString& controlName) const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void bindControls();
-    void playTestNote();
+    void buildClientArea();
+    void buildMenus();
+    void setTabOrder();
+    void followQtFocus(QWidget* now);
 
     Trainer& trainer_;
-    QComboBox* instrument_ = nullptr;
-    QListWidget* duration_ = nullptr;
-    QScrollBar* tempo_ = nullptr;
-    QLabel* tempoLabel_ = nullptr;
-    QLabel* questionNumber_ = nullptr;
-    QPushButton* testNote_ = nullptr;
+    QWidget* client_ = nullptr;
     QLabel* soundStatus_ = nullptr;
-    bool syncing_ = false;  // true while the view copies the panel, so no echo goes back
+    QHash<QString, QWidget*> widgets_;
+    QHash<QWidget*, Control*> controlOf_;
+    std::vector<std::unique_ptr<ControlBinding>> bindings_;
+    QMetaObject::Connection focusConnection_;
 };
 
 }  // namespace velmora

@@ -3,12 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <string>
 #include <vector>
+
+#include "ui/qt_app.h"
 
 namespace velmora {
 namespace {
@@ -18,18 +19,7 @@ using testing::ElementsAre;
 
 class QtSchedulerTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        // One application for the whole program, shared with the window tests.
-        if (QCoreApplication::instance() == nullptr) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            }
-            static int argc = 1;
-            static char name[] = "ui_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { EnsureQtApplication(); }
 
     // Turns the event loop until a callback calls quit(), or gives up after a
     // generous limit so a broken scheduler fails instead of hanging.

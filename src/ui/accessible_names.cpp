@@ -1,0 +1,61 @@
+#include "ui/accessible_names.h"
+
+#include <string_view>
+
+#include "app/window_design.h"
+
+namespace velmora {
+
+namespace {
+
+struct Description {
+    std::string_view control;
+    const char* text;
+};
+
+// Tooltips that are short and plain serve as they are; these need words.
+constexpr Description kDescriptions[] = {
+    {"cboInstrument", "instrument"},
+    {"lstPitch", "pitches to ask"},
+    {"lstStats", "statistics"},
+    {"lstResponses", "responses"},
+    {"ListView1", "results"},
+    {"lblResult", "result"},
+    {"vsbMinimum", "minimum number of chord tones"},
+    {"vsbMaximum", "maximum number of chord tones"},
+    {"lblNoteRange(0)", "note range low"},
+    {"vsbNoteRange(0)", "note range low"},
+    {"lblNoteRange(1)", "note range high"},
+    {"vsbNoteRange(1)", "note range high"},
+    {"lblTimeElapsed", "time elapsed"},
+    {"lblPracticeTime", "practice time for this exercise"},
+    {"vsbAlottedTimeForExercise", "practice time for this exercise"},
+    {"lstKeySignature", "enharmonic names"},
+    {"cmdPlay", "Play"},
+    {"cmdPlayStop", "Stop MIDI"},
+    {"pic_Repeat_1_Note", "Play one note in different octaves and timbres"},
+    {"lblQuestionNumber", "question number"},
+    {"lstDuration", "note duration"},
+    {"lblTempo", "tempo"},
+    {"vsbTempo", "tempo"},
+};
+
+}  // namespace
+
+QString DescriptionOf(const ControlDesign& design) {
+    for (const Description& entry : kDescriptions) {
+        if (entry.control == design.name) return QString::fromUtf8(entry.text);
+    }
+    return QString::fromUtf8(design.toolTip.data(), static_cast<qsizetype>(design.toolTip.size()));
+}
+
+QString AccessibleNameFor(const ControlDesign& design, const QString& caption) {
+    const QString description = DescriptionOf(design);
+    if (caption.isEmpty()) return description;
+    if (description.isEmpty() || description.compare(caption, Qt::CaseInsensitive) == 0) {
+        return caption;
+    }
+    return description + ": " + caption;
+}
+
+}  // namespace velmora

@@ -1,0 +1,44 @@
+#include "ui/control_binding.h"
+
+#include <QSignalBlocker>
+#include <QWidget>
+
+#include "ui/accessible_names.h"
+#include "ui/widget_factory.h"
+
+namespace velmora {
+
+using Kind = ControlChange::Kind;
+
+void ControlBinding::start() {
+    control_.setViewObserver([this](const ControlChange& change) { showQuietly(change); });
+    for (Kind kind : {Kind::Properties, Kind::ItemsReset, Kind::Selection, Kind::Focus}) {
+        showQuietly({kind});
+    }
+}
+
+void ControlBinding::showQuietly(const ControlChange& change) {
+    const QSignalBlocker blocker(signalSource());
+    show(change);
+}
+
+WidgetBinding::WidgetBinding(Control& control, const ControlDesign& design, QWidget* widget)
+    : ControlBinding(control), design_(design), widget_(widget), face_(FaceOf(widget)) {}
+
+QObject* WidgetBinding::signalSource() const {
+    return face_;
+}
+
+void WidgetBinding::show(const ControlChange& change) {
+    if (change.kind == Kind::Properties) {
+        widget_->setEnabled(control().enabled());
+        const QString toolTip = ToQt(control().toolTip());
+        widget_->setToolTip(toolTip);
+        face_->setAccessibleDescription(toolTip);
+        if (face_->accessibleName().isEmpty()) face_->setAccessibleName(DescriptionOf(design_));
+    } else if (change.kind == Kind::Focus) {
+        if (control().hasFocus() && !face_->hasFocus()) face_->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+}  // namespace velmora

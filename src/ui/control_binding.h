@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+
+#include "app/controls.h"
+
+class QWidget;
+
+namespace velmora {
+
+struct ControlDesign;
+
+inline QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Keeps one panel control and what shows it in step, both ways. User input
+// goes into the panel, whose setters run the handlers; the panel reports
+// every change back through the control's observer, and the view copies just
+// that change with its own signals blocked, so nothing echoes back.
+class ControlBinding : public QObject {
+public:
+    explicit ControlBinding(Control& control) : control_(control) {}
+    ~ControlBinding() override { control_.setViewObserver(nullptr); }
+    ControlBinding(const ControlBinding&) = delete;
+    ControlBinding& operator=(const ControlBinding&) = delete;
+
+    Control& control() const { return control_; }
+
+    // Starts observing the control and shows its present state.
+    void start();
+
+protected:
+    // Copies one change of the control into the view.
+    virtual void show(const ControlChange& change) = 0;
+    // The object whose signals carry user input back to the panel.
+    virtual QObject* signalSource() const = 0;
+
+private:
+    void showQuietly(const ControlChange& change);
+
+    Control& control_;
+};
+
+// A control shown by a widget: enabled state, tooltip and focus.
+class WidgetBinding : public ControlBinding {
+public:
+    WidgetBinding(Control& control, const ControlDesign& design, QWidget* widget);
+
+    QWidget* widget() const { return widget_; }
+    // Where the focus and the user's input go: a one-row list's inner list.
+    QWidget* face() const { return face_; }
+    const ControlDesign& design() const { return design_; }
+
+protected:
+    void show(const ControlChange& change) override;
+    QObject* signalSource() const override;
+
+private:
+    const ControlDesign& design_;
+    QWidget* widget_;
+    QWidget* face_;
+};
+
+}  // namespace velmora

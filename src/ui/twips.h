@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QRect>
+
+#include <cmath>
+
+#include "app/window_design.h"
+
+namespace velmora {
+
+// Device-independent pixels; Qt scales them for high-density screens.
+inline int ToPixels(int twips) {
+    return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
+}
+
+inline QRect DesignRect(const ControlDesign& design) {
+    return {ToPixels(design.left), ToPixels(design.top), ToPixels(design.width),
+            ToPixels(design.height)};
+}
+
+}  // namespace velmora

@@ -1,0 +1,422 @@
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStyleOptionGroupBox>
+#include <QStyleOptionSlider>
+#include <QTableView>
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/trainer.h"
+#include "app/window_design.h"
+#include "midi/recording_midi_out.h"
+#include "ports/manual_scheduler.h"
+#include "ui/artwork.h"
+#include "ui/one_row_list.h"
+#include "ui/qt_app.h"
+
+namespace velmora {
+namespace {
+
+class SilentBeeper final : public Beeper {
+public:
+    void Beep(int, int) override {}
+};
+
+// The window as a user finds it after start-up, shown and active.
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { EnsureQtApplication(); }
+
+    MainWindowTest() {
+        window = std::make_unique<MainWindow>(trainer);
+        trainer.Form_Load();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+    }
+
+    template <typename Widget>
+    Widget* widget(const char* name) {
+        auto* found = qobject_cast<Widget*>(window->widgetOf(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    // Counts the calls of a handler in place of the trainer's own.
+    static std::function<void()> Counter(int& count) {
+        return [&count] { ++count; };
+    }
+
+    static QPoint ScrollBarPart(QScrollBar* bar, QStyle::SubControl part) {
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = bar->orientation();
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.sliderPosition = bar->sliderPosition();
+        option.sliderValue = bar->value();
+        option.singleStep = bar->singleStep();
+        option.pageStep = bar->pageStep();
+        option.upsideDown = bar->invertedAppearance();
+        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar).center();
+    }
+
+    RecordingMidiOut device;
+    ManualScheduler clock;
+    SilentBeeper beeper;
+    Trainer trainer{device, clock, beeper};
+    Panel& panel = trainer.panel();
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowTest, PlacesControlsAtTheirDesignPositionsInPixels) {
+    EXPECT_EQ(window->centralWidget()->size(), QSize(711, 279));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the window must not resize";
+    EXPECT_EQ(window->windowTitle(), "Velmora");
+    EXPECT_FALSE(window->windowIcon().isNull());
+
+    EXPECT_EQ(widget<QComboBox>("cboInstrument")->geometry(), QRect(56, 8, 145, 21));
+    QPushButton* firstAnswer = widget<QPushButton>("cmdAnswerButton(0)");
+    EXPECT_EQ(firstAnswer->parentWidget()->objectName(), "Frame4");
+    EXPECT_EQ(firstAnswer->geometry(), QRect(8, 40, 33, 17));
+    EXPECT_EQ(widget<QGroupBox>("Frame4")->geometry(), QRect(176, 128, 249, 113));
+    EXPECT_EQ(widget<QTableView>("ListView1")->geometry(), QRect(432, 0, 273, 121));
+}
+
+TEST_F(MainWindowTest, EveryControlShowsThePanelsStateAfterStartUp) {
+    for (const ControlDesign& design : WindowDesign()) {
+        Control* control = panel.find(design.name);
+        QWidget* shown =
+            window->widgetOf(QString::fromUtf8(design.name.data(), design.name.size()));
+        ASSERT_NE(control, nullptr);
+        if (design.kind == ControlKind::Timer) {
+            EXPECT_EQ(shown, nullptr) << "a timer has no widget";
+            continue;
+        }
+        ASSERT_NE(shown, nullptr) << design.name;
+        EXPECT_EQ(shown->isEnabled(), control->enabled()) << design.name;
+        EXPECT_EQ(shown->toolTip().toStdString(), control->toolTip()) << design.name;
+    }
+    EXPECT_EQ(widget<QComboBox>("cboInstrument")->count(), panel.cboInstrument.count());
+    EXPECT_EQ(widget<QComboBox>("cboInstrument")->currentIndex(), 0);
+    EXPECT_EQ(widget<QListWidget>("lstDuration")->currentItem()->text(), "Whole");
+    EXPECT_EQ(widget<OneRowList>("lstKeySignature")->list()->currentRow(), 5);
+    EXPECT_EQ(widget<QScrollBar>("vsbTempo")->value(), 60);
+    EXPECT_EQ(widget<QLabel>("lblTempo")->text(), "60");
+    EXPECT_FALSE(widget<QPushButton>("cmdEraseAnswer")->isEnabled());
+
+    auto* pitches = widget<QListWidget>("lstPitch");
+    ASSERT_EQ(pitches->count(), 12);
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(pitches->item(i)->checkState() == Qt::Checked, panel.lstPitch.selected(i)) << i;
+    }
+    EXPECT_EQ(pitches->item(3)->checkState(), Qt::Checked);
+}
+
+TEST_F(MainWindowTest, MenusCarryThePanelsItemsAndClicksReachThem) {
+    const QList<QAction*> menus = window->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 3);
+    EXPECT_EQ(menus[1]->text().toStdString(), panel.mnuRange.caption());
+    const QList<QAction*> ranges = menus[1]->menu()->actions();
+    ASSERT_EQ(ranges.size(), 5);
+    EXPECT_EQ(ranges[0]->text().toStdString(), panel.mnuSetRange[0].caption());
+
+    int clicks = 0;
+    panel.mnuSetRange[2].onClick = Counter(clicks);
+    ranges[2]->trigger();
+    EXPECT_EQ(clicks, 1);
+
+    panel.mnuSetRange[2].setCaption("Bass & baritone");
+    EXPECT_EQ(ranges[2]->text(), "Bass && baritone") << "no mnemonic from an ampersand";
+    panel.mnuSetRange[2].setEnabled(false);
+    EXPECT_FALSE(ranges[2]->isEnabled());
+}
+
+TEST_F(MainWindowTest, ComboAndListsFollowThePanelAndTellItOfTheUsersChoice) {
+    int instrumentClicks = 0;
+    panel.cboInstrument.onClick = Counter(instrumentClicks);
+    auto* instrument = widget<QComboBox>("cboInstrument");
+    instrument->setCurrentIndex(5);  // as the user's choice arrives
+    EXPECT_EQ(panel.cboInstrument.listIndex(), 5);
+    EXPECT_EQ(instrumentClicks, 1) << "the view's own update must not echo back";
+    panel.cboInstrument.setListIndex(7);
+    EXPECT_EQ(instrument->currentIndex(), 7);
+    EXPECT_EQ(instrumentClicks, 2);
+
+    auto* duration = widget<QListWidget>("lstDuration");
+    QTest::keyClick(duration, Qt::Key_Down);
+    EXPECT_EQ(panel.lstDuration.listIndex(), 1);
+    panel.lstDuration.setListIndex(3);
+    EXPECT_EQ(duration->currentRow(), 3);
+    panel.lstDuration.setItemText(3, "Eighth");
+    EXPECT_EQ(duration->item(3)->text(), "Eighth");
+
+    // One added item is one added row; the rows already there stay as they are.
+    auto* stats = widget<QListWidget>("lstStats");
+    panel.lstStats.addItem("first");
+    QListWidgetItem* first = stats->item(0);
+    panel.lstStats.addItem("second");
+    ASSERT_EQ(stats->count(), 2);
+    EXPECT_EQ(stats->item(0), first);
+    EXPECT_EQ(stats->item(1)->text(), "second");
+    panel.lstStats.removeLastItem();
+    EXPECT_EQ(stats->count(), 1);
+    panel.lstStats.clear();
+    EXPECT_EQ(stats->count(), 0);
+}
+
+TEST_F(MainWindowTest, OneRowListMovesThroughItemsWithItsArrowsAndKeys) {
+    auto* keys = widget<OneRowList>("lstKeySignature");
+    keys->step(1);
+    EXPECT_EQ(panel.lstKeySignature.listIndex(), 6);
+    QTest::keyClick(keys->list(), Qt::Key_Up);
+    EXPECT_EQ(panel.lstKeySignature.listIndex(), 5);
+    keys->step(-100);
+    EXPECT_EQ(panel.lstKeySignature.listIndex(), 0) << "the arrows stop at the ends";
+}
+
+TEST_F(MainWindowTest, CheckingAnItemSelectsItInThePanel) {
+    int clicks = 0;
+    panel.lstPitch.onClick = Counter(clicks);
+    auto* pitches = widget<QListWidget>("lstPitch");
+    pitches->item(0)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(panel.lstPitch.selected(0));
+    EXPECT_EQ(clicks, 1);
+
+    panel.lstPitch.setSelected(6, false);
+    EXPECT_EQ(pitches->item(6)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(clicks, 2) << "the view's own update must not echo back";
+}
+
+TEST_F(MainWindowTest, ScrollBarsHaveTheLargerValueAtTheTop) {
+    int changes = 0;
+    panel.vsbTempo.onChange = Counter(changes);
+    auto* tempo = widget<QScrollBar>("vsbTempo");
+    EXPECT_EQ(tempo->minimum(), 20);
+    EXPECT_EQ(tempo->maximum(), 240);
+
+    const QPoint upper = ScrollBarPart(tempo, QStyle::SC_ScrollBarSubLine);
+    const QPoint lower = ScrollBarPart(tempo, QStyle::SC_ScrollBarAddLine);
+    ASSERT_LT(upper.y(), lower.y());
+    QTest::mouseClick(tempo, Qt::LeftButton, {}, upper);
+    EXPECT_EQ(panel.vsbTempo.value(), 61) << "the upper arrow adds exactly one";
+    EXPECT_EQ(changes, 1);
+    QTest::mouseClick(tempo, Qt::LeftButton, {}, lower);
+    QTest::mouseClick(tempo, Qt::LeftButton, {}, lower);
+    EXPECT_EQ(panel.vsbTempo.value(), 59);
+
+    QTest::keyClick(tempo, Qt::Key_Up);
+    EXPECT_EQ(panel.vsbTempo.value(), 60);
+    QTest::keyClick(tempo, Qt::Key_Down);
+    EXPECT_EQ(panel.vsbTempo.value(), 59);
+
+    panel.vsbTempo.setValue(200);
+    EXPECT_EQ(tempo->value(), 200);
+    panel.vsbTempo.setMaximum(150);
+    EXPECT_EQ(tempo->maximum(), 150);
+    EXPECT_EQ(tempo->value(), 150);
+}
+
+TEST_F(MainWindowTest, LabelsShowCaptionColourAndSizeThemselves) {
+    auto* result = widget<QLabel>("lblResult");
+    const int emptyWidth = result->width();
+    panel.lblResult.setCaption("Correct!");
+    panel.lblResult.setBackColor(kLightGreen);
+    EXPECT_EQ(result->text(), "Correct!");
+    EXPECT_GT(result->width(), emptyWidth) << "an autosized label grows with its text";
+    EXPECT_TRUE(result->autoFillBackground());
+    EXPECT_EQ(result->palette().color(QPalette::Window), QColor(192, 255, 192));
+    EXPECT_TRUE(result->accessibleName().contains("Correct!"));
+
+    panel.lblResult.setBackColor(std::nullopt);
+    EXPECT_NE(result->palette().color(QPalette::Window), QColor(192, 255, 192));
+
+    auto* minimum = widget<QLabel>("lblMinimum");
+    EXPECT_EQ(minimum->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(minimum->frameShape(), QFrame::Box);
+}
+
+TEST_F(MainWindowTest, CheckBoxButtonsAndPictureReachTheirHandlers) {
+    auto* shepard = widget<QCheckBox>("chkShepard");
+    QTest::mouseClick(shepard, Qt::LeftButton);
+    EXPECT_TRUE(panel.chkShepard.checked());
+    panel.chkShepard.setChecked(false);
+    EXPECT_FALSE(shepard->isChecked());
+
+    int plays = 0;
+    int forks = 0;
+    panel.cmdPlay.onClick = Counter(plays);
+    panel.pic_Repeat_1_Note.onClick = Counter(forks);
+    QTest::mouseClick(widget<QPushButton>("cmdPlay"), Qt::LeftButton);
+    QTest::mouseClick(widget<QAbstractButton>("pic_Repeat_1_Note"), Qt::LeftButton);
+    EXPECT_EQ(plays, 1);
+    EXPECT_EQ(forks, 1);
+
+    auto* answer = widget<QPushButton>("cmdAnswerButton(3)");
+    panel.cmdAnswerButton[3].setEnabled(false);
+    EXPECT_FALSE(answer->isEnabled());
+    panel.cmdAnswerButton[3].setEnabled(true);
+    EXPECT_TRUE(answer->isEnabled());
+    panel.cmdAnswerButton[3].setCaption("D#");
+    EXPECT_EQ(answer->text(), "D#");
+}
+
+TEST_F(MainWindowTest, KeysTypedOnAFocusedAnswerButtonReachItOnly) {
+    std::vector<int> typed;
+    for (Button& button : panel.cmdAnswerButton) {
+        button.onKeyPress = [&typed](int character) { typed.push_back(character); };
+    }
+    panel.cmdAnswerButton[3].setEnabled(true);
+    auto* answer = widget<QPushButton>("cmdAnswerButton(3)");
+    answer->setFocus();
+    ASSERT_TRUE(answer->hasFocus());
+    QTest::keyClick(answer, Qt::Key_W, Qt::NoModifier);
+    QTest::keyClick(answer, Qt::Key_Tab);  // no character, and the focus moves on
+    EXPECT_EQ(typed, std::vector<int>{'w'});
+    EXPECT_FALSE(answer->hasFocus());
+
+    typed.clear();
+    auto* stats = widget<QListWidget>("lstStats");
+    stats->setFocus();
+    QTest::keyClick(stats, Qt::Key_W);
+    QTest::keyClick(window.get(), Qt::Key_W);
+    EXPECT_TRUE(typed.empty());
+}
+
+TEST_F(MainWindowTest, FocusMovesBothWays) {
+    panel.cboInstrument.setFocus();
+    EXPECT_TRUE(widget<QComboBox>("cboInstrument")->hasFocus());
+
+    widget<OneRowList>("lstResponses")->setFocus();
+    EXPECT_EQ(panel.focus().current(), &panel.lstResponses);
+    widget<QScrollBar>("vsbTempo")->setFocus();
+    EXPECT_EQ(panel.focus().current(), &panel.vsbTempo);
+
+    // Labels, frames and disabled controls never take it.
+    EXPECT_EQ(widget<QLabel>("lblTempo")->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(widget<QGroupBox>("Frame1")->focusPolicy(), Qt::NoFocus);
+    panel.cmdEraseAnswer.setFocus();
+    EXPECT_EQ(panel.focus().current(), &panel.vsbTempo);
+}
+
+TEST_F(MainWindowTest, TabFollowsTheDesignsOrder) {
+    panel.lstResponses.setFocus();  // tab order 1
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(panel.focus().current(), &panel.lstStats);  // 2
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(panel.focus().current(), &panel.lstPitch);  // 3
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(panel.focus().current(), &panel.vsbMaximum) << "frames and labels are passed over";
+}
+
+TEST_F(MainWindowTest, ResultsTableGrowsRowByRowWithoutRebuilding) {
+    auto* table = widget<QTableView>("ListView1");
+    QAbstractItemModel* model = table->model();
+    ASSERT_EQ(model->columnCount(), 4);
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Question");
+    EXPECT_EQ(table->columnWidth(0), 47);  // 700 twips
+    EXPECT_TRUE(table->showGrid());
+    EXPECT_EQ(table->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(table->selectionMode(), QAbstractItemView::SingleSelection);
+
+    QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+    constexpr int kRows = 20000;
+    for (int i = 1; i <= kRows; ++i) {
+        panel.ListView1.addRow({std::to_string(i), "C E G", "C E G", "correct"});
+    }
+    EXPECT_EQ(model->rowCount(), kRows);
+    EXPECT_EQ(inserted.count(), kRows);
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(model->index(kRows - 1, 0).data().toString(), QString::number(kRows));
+
+    panel.ListView1.setRow(0, {"1", "C", "D", "wrong"});
+    EXPECT_EQ(model->index(0, 3).data().toString(), "wrong");
+    panel.ListView1.setSelectedRow(kRows - 1);
+    EXPECT_EQ(table->currentIndex().row(), kRows - 1);
+    table->setCurrentIndex(model->index(10, 0));
+    EXPECT_EQ(panel.ListView1.selectedRow(), 10);
+    panel.ListView1.removeLastRow();
+    EXPECT_EQ(model->rowCount(), kRows - 1);
+    EXPECT_EQ(resets.count(), 0);
+}
+
+TEST_F(MainWindowTest, CaptionsFitTheirControls) {
+    for (auto* box : window->findChildren<QCheckBox*>()) {
+        EXPECT_LE(box->sizeHint().width(), box->width()) << box->text().toStdString();
+    }
+    for (auto* frame : window->findChildren<QGroupBox*>()) {
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = frame->title();
+        option.subControls = QStyle::SC_GroupBoxLabel;
+        const QRect title = frame->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                           QStyle::SC_GroupBoxLabel, frame);
+        EXPECT_LE(title.right(), frame->width()) << frame->title().toStdString();
+        EXPECT_GE(title.width(), frame->fontMetrics().horizontalAdvance(frame->title()));
+    }
+    for (auto* button : window->findChildren<QPushButton*>()) {
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 4, button->width())
+            << button->text().toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, ControlsHaveNamesForScreenReaders) {
+    for (const ControlDesign& design : WindowDesign()) {
+        QWidget* shown =
+            window->widgetOf(QString::fromUtf8(design.name.data(), design.name.size()));
+        if (!shown) continue;
+        if (auto* oneRow = qobject_cast<OneRowList*>(shown)) shown = oneRow->list();
+        if (design.kind == ControlKind::Label && design.caption.empty()) continue;
+        EXPECT_FALSE(shown->accessibleName().isEmpty()) << design.name;
+    }
+    EXPECT_EQ(widget<QPushButton>("cmdPlay")->accessibleName(), "Play");
+    EXPECT_EQ(widget<QPushButton>("cmdPlayStop")->accessibleName(), "Stop MIDI");
+    EXPECT_EQ(widget<QAbstractButton>("pic_Repeat_1_Note")->accessibleName(),
+              "Play one note in different octaves and timbres");
+    EXPECT_EQ(widget<QScrollBar>("vsbMinimum")->accessibleName(), "minimum number of chord tones");
+    EXPECT_EQ(widget<QScrollBar>("vsbNoteRange(0)")->accessibleName(), "note range low");
+
+    panel.lblQuestionNumber.setCaption("Q# 12");
+    EXPECT_EQ(widget<QLabel>("lblQuestionNumber")->accessibleName(), "question number: Q# 12");
+    panel.lblTimeElapsed.setCaption("0 : 05");
+    EXPECT_EQ(widget<QLabel>("lblTimeElapsed")->accessibleName(), "time elapsed: 0 : 05");
+}
+
+TEST_F(MainWindowTest, AnswerButtonsShowThePointingHand) {
+    const QCursor cursor = widget<QPushButton>("cmdAnswerButton(0)")->cursor();
+    EXPECT_EQ(cursor.shape(), Qt::BitmapCursor);
+    EXPECT_EQ(cursor.hotSpot(), QPoint(10, 1));
+    EXPECT_EQ(HotSpotOf("<!-- hotspot: 7 12 -->\n<svg/>"), QPoint(7, 12));
+    EXPECT_EQ(HotSpotOf("<svg/>"), QPoint(0, 0));
+}
+
+TEST_F(MainWindowTest, PanelChangesAfterTheWindowIsGoneAreHarmless) {
+    window->setSoundStatus("Recorder");
+    window.reset();
+    panel.lblResult.setCaption("still running");
+    panel.lstStats.addItem("line");
+    panel.ListView1.addRow({"1", "C", "C", "correct"});
+    panel.cboInstrument.setFocus();
+    SUCCEED();
+}
+
+}  // namespace
+}  // namespace velmora
