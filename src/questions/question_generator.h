@@ -1,0 +1,52 @@
+#pragma once
+
+#include <vector>
+
+#include "app/panel.h"
+#include "app/trainer_state.h"
+#include "ports/random.h"
+#include "questions/pitch_selection.h"
+#include "scoring/spelling.h"
+
+namespace velmora {
+
+// Each distinct value once, in the order first met.
+std::vector<Note> RemoveDuplicates(const std::vector<Note>& notes);
+
+inline constexpr const char* kSingleNotePrompt = "What's that note?";
+inline constexpr const char* kChordPrompt =
+    "Identify the pitches. (Enter them sequentially from LO --> HI.)";
+inline constexpr Rgb kPromptBackground{255, 255, 255};
+
+// Draws the next question at random: a chord from the candidate pool, or in
+// the Shepard exercise one pitch class in every octave of the range.
+class QuestionGenerator {
+public:
+    QuestionGenerator(Panel& panel, TrainerState& state, const PitchSelection& selection,
+                      const Spelling& spelling, Random& random)
+        : panel_(panel),
+          state_(state),
+          selection_(selection),
+          spelling_(spelling),
+          random_(random) {}
+
+    // False, with nothing changed, when the settings leave nothing to draw
+    // from (no checked pitch class with a note in the range).
+    bool NewQuestion();
+
+    // Whether NewQuestion would find something to draw.
+    bool canDraw() const;
+
+private:
+    void drawChord();
+    void drawShepard();
+    std::vector<int> checkedPitchClasses() const;
+
+    Panel& panel_;
+    TrainerState& state_;
+    const PitchSelection& selection_;
+    const Spelling& spelling_;
+    Random& random_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,188 @@
+#include "questions/question_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <regex>
+
+#include "app/trainer_fixture.h"
+
+namespace velmora::testing {
+namespace {
+
+class QuestionGeneratorTest : public TrainerTest {
+protected:
+    void checkOnly(std::initializer_list<int> pitchClasses) {
+        for (int i = 0; i < kPitchClasses; ++i) panel().lstPitch.setSelected(i, false);
+        for (int i : pitchClasses) panel().lstPitch.setSelected(i, true);
+    }
+    void chordTones(int minimum, int maximum) {
+        panel().vsbMaximum.setValue(maximum);
+        panel().vsbMinimum.setValue(minimum);
+        panel().vsbMaximum.setValue(maximum);
+    }
+    bool next() { return trainer.questionGenerator().NewQuestion(); }
+
+    // Pearson's statistic of observed counts against equal expectations.
+    static double ChiSquare(const std::map<int, int>& counts, int categories, int total) {
+        const double expected = static_cast<double>(total) / categories;
+        double sum = 0;
+        for (const auto& [value, count] : counts) sum += (count - expected) * (count - expected);
+        sum += (categories - static_cast<int>(counts.size())) * expected * expected;
+        return sum / expected;
+    }
+
+    // Chance that n draws with replacement from a pool of `pool` notes give d
+    // distinct notes: S(n, d) * pool! / (pool - d)! / pool^n.
+    static double DistinctChance(int n, int d, int pool) {
+        std::vector<std::vector<double>> stirling(n + 1, std::vector<double>(n + 1, 0.0));
+        stirling[0][0] = 1;
+        for (int i = 1; i <= n; ++i) {
+            for (int k = 1; k <= i; ++k) {
+                stirling[i][k] = k * stirling[i - 1][k] + stirling[i - 1][k - 1];
+            }
+        }
+        double falling = 1;
+        for (int k = 0; k < d; ++k) falling *= pool - k;
+        return stirling[n][d] * falling / std::pow(pool, n);
+    }
+};
+
+TEST(RemoveDuplicates, KeepsTheFirstOfEach) {
+    EXPECT_EQ(RemoveDuplicates({52, 48, 52, 60, 48}), (std::vector<Note>{52, 48, 60}));
+    EXPECT_EQ(RemoveDuplicates({}), std::vector<Note>{});
+}
+
+TEST_F(QuestionGeneratorTest, SingleNotesComeUniformlyFromTheWholePool) {
+    // The start-up pool: 8 notes, chord tones 1..1.
+    std::map<int, int> counts;
+    const int draws = 8000;
+    for (int i = 0; i < draws; ++i) {
+        ASSERT_TRUE(next());
+        ASSERT_EQ(state().questionNotes.size(), 1u);
+        ++counts[state().questionNotes[0]];
+    }
+    EXPECT_EQ(counts.size(), 8u);
+    EXPECT_TRUE(counts.count(78)) << "the highest note of the pool is drawn too";
+    // 7 degrees of freedom: 24.3 is exceeded by chance once in a thousand.
+    EXPECT_LT(ChiSquare(counts, 8, draws), 24.3);
+    EXPECT_EQ(panel().lblResult.caption(), kSingleNotePrompt);
+    EXPECT_TRUE(std::regex_match(state().questionText, std::regex("(Eb|F#)[2-5]")));
+}
+
+TEST_F(QuestionGeneratorTest, ChordSizesAreUniformAndNotesDistinctAscending) {
+    checkOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+    chordTones(1, 5);
+    std::map<int, int> sizes;
+    const int draws = 5000;
+    for (int i = 0; i < draws; ++i) {
+        ASSERT_TRUE(next());
+        const auto& notes = state().questionNotes;
+        ++sizes[static_cast<int>(notes.size())];
+        ASSERT_TRUE(std::is_sorted(notes.begin(), notes.end()));
+        ASSERT_EQ(RemoveDuplicates(notes), notes);
+    }
+    // The drawn size is uniform over 1..5; a drawn note may repeat and is
+    // then dropped, so compare with the exact chances of each distinct count.
+    // 4 degrees of freedom: 18.5 is exceeded by chance once in a thousand.
+    double chiSquare = 0;
+    for (int d = 1; d <= 5; ++d) {
+        double chance = 0;
+        for (int n = d; n <= 5; ++n) chance += DistinctChance(n, d, 49) / 5;
+        const double expected = chance * draws;
+        chiSquare += (sizes[d] - expected) * (sizes[d] - expected) / expected;
+    }
+    EXPECT_LT(chiSquare, 18.5);
+}
+
+TEST_F(QuestionGeneratorTest, ThreeNoteChordTextIsLabelsLowestFirst) {
+    chordTones(3, 3);
+    ASSERT_TRUE(next());
+    ASSERT_EQ(state().questionNotes.size(), 3u);
+    std::string expected;
+    for (Note note : state().questionNotes) {
+        expected += (expected.empty() ? "" : "-") + trainer.spelling().NoteLabel(note);
+    }
+    EXPECT_EQ(state().questionText, expected);
+    EXPECT_EQ(panel().lblResult.caption(), kChordPrompt);
+    EXPECT_EQ(panel().lblResult.backColor(), kPromptBackground);
+    EXPECT_EQ(state().answerIndex, -1);
+    EXPECT_EQ(panel().lblNoteInput.caption(), "");
+}
+
+TEST_F(QuestionGeneratorTest, TwoNotePoolSometimesFallsShortAfterTenAttempts) {
+    checkOnly({0});
+    panel().vsbNoteRange[0].setValue(48);
+    panel().vsbNoteRange[1].setValue(60);
+    chordTones(2, 2);
+    int full = 0;
+    int short_ = 0;
+    for (int i = 0; i < 4000; ++i) {
+        ASSERT_TRUE(next());
+        if (state().questionNotes.size() == 2) {
+            ++full;
+            EXPECT_EQ(state().questionText, "C3-C4");
+        } else {
+            ++short_;
+            EXPECT_EQ(panel().lblResult.caption(), kSingleNotePrompt);
+        }
+    }
+    EXPECT_GT(full, 3900);  // one in 1024 falls short
+    EXPECT_GT(short_, 0) << "this seed should reach the case of ten short attempts";
+}
+
+TEST_F(QuestionGeneratorTest, OneNotePoolAlwaysGivesThatNote) {
+    checkOnly({9});
+    panel().vsbNoteRange[0].setValue(60);
+    panel().vsbNoteRange[1].setValue(71);
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(next());
+        EXPECT_EQ(state().questionNotes, std::vector<Note>{69});
+        EXPECT_EQ(state().questionText, "A4");
+    }
+}
+
+TEST_F(QuestionGeneratorTest, ShepardQuestionSoundsThePitchClassInEveryOctave) {
+    checkOnly({9});
+    panel().chkShepard.setChecked(true);
+    ASSERT_TRUE(next());
+    EXPECT_EQ(state().questionNotes, (std::vector<Note>{45, 57, 69, 81}));
+    EXPECT_EQ(state().questionText, "A");
+    EXPECT_EQ(state().shepardPitchClass, 9);
+    EXPECT_EQ(state().shepardPitchClasses, std::vector<std::int16_t>{9});
+    EXPECT_EQ(panel().lblResult.caption(), kSingleNotePrompt);
+
+    // The checked items are read afresh at every question.
+    panel().lstPitch.setSelected(9, false);
+    panel().lstPitch.setSelected(6, true);
+    ASSERT_TRUE(next());
+    EXPECT_EQ(state().questionText, "F#");
+    EXPECT_EQ(state().questionNotes.front(), 42);
+}
+
+TEST_F(QuestionGeneratorTest, QuestionNumberCountsUp) {
+    ASSERT_TRUE(next());
+    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 1");
+    ASSERT_TRUE(next());
+    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 2");
+}
+
+TEST_F(QuestionGeneratorTest, NothingIsDrawnFromAnEmptyPool) {
+    ASSERT_TRUE(next());
+    const auto before = state().questionNotes;
+    checkOnly({});
+    EXPECT_FALSE(next());
+    EXPECT_EQ(state().questionNotes, before);
+    EXPECT_EQ(state().questionNumber, 1);
+
+    panel().chkShepard.setChecked(true);
+    EXPECT_FALSE(next());
+    checkOnly({0});
+    panel().vsbNoteRange[0].setValue(61);
+    panel().vsbNoteRange[1].setValue(70);
+    EXPECT_FALSE(next()) << "no C in the range for a Shepard question";
+}
+
+}  // namespace
+}  // namespace velmora::testing
