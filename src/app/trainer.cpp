@@ -1,14 +1,30 @@
 #include "app/trainer.h"
 
 #include "midi/midi_out.h"
+#include "practice/exercises.h"
 
 namespace velmora {
 
-Trainer::Trainer(MidiOut& device, Scheduler& scheduler, Beeper& beeper)
+Trainer::Trainer(MidiOut& device, Scheduler& scheduler, Beeper& beeper, Random* random,
+                 const WallClock* wallClock)
     : device_(device),
       beeper_(beeper),
+      scheduler_(scheduler),
+      random_(random ? *random : clockRandom_),
+      wallClock_(wallClock ? *wallClock : systemWallClock_),
       midiOutput_(panel_, state_),
-      playback_(panel_, state_, midiOutput_, scheduler) {
+      playback_(panel_, state_, midiOutput_, scheduler),
+      spelling_(panel_, state_),
+      pitchSelection_(panel_, state_, spelling_),
+      questionGenerator_(panel_, state_, pitchSelection_, spelling_, random_),
+      responseLog_(panel_, state_),
+      settingsLock_(panel_),
+      practiceTimer_(panel_, state_, wallClock_),
+      runControl_(panel_, state_, playback_, questionGenerator_, responseLog_, settingsLock_,
+                  practiceTimer_),
+      answerEntry_(panel_, state_, responseLog_, beeper_,
+                   [this] { runControl_.FocusFirstAnswerButton(); }),
+      singleNoteRepeat_(panel_, state_, playback_, random_) {
     wireEvents();
 }
 
@@ -20,12 +36,62 @@ void Trainer::wireEvents() {
     panel_.cboInstrument.onClick = [this] { midiOutput_.cboInstrument_Click(); };
     panel_.lstDuration.onClick = [this] { playback_.lstDuration_Click(); };
     panel_.vsbTempo.onChange = [this] { playback_.vsbTempo_Change(); };
+    panel_.lstKeySignature.onClick = [this] { spelling_.lstKeySignature_Click(); };
+
+    panel_.lstPitch.onClick = [this] { pitchSelection_.lstPitch_Click(); };
+    for (int i = 0; i < 2; ++i) {
+        panel_.vsbNoteRange[i].onChange = [this, i] { pitchSelection_.vsbNoteRange_Change(i); };
+        panel_.lblNoteRange[i].onChange = [this, i] { pitchSelection_.lblNoteRange_Change(i); };
+    }
+    panel_.vsbMinimum.onChange = [this] { pitchSelection_.vsbMinimum_Change(); };
+    panel_.vsbMaximum.onChange = [this] { pitchSelection_.vsbMaximum_Change(); };
+    for (int i = 0; i < static_cast<int>(panel_.mnuSetRange.size()); ++i) {
+        panel_.mnuSetRange[i].onClick = [this, i] { pitchSelection_.mnuSetRange_Click(i); };
+    }
+
+    panel_.cmdPlay.onClick = [this] { runControl_.cmdPlay_Click(); };
+    panel_.cmdPlayStop.onClick = [this] { runControl_.cmdPlayStop_Click(); };
+    for (int i = 0; i < kPitchClasses; ++i) {
+        panel_.cmdAnswerButton[i].onClick = [this, i] { answerEntry_.cmdAnswerButton_Click(i); };
+        panel_.cmdAnswerButton[i].onKeyPress = [this, i](int characterCode) {
+            answerEntry_.cmdAnswerButton_KeyPress(i, characterCode);
+        };
+    }
+    panel_.cmdEraseAnswer.onClick = [this] { answerEntry_.cmdEraseAnswer_Click(); };
+
+    panel_.vsbAlottedTimeForExercise.onChange = [this] {
+        practiceTimer_.vsbAlottedTimeForExercise_Change();
+    };
+    panel_.Timer1.onTimer = [this] { practiceTimer_.Timer1_Timer(); };
+    panel_.Timer1.onEnabledChanged = [this] { timer1EnabledChanged(); };
+
+    for (int i = 0; i < static_cast<int>(panel_.mnuSelectExercise.size()); ++i) {
+        panel_.mnuSelectExercise[i].onClick = [this, i] {
+            mnuSelectExercise_Click(panel_.lstPitch, i);
+        };
+    }
+    panel_.pic_Repeat_1_Note.onClick = [this] { singleNoteRepeat_.pic_Repeat_1_Note_Click(); };
+}
+
+// The timer ticks from the scheduler while it is enabled, counted from the
+// moment it was enabled.
+void Trainer::timer1EnabledChanged() {
+    scheduler_.cancel(timer1Ticks_);
+    timer1Ticks_ = Scheduler::kNoTimer;
+    if (!panel_.Timer1.enabled()) return;
+    timer1Ticks_ = scheduler_.startRepeating(std::chrono::milliseconds(panel_.Timer1.interval()),
+                                             [this] { panel_.Timer1.tick(); });
 }
 
 void Trainer::Form_Load() {
     for (int pitchClass = 0; pitchClass < kPitchClasses; ++pitchClass) {
         state_.shortcutKeys[pitchClass] = kShortcutKeyLetters[pitchClass];
     }
+
+    panel_.lstKeySignature.setListIndex(5);  // F major or D minor
+
+    panel_.lstPitch.setSelected(3, true);  // Eb
+    panel_.lstPitch.setSelected(6, true);  // F#
 
     panel_.cboInstrument.setListIndex(0);
 
@@ -45,6 +111,8 @@ void Trainer::Form_Load() {
 
     state_.answerIndex = -1;
 
+    PrepareResultsTable();
+
     deviceOpen_ = true;
     device_.open();
     state_.midiOutHandle = &device_;
@@ -53,12 +121,24 @@ void Trainer::Form_Load() {
 void Trainer::Form_Unload() {
     if (!deviceOpen_) return;
     // Whatever still sounds is released while the device can still hear it.
-    playback_.releaseNow();
-    state_.exerciseRunning = false;
-    state_.repeatActive = false;
+    runControl_.end();
     state_.midiOutHandle = nullptr;
     device_.close();
     deviceOpen_ = false;
+}
+
+void Trainer::PrepareResultsTable() {
+    ListView::Options options;
+    options.reportView = true;
+    options.hideSelection = false;
+    options.singleSelect = true;
+    options.gridLines = true;
+    options.fullRowSelect = true;
+    panel_.ListView1.setOptions(options);
+    panel_.ListView1.addColumn("###", 700);
+    panel_.ListView1.addColumn("Question", 1000);
+    panel_.ListView1.addColumn("My Answer", 1000);
+    panel_.ListView1.addColumn("Result", 1000);
 }
 
 void Trainer::FillDurationList() {

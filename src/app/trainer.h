@@ -1,11 +1,23 @@
 #pragma once
 
 #include "app/panel.h"
+#include "app/run_control.h"
 #include "app/trainer_state.h"
 #include "midi/midi_output.h"
 #include "midi/playback.h"
 #include "ports/beeper.h"
+#include "ports/clock_random.h"
+#include "ports/random.h"
 #include "ports/scheduler.h"
+#include "ports/wall_clock.h"
+#include "practice/practice_timer.h"
+#include "practice/settings_lock.h"
+#include "questions/pitch_selection.h"
+#include "questions/question_generator.h"
+#include "questions/single_note_repeat.h"
+#include "scoring/answer_entry.h"
+#include "scoring/response_log.h"
+#include "scoring/spelling.h"
 
 namespace velmora {
 
@@ -15,7 +27,10 @@ class MidiOut;
 // them. It wires every control event to its handler in one place.
 class Trainer {
 public:
-    Trainer(MidiOut& device, Scheduler& scheduler, Beeper& beeper);
+    // Without a random source or wall clock of their own, the trainer uses the
+    // system's: a random source reseeded from the clock and the local time.
+    Trainer(MidiOut& device, Scheduler& scheduler, Beeper& beeper, Random* random = nullptr,
+            const WallClock* wallClock = nullptr);
     ~Trainer();
     Trainer(const Trainer&) = delete;
     Trainer& operator=(const Trainer&) = delete;
@@ -32,17 +47,43 @@ public:
     TrainerState& state() { return state_; }
     MidiOutput& midiOutput() { return midiOutput_; }
     Playback& playback() { return playback_; }
+    Spelling& spelling() { return spelling_; }
+    PitchSelection& pitchSelection() { return pitchSelection_; }
+    QuestionGenerator& questionGenerator() { return questionGenerator_; }
+    ResponseLog& responseLog() { return responseLog_; }
+    AnswerEntry& answerEntry() { return answerEntry_; }
+    SettingsLock& settingsLock() { return settingsLock_; }
+    PracticeTimer& practiceTimer() { return practiceTimer_; }
+    RunControl& runControl() { return runControl_; }
+    SingleNoteRepeat& singleNoteRepeat() { return singleNoteRepeat_; }
     Beeper& beeper() { return beeper_; }
 
 private:
     void wireEvents();
+    void timer1EnabledChanged();
+    void PrepareResultsTable();
 
     MidiOut& device_;
     Beeper& beeper_;
+    Scheduler& scheduler_;
+    ClockRandom clockRandom_;
+    Random& random_;
+    SystemWallClock systemWallClock_;
+    const WallClock& wallClock_;
     Panel panel_;
     TrainerState state_;
     MidiOutput midiOutput_;
     Playback playback_;
+    Spelling spelling_;
+    PitchSelection pitchSelection_;
+    QuestionGenerator questionGenerator_;
+    ResponseLog responseLog_;
+    SettingsLock settingsLock_;
+    PracticeTimer practiceTimer_;
+    RunControl runControl_;
+    AnswerEntry answerEntry_;
+    SingleNoteRepeat singleNoteRepeat_;
+    Scheduler::TimerId timer1Ticks_ = Scheduler::kNoTimer;
     bool deviceOpen_ = false;
 };
 

@@ -30,11 +30,24 @@ Playback::~Playback() {
 }
 
 void Playback::PlayQuestion(std::function<void()> released) {
-    // A question never overlaps another: whatever still sounds goes first.
+    // Handlers may draw a new question while these sound: keep what was started.
+    start(state_.questionNotes, true, std::move(released));
+}
+
+void Playback::PlayNote(Note note, std::function<void()> released) {
+    start({note}, false, std::move(released));
+}
+
+void Playback::start(std::vector<Note> notes, bool showQuestionNumber,
+                     std::function<void()> released) {
+    // Nothing ever overlaps: whatever still sounds goes first.
     releaseNow();
 
-    panel_.lblQuestionNumber.setCaption("Q # " + std::to_string(state_.questionNumber));
-    sounding_ = state_.questionNotes;  // handlers may draw a new question while these sound
+    if (showQuestionNumber) {
+        panel_.lblQuestionNumber.setCaption("Q # " + std::to_string(state_.questionNumber));
+    }
+    showsQuestionNumber_ = showQuestionNumber;
+    sounding_ = std::move(notes);
     for (Note note : sounding_) {
         output_.SendProgramChange(kChannel);
         output_.NoteOn(note, kChannel);
@@ -93,7 +106,7 @@ void Playback::endQuestion() {
     const std::vector<Note> notes = std::move(sounding_);
     sounding_.clear();
     for (Note note : notes) output_.NoteOff(note, kChannel);
-    panel_.lblQuestionNumber.setCaption("");
+    if (showsQuestionNumber_) panel_.lblQuestionNumber.setCaption("");
 }
 
 }  // namespace velmora

@@ -32,6 +32,9 @@ public:
     // Starts every note of the current question, each after its own program
     // change; `released` runs once the notes have been released.
     void PlayQuestion(std::function<void()> released);
+    // Sounds one note on the selected instrument for one note duration, for
+    // the single-note drill; `released` runs once it has been released.
+    void PlayNote(Note note, std::function<void()> released);
     // Runs `elapsed` once one note duration has passed since this call.
     void WaitNoteDuration(std::function<void()> elapsed);
 
@@ -48,6 +51,7 @@ public:
 private:
     void armTimer();
     void onTimer();
+    void start(std::vector<Note> notes, bool showQuestionNumber, std::function<void()> released);
     void endQuestion();
 
     Panel& panel_;
@@ -58,7 +62,8 @@ private:
     Nanos waitStart_{0};
     Scheduler::TimerId timer_ = Scheduler::kNoTimer;
     std::function<void()> continuation_;
-    bool playingQuestion_ = false;
+    bool playingQuestion_ = false;  // notes are sounding, from a question or a drill
+    bool showsQuestionNumber_ = false;
     std::vector<Note> sounding_;  // notes of the question being played
 };
 

@@ -8,6 +8,7 @@
 #include "app/trainer.h"
 #include "midi/messages.h"
 #include "midi/recording_midi_out.h"
+#include "ports/clock_random.h"
 #include "ports/manual_scheduler.h"
 
 namespace velmora::testing {
@@ -34,6 +35,27 @@ inline Nanos Ms(double milliseconds) {
     return Nanos(static_cast<Nanos::rep>(milliseconds * 1e6));
 }
 
+// Local time that moves with the test's scheduler clock, from a chosen start.
+class FollowingWallClock final : public WallClock {
+public:
+    FollowingWallClock(const ManualScheduler& clock, int hour, int minute, int second)
+        : clock_(clock), startSeconds_(hour * 3600 + minute * 60 + second) {}
+    TimeOfDay now() const override {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(clock_.now());
+        const long long seconds = (startSeconds_ + elapsed.count()) % (24 * 3600);
+        return {static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                static_cast<int>(seconds % 60)};
+    }
+    void setStart(int hour, int minute, int second) {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(clock_.now());
+        startSeconds_ = hour * 3600 + minute * 60 + second - elapsed.count();
+    }
+
+private:
+    const ManualScheduler& clock_;
+    long long startSeconds_;
+};
+
 // A trainer as a user finds it after start-up, with a recording MIDI device
 // and a clock that moves only when the test says so.
 class TrainerTest : public ::testing::Test {
@@ -46,7 +68,9 @@ protected:
     RecordingMidiOut device;
     ManualScheduler clock;
     CountingBeeper beeper;
-    Trainer trainer{device, clock, beeper};
+    ClockRandom random{20261206};
+    FollowingWallClock wallClock{clock, 9, 0, 0};
+    Trainer trainer{device, clock, beeper, &random, &wallClock};
 };
 
 }  // namespace velmora::testing

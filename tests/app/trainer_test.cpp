@@ -10,6 +10,10 @@ namespace {
 using StartUp = TrainerTest;
 
 TEST_F(StartUp, LeavesTheTrainerIdleWithTheStartValues) {
+    EXPECT_EQ(panel().lstKeySignature.listIndex(), 5);
+    for (int i = 0; i < kPitchClasses; ++i) {
+        EXPECT_EQ(panel().lstPitch.selected(i), i == 3 || i == 6) << i;
+    }
     EXPECT_EQ(panel().cboInstrument.listIndex(), 0);
     EXPECT_EQ(panel().cboInstrument.count(), 128);
     EXPECT_EQ(panel().lstDuration.items(),
@@ -30,6 +34,17 @@ TEST_F(StartUp, LeavesTheTrainerIdleWithTheStartValues) {
     EXPECT_EQ(device.openCount, 1);
     EXPECT_TRUE(device.messages.empty()) << "start-up makes no sound";
     EXPECT_EQ(clock.pendingTimers(), 0u);
+    EXPECT_FALSE(panel().Timer1.enabled());
+}
+
+TEST_F(StartUp, ResultsTableHasItsFourColumnsAndNoRows) {
+    const std::vector<ListView::Column> columns = {
+        {"###", 700}, {"Question", 1000}, {"My Answer", 1000}, {"Result", 1000}};
+    EXPECT_EQ(panel().ListView1.columns(), columns);
+    EXPECT_TRUE(panel().ListView1.rows().empty());
+    EXPECT_TRUE(panel().ListView1.options().reportView);
+    EXPECT_TRUE(panel().ListView1.options().singleSelect);
+    EXPECT_FALSE(panel().ListView1.options().hideSelection);
 }
 
 TEST(Shutdown, ClosingRightAfterStartUpClosesTheDeviceOnce) {

@@ -1,0 +1,79 @@
+// What one answer costs as the run's log grows: grading, recording, the
+// statistics, and bringing the window's table and lists up to date, at 100,
+// 10 000 and 30 000 records.
+
+#include <QApplication>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/trainer.h"
+#include "midi/recording_midi_out.h"
+#include "ports/manual_scheduler.h"
+#include "ui/main_window.h"
+
+namespace {
+
+class SilentBeeper final : public velmora::Beeper {
+public:
+    void Beep(int, int) override {}
+};
+
+constexpr int kSamples = 51;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+
+    velmora::RecordingMidiOut device;
+    velmora::ManualScheduler clock;
+    SilentBeeper beeper;
+    velmora::Trainer trainer(device, clock, beeper);
+    velmora::MainWindow window(trainer);
+    trainer.Form_Load();
+    window.show();
+    QApplication::processEvents();
+
+    velmora::Panel& panel = trainer.panel();
+    velmora::TrainerState& state = trainer.state();
+    panel.lstPitch.setSelected(0, true);
+    panel.cmdPlay.click();
+
+    // One answer: a one-note question answered at the first press, right and
+    // wrong in turn, then the window brought up to date.
+    int answered = 0;
+    auto answer = [&] {
+        state.questionNotes = {60};
+        state.questionText = "C4";
+        state.answerIndex = -1;
+        panel.lblNoteInput.setCaption("");
+        panel.cmdAnswerButton[answered % 3 == 0 ? 3 : 0].click();
+        QApplication::processEvents();
+        ++answered;
+    };
+
+    std::printf("record one answer and bring the window up to date (median of %d answers)\n",
+                kSamples);
+    for (int size : {100, 10000, 30000}) {
+        while (answered < size - kSamples / 2) answer();
+        std::vector<double> times;
+        for (int i = 0; i < kSamples; ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            answer();
+            times.push_back(std::chrono::duration<double, std::milli>(
+                                std::chrono::steady_clock::now() - start)
+                                .count());
+        }
+        std::sort(times.begin(), times.end());
+        std::printf("  at %6d records: median %.3f ms, max %.3f ms\n", size, times[kSamples / 2],
+                    times.back());
+    }
+    std::printf("  records in the table: %zu\n", panel.ListView1.rows().size());
+    trainer.Form_Unload();
+    return 0;
+}

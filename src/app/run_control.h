@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/panel.h"
+#include "app/trainer_state.h"
+#include "midi/playback.h"
+#include "practice/practice_timer.h"
+#include "practice/settings_lock.h"
+#include "questions/question_generator.h"
+#include "scoring/response_log.h"
+
+namespace velmora {
+
+// A practice run: PLAY, then the question played again and again, moving on
+// after a correct answer and posing it again after a wrong one, until STOP or
+// the practice timer ends it. Each pass is started by the end of the previous
+// playback, so the event loop runs freely while the notes sound.
+class RunControl {
+public:
+    RunControl(Panel& panel, TrainerState& state, Playback& playback, QuestionGenerator& questions,
+               ResponseLog& log, SettingsLock& lock, PracticeTimer& timer)
+        : panel_(panel),
+          state_(state),
+          playback_(playback),
+          questions_(questions),
+          log_(log),
+          lock_(lock),
+          timer_(timer) {}
+
+    void cmdPlay_Click();
+    void cmdPlayStop_Click();
+    void ShowPrompt();
+    void FocusFirstAnswerButton();
+
+    // The window is closing: the run ends with nothing more sent.
+    void end();
+
+private:
+    void nextPass();
+    bool answerComplete() const;
+
+    Panel& panel_;
+    TrainerState& state_;
+    Playback& playback_;
+    QuestionGenerator& questions_;
+    ResponseLog& log_;
+    SettingsLock& lock_;
+    PracticeTimer& timer_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/panel.h"
+#include "app/trainer_state.h"
+
+namespace velmora {
+
+inline constexpr const char* kRecordSeparator = " = ";
+
+// The question as the record shows it: without octave numbers when the exact
+// octave is excluded ("C4-E4-G4" becomes "C-E-G").
+std::string RecordedQuestion(std::string questionText, bool excludeExactOctave);
+
+// right / (right + wrong) as a percentage rounded to two decimals (half to
+// even) in its shortest form, with the locale's decimal separator: "66.67",
+// "50", "12.5".
+std::string FormatPercentage(int rightCount, int wrongCount, char decimalSeparator = '.');
+
+// The record of every graded attempt of the run, shown in the responses list,
+// the results table and the four statistics lines.
+class ResponseLog {
+public:
+    ResponseLog(Panel& panel, TrainerState& state) : panel_(panel), state_(state) {}
+
+    // Records the attempt just graded.
+    void RecordAnswer();
+    // Takes back the last record, for an answer that grew too long.
+    void WithdrawLastRecord();
+    // Empties the log and every display of it, for a new run.
+    void Clear();
+
+private:
+    void showFrom(int firstChanged);
+    void writeStatistics();
+
+    Panel& panel_;
+    TrainerState& state_;
+    // The streak after each record, so a withdrawn record costs no rescan.
+    std::vector<std::int16_t> streakAfter_;
+    int shownRecords_ =
+        0;  // records the displays show, all up to date before the first changed one
+    int firstChanged_ = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,237 @@
+#include "app/run_control.h"
+
+#include <gtest/gtest.h>
+
+#include "app/run_fixture.h"
+
+namespace velmora::testing {
+namespace {
+
+TEST_F(RunTest, PlayNeedsARangeOfElevenSemitones) {
+    panel().vsbNoteRange[0].setValue(60);
+    panel().vsbNoteRange[1].setValue(70);
+    panel().cmdPlay.click();
+    EXPECT_FALSE(state().exerciseRunning);
+    EXPECT_TRUE(device.messages.empty());
+    EXPECT_TRUE(panel().lstPitch.enabled());
+
+    panel().vsbNoteRange[1].setValue(71);
+    panel().cmdPlay.click();
+    EXPECT_TRUE(state().exerciseRunning);
+    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 1");
+    EXPECT_EQ(noteOns(), 1);
+}
+
+TEST_F(RunTest, PlayWithNothingToAskDoesNothing) {
+    checkOnly({});
+    panel().cmdPlay.click();
+    EXPECT_FALSE(state().exerciseRunning);
+    EXPECT_TRUE(device.messages.empty());
+}
+
+TEST_F(RunTest, PlayLocksExactlyTheTenSettingsAndStopUnlocksThem) {
+    std::vector<std::pair<Control*, bool>> before;
+    for (Control* control : panel().controls()) before.push_back({control, control->enabled()});
+    panel().cmdPlay.click();
+    const auto& locked = trainer.settingsLock().lockedControls();
+    for (auto [control, enabled] : before) {
+        const bool isLocked = std::find(locked.begin(), locked.end(), control) != locked.end();
+        if (isLocked) {
+            EXPECT_FALSE(control->enabled()) << control->name();
+        } else if (control != &panel().Timer1) {
+            EXPECT_EQ(control->enabled(), enabled) << control->name();
+        }
+    }
+    panel().cmdPlayStop.click();
+    for (Control* control : locked) EXPECT_TRUE(control->enabled()) << control->name();
+    panel().cmdPlayStop.click();  // STOP while idle
+    for (Control* control : locked) EXPECT_TRUE(control->enabled()) << control->name();
+}
+
+TEST_F(RunTest, CorrectChordMovesOnToTheNextQuestionAfterThePlayback) {
+    checkOnly({0, 4, 7});
+    panel().cmdPlay.click();
+    pose({60, 64, 67});
+    press({0, 4});
+    EXPECT_EQ(panel().lblResult.caption(), "") << "nothing shown before the answer is complete";
+    finishPlayback();
+    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 1") << "same question played again";
+    EXPECT_EQ(state().questionNotes, (std::vector<Note>{60, 64, 67}));
+    press({7});
+    EXPECT_EQ(panel().lblResult.caption(), "Correct");
+    EXPECT_EQ(panel().lblResult.backColor(), kCorrectBackground);
+    EXPECT_EQ(panel().lblNoteInput.caption(), "C-E-G");
+    finishPlayback();
+    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 2");
+    EXPECT_EQ(state().answerIndex, -1);
+}
+
+TEST_F(RunTest, KeysAnswerInEitherCaseOnlyWhileAnAnswerButtonHasTheFocus) {
+    checkOnly({0, 4, 7});
+    panel().cmdPlay.click();
+    ASSERT_TRUE(panel().cmdAnswerButton[0].hasFocus());
+    pose({48, 52, 55});
+    type("cEg");
+    EXPECT_EQ(panel().lblResult.caption(), "Correct") << "any octave is right";
+    EXPECT_TRUE(panel().cmdAnswerButton[7].hasFocus()) << "focus follows the pitch pressed";
+
+    pose({60});
+    type("x1!");
+    EXPECT_EQ(state().answerIndex, -1) << "other keys do nothing";
+    panel().cmdPlay.setFocus();
+    type("c");
+    EXPECT_EQ(state().answerIndex, -1) << "no answer button has the focus";
+}
+
+TEST_F(RunTest, WrongAnswerIsPosedAgainUnderTheNextNumber) {
+    checkOnly({0, 4, 7});
+    panel().cmdPlay.click();
+    pose({60, 64, 67});
+    press({4, 0});
+    EXPECT_TRUE(beeper.beeps.empty());
+    press({7});
+    EXPECT_EQ(panel().lblResult.caption(), "Incorrect");
+    EXPECT_EQ(panel().lblResult.backColor(), kIncorrectBackground);
+    EXPECT_EQ(beeper.beeps, (std::vector<std::pair<int, int>>{{440, 200}}));
+    finishPlayback();
+    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 2");
+    EXPECT_EQ(state().questionNotes, (std::vector<Note>{60, 64, 67}));
+    EXPECT_EQ(panel().lblResult.caption(), kChordPrompt);
+    EXPECT_EQ(panel().lblResult.backColor(), kPromptBackground);
+    EXPECT_EQ(panel().lblNoteInput.caption(), "");
+    EXPECT_EQ(state().responseLog.back(), "#1 = C4-E4-G4 = E-C-G = Incorrect");
+}
+
+TEST_F(RunTest, OverLongAnswerReplacesTheAttemptsRecordAndCount) {
+    checkOnly({0, 4, 7});
+    panel().cmdPlay.click();
+    pose({60});
+    press({0});
+    ASSERT_EQ(stats()[0], "Right: 1");
+    EXPECT_EQ(state().streak, 1);
+    press({4});
+    EXPECT_EQ(panel().lblResult.caption(), "Incorrect");
+    EXPECT_EQ(state().rightCount, 0);
+    EXPECT_EQ(state().wrongCount, 1);
+    EXPECT_EQ(state().streak, 0);
+    EXPECT_EQ(state().responseLog, std::vector<std::string>{"#1 = C4 = C-E = Incorrect"});
+    EXPECT_EQ(panel().ListView1.rows().size(), 1u);
+    press({7});
+    EXPECT_EQ(state().wrongCount, 1);
+    EXPECT_EQ(state().responseLog, std::vector<std::string>{"#1 = C4 = C-E-G = Incorrect"});
+    EXPECT_EQ(beeper.beeps.size(), 2u);
+
+    // After a wrong answer, more presses keep both counts.
+    finishPlayback();  // posed again as Q # 2
+    press({4});
+    press({0});
+    EXPECT_EQ(state().rightCount, 0);
+    EXPECT_EQ(state().wrongCount, 2);
+    EXPECT_EQ(state().responseLog.back(), "#2 = C4 = E-C = Incorrect");
+    EXPECT_EQ(panel().ListView1.rows().back(), (ListView::Row{"#2", "C4", "E-C", "Incorrect"}));
+}
+
+TEST_F(RunTest, ShepardAnswersAreGradedAtEveryPress) {
+    checkOnly({6});
+    panel().chkShepard.setChecked(true);
+    panel().cmdPlay.click();
+    ASSERT_EQ(state().questionText, "F#");
+    press({6});
+    EXPECT_EQ(panel().lblResult.caption(), "Correct");
+    type("f");  // F is not asked, so only its key reaches it
+    EXPECT_EQ(panel().lblResult.caption(), "Incorrect");
+    EXPECT_EQ(panel().lblResult.backColor(), kCorrectBackground)
+        << "a wrong press keeps the colour";
+    EXPECT_EQ(state().responseLog,
+              (std::vector<std::string>{"#1 = F# = F# = Correct", "#2 = F# = F#-F = Incorrect"}));
+    finishPlayback();
+    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 2") << "posed again after Incorrect";
+    EXPECT_EQ(panel().lblResult.caption(), kSingleNotePrompt);
+}
+
+TEST_F(RunTest, ChangeAnswerStartsTheAttemptAgain) {
+    checkOnly({0, 4, 7});
+    panel().vsbMaximum.setValue(3);  // "change answer" is for chords
+    panel().cmdPlay.click();
+    pose({60, 64, 67});
+    press({4, 0});
+    panel().cmdEraseAnswer.click();
+    EXPECT_EQ(panel().lblNoteInput.caption(), "");
+    EXPECT_EQ(state().answerIndex, -1);
+    EXPECT_TRUE(panel().cmdAnswerButton[0].hasFocus());
+    press({0, 4, 7});
+    EXPECT_EQ(panel().lblResult.caption(), "Correct");
+}
+
+TEST_F(RunTest, StopLetsTheNotesFinishAndKeepsTheResults) {
+    checkOnly({0, 4, 7});
+    panel().cmdPlay.click();
+    pose({60});
+    press({0});
+    clock.advanceBy(Ms(1000));
+    panel().cmdPlayStop.click();
+    EXPECT_FALSE(panel().Timer1.enabled());
+    EXPECT_TRUE(panel().lstPitch.enabled());
+    EXPECT_EQ(device.sounding.size(), 1u) << "the note is not cut short";
+    clock.advanceBy(Ms(3000));
+    EXPECT_TRUE(device.sounding.empty());
+    const int sent = static_cast<int>(device.messages.size());
+    clock.advanceBy(Ms(20000));
+    EXPECT_EQ(static_cast<int>(device.messages.size()), sent) << "the run has ended";
+    EXPECT_EQ(stats()[0], "Right: 1");
+    EXPECT_EQ(panel().ListView1.rows().size(), 1u);
+    press({0});
+    EXPECT_EQ(state().rightCount, 1) << "no answers outside a run";
+}
+
+TEST_F(RunTest, PlayAgainStartsAFreshRun) {
+    checkOnly({0, 4, 7});
+    panel().cmdPlay.click();
+    pose({60});
+    press({0});
+    finishPlayback();
+    panel().cmdPlayStop.click();
+    finishPlayback();
+
+    panel().cmdPlay.click();
+    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 1");
+    EXPECT_TRUE(panel().lstStats.items().empty());
+    EXPECT_TRUE(panel().lstResponses.items().empty());
+    EXPECT_TRUE(panel().ListView1.rows().empty());
+    EXPECT_EQ(panel().ListView1.columns().size(), 4u);
+    EXPECT_EQ(state().rightCount, 0);
+    EXPECT_EQ(state().responseLogLast, -1);
+}
+
+TEST_F(RunTest, PlayDuringARunReleasesTheNotesAtOnceAndStartsAgain) {
+    checkOnly({0, 4, 7});
+    panel().cmdPlay.click();
+    pose({60});
+    press({0});
+    clock.advanceBy(Ms(1000));
+    ASSERT_FALSE(device.sounding.empty());
+    const int before = noteOns();
+    panel().cmdPlay.click();
+    EXPECT_EQ(noteOns(), before + 1) << "the new question sounds";
+    EXPECT_EQ(device.sounding.size(), 1u) << "only the new question sounds";
+    EXPECT_EQ(state().rightCount, 0);
+    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 1");
+    EXPECT_FALSE(panel().lstPitch.enabled());
+    finishPlayback();
+    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 1") << "one run, not two";
+    EXPECT_EQ(device.sounding.size(), 1u);
+}
+
+TEST_F(RunTest, ClosingDuringARunSilencesEverythingBeforeTheDeviceCloses) {
+    panel().cmdPlay.click();
+    clock.advanceBy(Ms(500));
+    trainer.Form_Unload();
+    EXPECT_TRUE(device.sounding.empty());
+    EXPECT_FALSE(state().exerciseRunning);
+    clock.advanceBy(Ms(60000));
+    EXPECT_EQ(device.sentWhileClosed, 0);
+    EXPECT_EQ(clock.pendingTimers(), 0u);
+}
+
+}  // namespace
+}  // namespace velmora::testing

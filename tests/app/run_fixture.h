@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/trainer_fixture.h"
+
+namespace velmora::testing {
+
+// A trainer in a run whose questions the test chooses.
+class RunTest : public TrainerTest {
+protected:
+    static constexpr double kWholeNoteMs = 4000;  // tempo 60, "Whole"
+
+    void checkOnly(std::initializer_list<int> pitchClasses) {
+        for (int i = 0; i < kPitchClasses; ++i) panel().lstPitch.setSelected(i, false);
+        for (int i : pitchClasses) panel().lstPitch.setSelected(i, true);
+    }
+    // Replaces the question being asked, as a fresh draw would have made it.
+    void pose(std::vector<Note> notes) {
+        state().questionNotes = std::move(notes);
+        state().questionText.clear();
+        for (Note note : state().questionNotes) {
+            if (!state().questionText.empty()) state().questionText += "-";
+            state().questionText += trainer.spelling().NoteLabel(note);
+        }
+        state().answerIndex = -1;
+        panel().lblNoteInput.setCaption("");
+        panel().lblResult.setCaption("");
+    }
+    void press(std::initializer_list<int> pitchClasses) {
+        for (int i : pitchClasses) panel().cmdAnswerButton[i].click();
+    }
+    void type(const std::string& keys) {
+        for (char key : keys) {
+            Control* focused = panel().focus().current();
+            for (Button& button : panel().cmdAnswerButton) {
+                if (&button == focused) button.keyPress(key);
+            }
+        }
+    }
+    // Lets the current playback end, and the run decide and play again.
+    void finishPlayback() { clock.advanceBy(Ms(kWholeNoteMs)); }
+    std::vector<std::string> stats() { return panel().lstStats.items(); }
+    int noteOns() {
+        int count = 0;
+        for (auto message : device.messages) count += (StatusOf(message) & 0xF0) == kNoteOnStatus;
+        return count;
+    }
+};
+
+}  // namespace velmora::testing

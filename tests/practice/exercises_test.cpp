@@ -1,0 +1,79 @@
+#include "practice/exercises.h"
+
+#include <gtest/gtest.h>
+
+#include "app/run_fixture.h"
+
+namespace velmora::testing {
+namespace {
+
+class ExercisesTest : public RunTest {
+protected:
+    std::vector<int> checked() {
+        std::vector<int> result;
+        for (int i = 0; i < kPitchClasses; ++i) {
+            if (panel().lstPitch.selected(i)) result.push_back(i);
+        }
+        return result;
+    }
+};
+
+TEST_F(ExercisesTest, EveryCaptionNamesExactlyThePitchesOfItsMask) {
+    const std::vector<std::string> names = {"C",  "C#", "D",  "Eb", "E",  "F",
+                                            "F#", "G",  "Ab", "A",  "Bb", "B"};
+    for (const Exercise& exercise : kExercises) {
+        const std::string caption(exercise.caption);
+        std::string listed = caption.substr(caption.find('(') + 1);
+        listed.pop_back();  // ")"
+        std::string fromCaption(12, '0');
+        for (std::size_t start = 0; start <= listed.size();) {
+            const std::size_t end = std::min(listed.find(", ", start), listed.size());
+            const auto name =
+                std::find(names.begin(), names.end(), listed.substr(start, end - start));
+            ASSERT_NE(name, names.end()) << caption;
+            fromCaption[name - names.begin()] = '1';
+            start = end + 2;
+        }
+        EXPECT_EQ(fromCaption, exercise.mask) << caption;
+    }
+}
+
+TEST_F(ExercisesTest, ReplacesTheSelectionOneCheckAtATime) {
+    checkOnly({0, 1, 2});
+    int clicks = 0;
+    auto handler = panel().lstPitch.onClick;
+    panel().lstPitch.onClick = [&] {
+        ++clicks;
+        handler();
+    };
+    panel().lstKeySignature.setListIndex(6);  // other spellings, same positions
+    panel().mnuSelectExercise[0].click();
+    EXPECT_EQ(checked(), (std::vector<int>{3, 6}));
+    EXPECT_EQ(clicks, 5) << "three unchecked, two checked, each its own click";
+    EXPECT_EQ(state().candidateNotes.size(), 8u);
+    EXPECT_TRUE(panel().cmdAnswerButton[3].enabled());
+    EXPECT_FALSE(panel().cmdAnswerButton[0].enabled());
+
+    panel().mnuSelectExercise[10].click();
+    EXPECT_EQ(checked().size(), 12u);
+    panel().mnuSelectExercise[21].click();
+    EXPECT_EQ(checked().size(), 12u);
+}
+
+TEST_F(ExercisesTest, ChangesNothingButThePitches) {
+    panel().cmdPlay.click();
+    pose({63});
+    press({3});
+    panel().cmdPlayStop.click();
+    clock.advanceBy(Ms(4000));
+    panel().mnuSelectExercise[12].click();
+    EXPECT_FALSE(state().exerciseRunning);
+    EXPECT_EQ(panel().vsbNoteRange[0].value(), 36);
+    EXPECT_EQ(panel().vsbNoteRange[1].value(), 84);
+    EXPECT_EQ(panel().lstStats.items()[0], "Right: 1");
+    EXPECT_EQ(panel().ListView1.rows().size(), 1u);
+    EXPECT_EQ(checked(), (std::vector<int>{0, 2, 4}));
+}
+
+}  // namespace
+}  // namespace velmora::testing

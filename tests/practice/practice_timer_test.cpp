@@ -1,0 +1,107 @@
+#include "practice/practice_timer.h"
+
+#include <gtest/gtest.h>
+
+#include "app/trainer_fixture.h"
+
+namespace velmora::testing {
+namespace {
+
+int Seconds(std::string text) {
+    return TimeTextToSeconds(text);
+}
+
+TEST(TimeTexts, DurationsAndClockTextsToSeconds) {
+    EXPECT_EQ(Seconds("5 : 00.00"), 300);
+    EXPECT_EQ(Seconds("12 : 30.00"), 750);
+    EXPECT_EQ(Seconds("9:05:03"), 9 * 3600 + 5 * 60 + 3);
+    EXPECT_EQ(Seconds("12:00:00"), 0);
+    EXPECT_EQ(Seconds("1:00:00"), 3600);
+    EXPECT_EQ(Seconds("11:59:59"), 43199);
+    EXPECT_EQ(Seconds("0 : 02.50"), 2) << "a half goes to the even neighbour";
+    EXPECT_EQ(Seconds("0 : 03.50"), 4);
+    for (const char* unreadable : {"100 : 00.00", "9:5:3", "", "abc", "5:00.00", "5 : 0.00"}) {
+        EXPECT_EQ(Seconds(unreadable), 0) << unreadable;
+    }
+
+    std::string padded = " 5 : 00.00 ";
+    EXPECT_EQ(TimeTextToSeconds(padded), 300);
+    EXPECT_EQ(padded, "5 : 00.00") << "the caller's text is trimmed";
+}
+
+TEST(TimeTexts, FormattingMinutesAndSeconds) {
+    EXPECT_EQ(FormatMinutesSeconds(300), "5 : 00.00");
+    EXPECT_EQ(FormatMinutesSeconds(75), "1 : 15.00");
+    EXPECT_EQ(FormatMinutesSeconds(7), "0 : 07.00");
+    EXPECT_EQ(FormatMinutesSeconds(120), "2 : 00.00");
+    EXPECT_EQ(FormatMinutesSeconds(3599), "59 : 59.00");
+    EXPECT_EQ(FormatMinutesSeconds(0), "0 : 00.00");
+    EXPECT_EQ(FormatMinutesSeconds(-1), "-1 : 59.00");
+    EXPECT_EQ(FormatMinutesSeconds(43199), "719 : 59.00");
+}
+
+TEST(TimeTexts, ClockTimeIsTwelveHourWithoutMarker) {
+    EXPECT_EQ(ClockTime({9, 5, 3}), "9:05:03");
+    EXPECT_EQ(ClockTime({12, 40, 0}), "12:40:00");
+    EXPECT_EQ(ClockTime({0, 0, 7}), "12:00:07");
+    EXPECT_EQ(ClockTime({23, 59, 59}), "11:59:59");
+}
+
+TEST(TimeTexts, ElapsedCountsOnAcrossTwelveOClock) {
+    EXPECT_EQ(ElapsedClockSeconds("11:59:30", "12:00:10"), 40);
+    EXPECT_EQ(ElapsedClockSeconds("11:58:00", "12:03:00"), 300);
+    EXPECT_EQ(ElapsedClockSeconds("9:00:00", "8:59:58"), 0) << "a clock set back a little";
+    EXPECT_EQ(ElapsedClockSeconds("9:00:00", "9:00:00"), 0);
+}
+
+using PracticeTimerTest = TrainerTest;
+
+TEST_F(PracticeTimerTest, AllottedTimeBarShowsItsValue) {
+    panel().vsbAlottedTimeForExercise.setValue(4000);
+    EXPECT_EQ(panel().lblPracticeTime.caption(), "59 : 59.00");
+    panel().vsbAlottedTimeForExercise.setValue(0);
+    EXPECT_EQ(panel().lblPracticeTime.caption(), "2 : 00.00");
+}
+
+TEST_F(PracticeTimerTest, RunEndsAtTheFirstTickWithTheAllottedTimeUsed) {
+    panel().vsbAlottedTimeForExercise.setValue(120);
+    panel().cmdPlay.click();
+    ASSERT_TRUE(state().exerciseRunning);
+    clock.advanceBy(Ms(119000));
+    EXPECT_TRUE(state().exerciseRunning);
+    EXPECT_EQ(panel().lblTimeElapsed.caption(), "1 : 59.00");
+    clock.advanceBy(Ms(1000));
+    EXPECT_FALSE(state().exerciseRunning);
+    EXPECT_FALSE(panel().Timer1.enabled());
+    EXPECT_EQ(panel().lblTimeElapsed.caption(), "2 : 00.00");
+    // The question in progress finishes; then the settings come back.
+    clock.advanceBy(Ms(4000));
+    EXPECT_TRUE(panel().lstPitch.enabled());
+    EXPECT_TRUE(device.sounding.empty());
+    EXPECT_EQ(clock.pendingTimers(), 0u);
+}
+
+TEST_F(PracticeTimerTest, RunAcrossTwelveOClockKeepsCountingAndEndsOnTime) {
+    wallClock.setStart(11, 58, 30);
+    panel().cmdPlay.click();  // allotted 5 minutes
+    clock.advanceBy(Ms(299000));
+    EXPECT_TRUE(state().exerciseRunning);
+    EXPECT_EQ(panel().lblTimeElapsed.caption(), "4 : 59.00");
+    clock.advanceBy(Ms(1000));
+    EXPECT_FALSE(state().exerciseRunning);
+    EXPECT_EQ(panel().lblTimeElapsed.caption(), "5 : 00.00");
+}
+
+TEST_F(PracticeTimerTest, StopFreezesTheElapsedTimeAndPlayStartsFromZero) {
+    panel().cmdPlay.click();
+    clock.advanceBy(Ms(42000));
+    panel().cmdPlayStop.click();
+    clock.advanceBy(Ms(10000));
+    EXPECT_EQ(panel().lblTimeElapsed.caption(), "0 : 42.00");
+    panel().cmdPlay.click();
+    clock.advanceBy(Ms(1000));
+    EXPECT_EQ(panel().lblTimeElapsed.caption(), "0 : 01.00");
+}
+
+}  // namespace
+}  // namespace velmora::testing

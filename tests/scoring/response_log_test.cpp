@@ -1,0 +1,98 @@
+#include "scoring/response_log.h"
+
+#include <gtest/gtest.h>
+
+#include "app/run_fixture.h"
+
+namespace velmora::testing {
+namespace {
+
+TEST(Percentage, RoundsHalfToEvenAndDropsTrailingZeros) {
+    EXPECT_EQ(FormatPercentage(1, 0), "100");
+    EXPECT_EQ(FormatPercentage(2, 1), "66.67");
+    EXPECT_EQ(FormatPercentage(0, 1), "0");
+    EXPECT_EQ(FormatPercentage(1, 7), "12.5");
+    EXPECT_EQ(FormatPercentage(1, 31), "3.12");
+    EXPECT_EQ(FormatPercentage(6, 1), "85.71");
+    EXPECT_EQ(FormatPercentage(1, 2), "33.33");
+    EXPECT_EQ(FormatPercentage(2, 3, ','), "40");
+    EXPECT_EQ(FormatPercentage(1, 7, ','), "12,5");
+}
+
+TEST(RecordedQuestion, ExcludingTheOctaveDropsOnlyTheNumbers) {
+    EXPECT_EQ(RecordedQuestion("C4-E4-G4", true), "C-E-G");
+    EXPECT_EQ(RecordedQuestion("C4-E4-G4", false), "C4-E4-G4");
+    EXPECT_EQ(RecordedQuestion("B#-1-C#10", true), "B#-C#");
+    EXPECT_EQ(RecordedQuestion("F#", true), "F#");
+}
+
+class StatisticsTest : public RunTest {
+protected:
+    // Gives verdicts: 'C' correct, 'W' wrong, each on a one-note question.
+    void verdicts(const std::string& sequence) {
+        for (char verdict : sequence) {
+            pose({60});
+            press({verdict == 'C' ? 0 : 4});
+        }
+    }
+};
+
+TEST_F(StatisticsTest, FourLinesAfterEachSequence) {
+    checkOnly({0, 4, 7});
+    struct Case {
+        std::string sequence;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"C", {"Right: 1", "Wrong: 0", "Percentage: 100%", "Streak: 1"}},
+        {"CWC", {"Right: 2", "Wrong: 1", "Percentage: 66.67%", "Streak: 1"}},
+        {"W", {"Right: 0", "Wrong: 1", "Percentage: 0%", "Streak: 0"}},
+        {"CWWWWWWW", {"Right: 1", "Wrong: 7", "Percentage: 12.5%", "Streak: 0"}},
+        {"C" + std::string(31, 'W'), {"Right: 1", "Wrong: 31", "Percentage: 3.12%", "Streak: 0"}},
+        {"CCCCCWC", {"Right: 6", "Wrong: 1", "Percentage: 85.71%", "Streak: 1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sequence);
+        panel().cmdPlay.click();
+        verdicts(c.sequence);
+        EXPECT_EQ(stats(), c.lines);
+        EXPECT_EQ(panel().ListView1.rows().size(), c.sequence.size());
+        EXPECT_EQ(panel().lstResponses.count(), static_cast<int>(c.sequence.size()));
+        EXPECT_EQ(panel().lstResponses.listIndex(), static_cast<int>(c.sequence.size()) - 1);
+        EXPECT_EQ(panel().ListView1.selectedRow(), static_cast<int>(c.sequence.size()) - 1);
+        panel().cmdPlayStop.click();
+    }
+}
+
+TEST_F(StatisticsTest, RecordsAndTableRowsMatchTheLog) {
+    checkOnly({0, 4, 7});
+    panel().cmdPlay.click();
+    pose({60, 64, 67});
+    press({0, 4, 7});
+    EXPECT_EQ(panel().lstResponses.items(),
+              std::vector<std::string>{"#1 = C4-E4-G4 = C-E-G = Correct"});
+    EXPECT_EQ(panel().ListView1.rows(),
+              (std::vector<ListView::Row>{{"#1", "C4-E4-G4", "C-E-G", "Correct"}}));
+
+    panel().cmdPlayStop.click();
+    panel().chkExcludeExactOctave.setChecked(true);
+    panel().cmdPlay.click();
+    pose({60, 64, 67});
+    press({0, 4, 7});
+    EXPECT_EQ(panel().ListView1.rows().front(), (ListView::Row{"#1", "C-E-G", "C-E-G", "Correct"}));
+}
+
+TEST_F(StatisticsTest, LongRunsKeepEveryRecordInOrder) {
+    checkOnly({0, 4, 7});
+    panel().cmdPlay.click();
+    verdicts(std::string(3000, 'C') + "W" + std::string(5, 'C'));
+    EXPECT_EQ(state().responseLog.size(), 3006u);
+    EXPECT_EQ(panel().ListView1.rows().size(), 3006u);
+    EXPECT_EQ(panel().ListView1.rows()[2999][0], "#3000");
+    EXPECT_EQ(panel().lstResponses.items().back(), "#3006 = C4 = C = Correct");
+    EXPECT_EQ(stats()[3], "Streak: 5");
+    EXPECT_EQ(state().rightCount + state().wrongCount, 3006);
+}
+
+}  // namespace
+}  // namespace velmora::testing
