@@ -18,97 +18,54 @@ namespace velmora {
 
 namespace {
 
-template <typename ControlType, typename WidgetType>
-bool Fits(Control& control, QWidget* widget, ControlType*& typedControl, WidgetType*& typedWidget) {
-    typedControl = dynamic_cast<ControlType*>(&control);
-    typedWidget = qobject_cast<WidgetType*>(widget);
-    return typedControl && typedWidget;
+// The binding of that type, when the control and the widget are of the kinds it binds.
+template <typename Binding, typename ControlType, typename WidgetType>
+std::unique_ptr<WidgetBinding> Make(Control& control, const ControlDesign& design,
+                                    QWidget* widget) {
+    auto* typedControl = dynamic_cast<ControlType*>(&control);
+    auto* typedWidget = qobject_cast<WidgetType*>(widget);
+    if (!typedControl || !typedWidget) return nullptr;
+    return std::make_unique<Binding>(*typedControl, design, typedWidget);
 }
 
 }  // namespace
 
 std::unique_ptr<WidgetBinding> BindControl(Control& control, const ControlDesign& design,
                                            QWidget* widget) {
-    std::unique_ptr<WidgetBinding> binding;
     switch (design.kind) {
-        case ControlKind::Label: {
-            Label* label = nullptr;
-            QLabel* view = nullptr;
-            if (Fits(control, widget, label, view)) {
-                binding = std::make_unique<LabelBinding>(*label, design, view);
-            }
-            break;
-        }
-        case ControlKind::Frame: {
-            Frame* frame = nullptr;
-            QGroupBox* view = nullptr;
-            if (Fits(control, widget, frame, view)) {
-                binding = std::make_unique<FrameBinding>(*frame, design, view);
-            }
-            break;
-        }
+        case ControlKind::Label:
+            return Make<LabelBinding, Label, QLabel>(control, design, widget);
+        case ControlKind::Frame:
+            return Make<FrameBinding, Frame, QGroupBox>(control, design, widget);
         case ControlKind::Button:
-        case ControlKind::Picture: {
-            Button* button = nullptr;
-            QAbstractButton* view = nullptr;
-            if (Fits(control, widget, button, view)) {
-                binding = std::make_unique<ButtonBinding>(*button, design, view);
-            }
-            break;
-        }
-        case ControlKind::CheckBox: {
-            CheckBox* checkBox = nullptr;
-            QCheckBox* view = nullptr;
-            if (Fits(control, widget, checkBox, view)) {
-                binding = std::make_unique<CheckBoxBinding>(*checkBox, design, view);
-            }
-            break;
-        }
+        case ControlKind::Picture:
+            return Make<ButtonBinding, Button, QAbstractButton>(control, design, widget);
+        case ControlKind::CheckBox:
+            return Make<CheckBoxBinding, CheckBox, QCheckBox>(control, design, widget);
         case ControlKind::ListBox: {
             auto* list = dynamic_cast<ListControl*>(&control);
-            if (auto* oneRow = qobject_cast<OneRowList*>(widget); list && oneRow) {
-                binding = std::make_unique<ListBoxBinding>(*list, design, oneRow, oneRow->list());
-            } else if (auto* view = qobject_cast<QListWidget*>(widget); list && view) {
-                binding = std::make_unique<ListBoxBinding>(*list, design, view, view);
+            if (!list) return nullptr;
+            // A one-row list is a list with arrows of its own around it.
+            if (auto* oneRow = qobject_cast<OneRowList*>(widget)) {
+                return std::make_unique<ListBoxBinding>(*list, design, oneRow, oneRow->list());
             }
-            break;
-        }
-        case ControlKind::CheckList: {
-            CheckList* list = nullptr;
-            QListWidget* view = nullptr;
-            if (Fits(control, widget, list, view)) {
-                binding = std::make_unique<CheckListBinding>(*list, design, view);
+            if (auto* view = qobject_cast<QListWidget*>(widget)) {
+                return std::make_unique<ListBoxBinding>(*list, design, view, view);
             }
-            break;
+            return nullptr;
         }
-        case ControlKind::ComboBox: {
-            ListControl* list = nullptr;
-            QComboBox* view = nullptr;
-            if (Fits(control, widget, list, view)) {
-                binding = std::make_unique<ComboBinding>(*list, design, view);
-            }
-            break;
-        }
-        case ControlKind::ScrollBar: {
-            ScrollBar* bar = nullptr;
-            QScrollBar* view = nullptr;
-            if (Fits(control, widget, bar, view)) {
-                binding = std::make_unique<ScrollBarBinding>(*bar, design, view);
-            }
-            break;
-        }
-        case ControlKind::ListView: {
-            ListView* table = nullptr;
-            QTableView* view = nullptr;
-            if (Fits(control, widget, table, view)) {
-                binding = std::make_unique<ListViewBinding>(*table, design, view);
-            }
-            break;
-        }
+        case ControlKind::CheckList:
+            return Make<CheckListBinding, CheckList, QListWidget>(control, design, widget);
+        case ControlKind::ComboBox:
+            return Make<ComboBinding, ListControl, QComboBox>(control, design, widget);
+        case ControlKind::ScrollBar:
+            return Make<ScrollBarBinding, ScrollBar, QScrollBar>(control, design, widget);
+        case ControlKind::ListView:
+            return Make<ListViewBinding, ListView, QTableView>(control, design, widget);
         case ControlKind::Timer:
-            break;
+            return nullptr;
     }
-    return binding;
+    return nullptr;
 }
 
 }  // namespace velmora

@@ -18,10 +18,10 @@ timespec ToTimespec(Nanos time) {
     // Zero would disarm the timerfd; a deadline at or before the clock's start
     // is simply in the past.
     time = std::max(time, Nanos{1});
-    timespec spec{};
-    spec.tv_sec = static_cast<time_t>(time.count() / 1'000'000'000);
-    spec.tv_nsec = static_cast<long>(time.count() % 1'000'000'000);
-    return spec;
+    timespec result{};
+    result.tv_sec = static_cast<time_t>(time.count() / 1'000'000'000);
+    result.tv_nsec = static_cast<long>(time.count() % 1'000'000'000);
+    return result;
 }
 
 }  // namespace
@@ -125,9 +125,9 @@ void QtScheduler::arm() {
     armedFor_ = next;
 
     if (timerFd_ >= 0) {
-        itimerspec spec{};  // all zero disarms
-        if (next != kNever) spec.it_value = ToTimespec(next);
-        timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+        itimerspec when{};  // all zero disarms
+        if (next != kNever) when.it_value = ToTimespec(next);
+        timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &when, nullptr);
         return;
     }
     if (next == kNever) {
