@@ -1,6 +1,8 @@
 #include "scoring/answer_entry.h"
 
 #include <cctype>
+#include <cstdint>
+#include <limits>
 
 namespace velmora {
 
@@ -42,7 +44,9 @@ void AnswerEntry::gradeShepard(int index) {
 
 void AnswerEntry::gradeChord(int index) {
     const int last = static_cast<int>(state_.questionNotes.size()) - 1;
-    ++state_.answerIndex;
+    // Every press past the end stands at one position, so a held-down key
+    // cannot run the 16-bit index round.
+    if (state_.answerIndex <= last) ++state_.answerIndex;
     const int position = state_.answerIndex;
     state_.answerNotes.resize(position + 1);
     if (position <= last) {
@@ -71,7 +75,9 @@ void AnswerEntry::gradeChord(int index) {
         const std::string& shown = panel_.lblResult.caption();
         if (shown == "Correct") --state_.rightCount;
         if (shown == "Incorrect") --state_.wrongCount;
-        ++state_.mismatchCount;
+        if (state_.mismatchCount < std::numeric_limits<std::int16_t>::max()) {
+            ++state_.mismatchCount;
+        }
     }
     giveVerdict(state_.matchCount == last + 1 && state_.mismatchCount == 0,
                 /*colourWrong=*/true);
@@ -89,6 +95,12 @@ void AnswerEntry::giveVerdict(bool correct, bool colourWrong) {
         ++state_.wrongCount;
     }
     log_.RecordAnswer();
+    // A full log ends the run as a used-up practice time does, rather than
+    // let the 16-bit counts wrap round to negative.
+    if (log_.full()) {
+        state_.exerciseRunning = false;
+        panel_.Timer1.setEnabled(false);
+    }
 }
 
 void AnswerEntry::cmdEraseAnswer_Click() {

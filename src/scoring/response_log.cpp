@@ -44,9 +44,10 @@ std::string RecordedQuestion(std::string questionText, bool excludeExactOctave) 
 }
 
 std::string FormatPercentage(int rightCount, int wrongCount, char decimalSeparator) {
-    const int total = rightCount + wrongCount;
+    // Summed wide: the sum of two ints need not be one.
+    const long long total = static_cast<long long>(rightCount) + wrongCount;
     if (total <= 0) return "0";
-    const double percentage = static_cast<double>(rightCount) / total * 100;
+    const double percentage = rightCount / static_cast<double>(total) * 100;
     const long long hundredths = std::llrint(percentage * 100);  // ties to even
     char text[32];
     std::snprintf(text, sizeof text, "%lld%c%02lld", hundredths / 100, decimalSeparator,
@@ -88,6 +89,7 @@ void ResponseLog::WithdrawLastRecord() {
 void ResponseLog::Clear() {
     state_.responseLog.clear();
     state_.responseLogLast = -1;
+    state_.streak = 0;  // the streak is of this log's records, none now
     streakAfter_.clear();
     shownRecords_ = 0;
     firstChanged_ = 0;

@@ -11,6 +11,10 @@ namespace velmora {
 
 inline constexpr const char* kRecordSeparator = " = ";
 
+// Records one run can hold: the counts, the streak and the log's upper index
+// are 16-bit.
+inline constexpr int kMaxRecords = 32767;
+
 // The question as the record shows it: without octave numbers when the exact
 // octave is excluded ("C4-E4-G4" becomes "C-E-G").
 std::string RecordedQuestion(std::string questionText, bool excludeExactOctave);
@@ -32,6 +36,7 @@ public:
     void WithdrawLastRecord();
     // Empties the log and every display of it, for a new run.
     void Clear();
+    bool full() const { return state_.responseLogLast + 1 >= kMaxRecords; }
 
 private:
     void showFrom(int firstChanged);

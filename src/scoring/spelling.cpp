@@ -21,7 +21,8 @@ std::string NoteLabel(int note, const std::array<std::string, kPitchClasses>& pi
     // Floor division, so that even a note below 0 gets a name rather than an
     // index outside the table.
     const int pitchClass = ((note % kPitchClasses) + kPitchClasses) % kPitchClasses;
-    const int octave = (note - pitchClass) / kPitchClasses - 1;
+    const int octave =
+        static_cast<int>((static_cast<long long>(note) - pitchClass) / kPitchClasses) - 1;
     return pitchNames[pitchClass] + std::to_string(octave);
 }
 

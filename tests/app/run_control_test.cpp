@@ -201,6 +201,7 @@ TEST_F(RunTest, PlayAgainStartsAFreshRun) {
     EXPECT_EQ(panel().ListView1.columns().size(), 4u);
     EXPECT_EQ(state().rightCount, 0);
     EXPECT_EQ(state().responseLogLast, -1);
+    EXPECT_EQ(state().streak, 0) << "no streak left over from the last run";
 }
 
 TEST_F(RunTest, PlayDuringARunReleasesTheNotesAtOnceAndStartsAgain) {

@@ -150,6 +150,31 @@ TEST_F(PlaybackTest, WaitIsMeasuredOnTheMonotonicClockFarFromItsStart) {
     EXPECT_EQ(released, 1);
 }
 
+// The monotonic clock should never jump, but if it does a wait still ends,
+// once: at the next pass after a jump forwards, late by the jump backwards.
+TEST_F(PlaybackTest, ClockJumpsEndTheWaitOnceNeitherEarlyNorNever) {
+    setPace(60, 2);  // 1000 ms
+    play({60});
+    clock.jumpTo(clock.now() + Ms(3'600'000));
+    EXPECT_EQ(released, 0);
+    clock.runDue();
+    EXPECT_EQ(released, 1);
+    EXPECT_TRUE(device.sounding.empty());
+
+    play({62});
+    clock.advanceBy(Ms(400));
+    clock.jumpTo(clock.now() - Ms(2000));
+    panel().vsbTempo.setValue(120);  // re-armed from the same start: 500 ms
+    clock.advanceBy(Ms(2099));
+    EXPECT_EQ(released, 0);
+    clock.advanceBy(Ms(1));
+    EXPECT_EQ(released, 1);
+    EXPECT_TRUE(device.sounding.empty());
+    clock.advanceBy(Ms(10000));
+    EXPECT_EQ(released, 1);
+    EXPECT_EQ(clock.pendingTimers(), 0u);
+}
+
 TEST_F(PlaybackTest, WaitNoteDurationAloneSendsNothing) {
     int elapsed = 0;
     device.clear();

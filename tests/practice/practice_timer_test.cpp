@@ -81,15 +81,32 @@ TEST_F(PracticeTimerTest, RunEndsAtTheFirstTickWithTheAllottedTimeUsed) {
     EXPECT_EQ(clock.pendingTimers(), 0u);
 }
 
-TEST_F(PracticeTimerTest, RunAcrossTwelveOClockKeepsCountingAndEndsOnTime) {
-    wallClock.setStart(11, 58, 30);
-    panel().cmdPlay.click();  // allotted 5 minutes
-    clock.advanceBy(Ms(299000));
-    EXPECT_TRUE(state().exerciseRunning);
-    EXPECT_EQ(panel().lblTimeElapsed.caption(), "4 : 59.00");
-    clock.advanceBy(Ms(1000));
+TEST_F(PracticeTimerTest, RunAcrossNoonOrMidnightKeepsCountingAndEndsOnTime) {
+    for (int hour : {11, 23}) {
+        SCOPED_TRACE(hour);
+        wallClock.setStart(hour, 58, 30);
+        panel().cmdPlay.click();  // allotted 5 minutes
+        clock.advanceBy(Ms(299000));
+        EXPECT_TRUE(state().exerciseRunning);
+        EXPECT_EQ(panel().lblTimeElapsed.caption(), "4 : 59.00");
+        clock.advanceBy(Ms(1000));
+        EXPECT_FALSE(state().exerciseRunning);
+        EXPECT_EQ(panel().lblTimeElapsed.caption(), "5 : 00.00");
+        clock.advanceBy(Ms(4000));
+    }
+}
+
+// A stalled event loop catches up at once: the run ends at the first tick,
+// and the question due long ago is released.
+TEST_F(PracticeTimerTest, ClockJumpPastTheAllottedTimeEndsTheRunAtTheNextPass) {
+    panel().cmdPlay.click();
+    clock.jumpTo(clock.now() + Ms(3'600'000));
+    clock.runDue();
     EXPECT_FALSE(state().exerciseRunning);
-    EXPECT_EQ(panel().lblTimeElapsed.caption(), "5 : 00.00");
+    EXPECT_EQ(panel().lblTimeElapsed.caption(), "60 : 00.00");
+    EXPECT_TRUE(device.sounding.empty());
+    EXPECT_TRUE(panel().lstPitch.enabled());
+    EXPECT_EQ(clock.pendingTimers(), 0u);
 }
 
 TEST_F(PracticeTimerTest, StopFreezesTheElapsedTimeAndPlayStartsFromZero) {

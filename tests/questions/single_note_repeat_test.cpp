@@ -128,5 +128,18 @@ TEST_F(DrillTest, PlayDuringADrillEndsItFirst) {
     EXPECT_LE(device.sounding.size(), 1u);
 }
 
+TEST_F(DrillTest, ClosingDuringTheDrillSilencesItBeforeTheDeviceCloses) {
+    checkOnly({9});
+    panel().pic_Repeat_1_Note.click();
+    clock.advanceBy(Ms(2500));  // in its third note
+    ASSERT_EQ(device.sounding.size(), 1u);
+    trainer.Form_Unload();
+    EXPECT_TRUE(device.sounding.empty());
+    EXPECT_FALSE(state().repeatActive);
+    EXPECT_EQ(clock.pendingTimers(), 0u);
+    clock.advanceBy(Ms(60000));
+    EXPECT_EQ(device.sentWhileClosed, 0);
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -17,6 +17,8 @@ TEST(Percentage, RoundsHalfToEvenAndDropsTrailingZeros) {
     EXPECT_EQ(FormatPercentage(1, 2), "33.33");
     EXPECT_EQ(FormatPercentage(2, 3, ','), "40");
     EXPECT_EQ(FormatPercentage(1, 7, ','), "12,5");
+    // Counts whose sum is no int.
+    EXPECT_EQ(FormatPercentage(2'000'000'000, 2'000'000'000), "50");
 }
 
 TEST(RecordedQuestion, ExcludingTheOctaveDropsOnlyTheNumbers) {
@@ -92,6 +94,54 @@ TEST_F(StatisticsTest, LongRunsKeepEveryRecordInOrder) {
     EXPECT_EQ(panel().lstResponses.items().back(), "#3006 = C4 = C = Correct");
     EXPECT_EQ(stats()[3], "Streak: 5");
     EXPECT_EQ(state().rightCount + state().wrongCount, 3006);
+}
+
+// The counts are 16-bit. The run that fills the log ends there, as when its
+// time is up: nothing wraps round, and a new run starts clean.
+TEST_F(StatisticsTest, AFullLogEndsTheRunBeforeAnyCountWraps) {
+    panel().vsbAlottedTimeForExercise.setValue(3599);
+    panel().vsbTempo.setValue(240);
+    panel().lstDuration.setListIndex(4);  // 62.5 ms a pass: the whole log in 35 minutes
+    panel().chkShepard.setChecked(true);
+    panel().cmdPlay.click();
+    for (int answer = 1; answer <= kMaxRecords + 2; ++answer) {
+        const int asked = state().shepardPitchClass;
+        press({answer % 3 == 0 ? 9 - asked : asked});  // Eb and F# are checked: 3 + 6 = 9
+        clock.advanceBy(Ms(62.5));
+        if (answer < kMaxRecords) {
+            ASSERT_TRUE(state().exerciseRunning) << answer;
+        }
+    }
+    EXPECT_FALSE(state().exerciseRunning);
+    EXPECT_EQ(state().responseLogLast, kMaxRecords - 1);
+    EXPECT_EQ(state().rightCount, 21845);
+    EXPECT_EQ(state().wrongCount, 10922);
+    EXPECT_EQ(state().questionNumber, kMaxRecords);
+    EXPECT_EQ(stats(), (std::vector<std::string>{"Right: 21845", "Wrong: 10922",
+                                                 "Percentage: 66.67%", "Streak: 1"}));
+    EXPECT_EQ(panel().lstResponses.items().back().rfind("#32767 = ", 0), 0u);
+    EXPECT_TRUE(panel().lstPitch.enabled());
+    EXPECT_TRUE(device.sounding.empty());
+    EXPECT_EQ(clock.pendingTimers(), 0u);
+
+    panel().cmdPlay.click();
+    EXPECT_TRUE(state().exerciseRunning);
+    EXPECT_EQ(state().responseLogLast, -1);
+    press({state().shepardPitchClass});
+    EXPECT_EQ(stats()[0], "Right: 1");
+}
+
+// Presses past the end of a chord answer only make it longer and wrong, however many.
+TEST_F(StatisticsTest, EndlessPressesPastAChordStayOneWrongAttempt) {
+    checkOnly({0, 4, 7});
+    panel().cmdPlay.click();
+    pose({60, 64});
+    press({0, 4});
+    for (int i = 0; i < 32768; ++i) press({7});
+    EXPECT_EQ(panel().lblResult.caption(), "Incorrect");
+    EXPECT_EQ(stats(),
+              (std::vector<std::string>{"Right: 0", "Wrong: 1", "Percentage: 0%", "Streak: 0"}));
+    EXPECT_EQ(panel().ListView1.rows().size(), 1u);
 }
 
 }  // namespace

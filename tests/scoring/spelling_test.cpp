@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "app/trainer_fixture.h"
 
 namespace velmora::testing {
@@ -25,6 +27,10 @@ TEST(NoteLabel, OctaveFollowsTheNumberEvenAcrossTheLetterBoundary) {
     for (int key = 0; key < 12; ++key) EXPECT_EQ(NoteLabel(21, Row(key)), "A0") << key;
     EXPECT_EQ(NoteLabel(0, Row(0)), "C-1");
     EXPECT_EQ(NoteLabel(127, Row(0)), "G9");
+    // Any int has a name; the octave arithmetic must not overflow at the ends.
+    EXPECT_EQ(NoteLabel(-1, Row(0)), "B-2");
+    EXPECT_EQ(NoteLabel(std::numeric_limits<int>::min(), Row(0)), "E-178956972");
+    EXPECT_EQ(NoteLabel(std::numeric_limits<int>::max(), Row(0)), "G178956969");
 }
 
 TEST(SpellingTable, RowsThatARuleWouldNotGive) {

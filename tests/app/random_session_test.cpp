@@ -1,0 +1,598 @@
+// Long random sessions of everything a user can do, with the trainer's
+// promises checked after every single action. A failure names the seed and
+// the shortest sequence of actions found that still fails.
+//
+//   VELMORA_SESSION_SEED=n      another first seed (the default keeps CI reproducible)
+//   VELMORA_SESSION_ACTIONS=n   more actions (by hand: 10000000)
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <optional>
+#include <random>
+#include <set>
+#include <sstream>
+
+#include "app/trainer_fixture.h"
+#include "app/window_design.h"
+#include "practice/practice_timer.h"
+#include "questions/question_generator.h"
+
+namespace velmora::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// One action as drawn: what it means is decided when it runs, from the state
+// then, so any subsequence can be replayed.
+struct Step {
+    std::uint32_t kind;
+    std::uint32_t arg;
+};
+
+// The recorder, with the time of the latest note-on.
+class TimedMidiOut final : public MidiOut {
+public:
+    TimedMidiOut(RecordingMidiOut& device, const ManualScheduler& clock)
+        : device_(device), clock_(clock) {}
+    bool open() override { return device_.open(); }
+    void send(std::uint32_t message) override {
+        if ((StatusOf(message) & 0xF0) == kNoteOnStatus) lastNoteOn = clock_.now();
+        device_.send(message);
+    }
+    void close() override { device_.close(); }
+    std::string description() const override { return device_.description(); }
+    bool isWorking() const override { return device_.isWorking(); }
+    Nanos lastNoteOn{0};
+
+private:
+    RecordingMidiOut& device_;
+    const ManualScheduler& clock_;
+};
+
+// The objects behind one window, from start-up until it is closed.
+struct Window {
+    explicit Window(std::uint64_t seed)
+        : random(seed), wallClock(clock, static_cast<int>(seed % 24), 59, 30) {
+        trainer.Form_Load();
+    }
+    RecordingMidiOut device;
+    ManualScheduler clock;
+    CountingBeeper beeper;
+    ClockRandom random;
+    FollowingWallClock wallClock;
+    TimedMidiOut timed{device, clock};
+    Trainer trainer{timed, clock, beeper, &random, &wallClock};  // last: closes first
+};
+
+std::set<std::string> AllPitchNames() {
+    std::set<std::string> names;
+    for (const auto& key : kSpellingTable) names.insert(key.begin(), key.end());
+    return names;
+}
+
+std::string Verdict(const std::string& record) {
+    const auto at = record.rfind(kRecordSeparator);
+    return at == std::string::npos ? "" : record.substr(at + std::string(kRecordSeparator).size());
+}
+
+class Session {
+public:
+    explicit Session(std::uint64_t seed) : seed_(seed), longPractice_(seed % 2 == 1) { open(); }
+
+    // Runs one action and checks every promise; empty when all hold.
+    std::string step(const Step& s, std::string* description);
+
+private:
+    void open() {
+        window_ = std::make_unique<Window>(seed_ * 7919 + opened_++);
+        soundingKeys_.clear();
+        jumpedBack_ = false;
+    }
+    Panel& panel() { return window_->trainer.panel(); }
+    // When the note started last ends at the present tempo and note value.
+    Nanos noteEnd() {
+        const double ms = window_->trainer.playback().noteDurationMs();
+        return window_->timed.lastNoteOn + Nanos(static_cast<Nanos::rep>(std::ceil(ms * 1e6)));
+    }
+    TrainerState& state() { return window_->trainer.state(); }
+    // What an action was, for the checks that depend on it.
+    struct Done {
+        bool stopped = false;      // STOP
+        bool advanced = false;     // the clock moved on, firing what fell due
+        bool pastNoteEnd = false;  // ... to just past the end of the note last started
+    };
+    std::string act(const Step& s, Done& done);
+    std::string checkMessages(int& noteOffs, bool& noteOns);
+    std::string checkInvariants();
+
+    std::uint64_t seed_;
+    bool longPractice_;
+    int opened_ = 0;
+    std::unique_ptr<Window> window_;
+    std::map<int, int> soundingKeys_;  // key -> note-ons not yet matched by a note-off
+    bool jumpedBack_ = false;          // the clock went back since the current wait began
+};
+
+std::string Session::act(const Step& s, Done& done) {
+    Panel& p = panel();
+    ManualScheduler& clock = window_->clock;
+    const std::uint32_t a = s.arg;
+    auto bar = [&](ScrollBar& b, const char* how, int value) {
+        if (!b.enabled()) return std::string("(locked) ") + b.name();
+        b.setValue(value);
+        return b.name() + " " + how + " " + std::to_string(b.value());
+    };
+    // Weighted: answers and the passing of time dominate a real hour.
+    int kind = static_cast<int>(s.kind % 100);
+    // Every other seed is one long practice: PLAY, STOP and closing are rare.
+    if (longPractice_ && ((kind >= 30 && kind < 37) || kind >= 98) && s.kind / 100 % 20 != 0) {
+        kind = 0;
+    }
+    if (kind < 22) {
+        const int i = static_cast<int>(a % kPitchClasses);
+        p.cmdAnswerButton[i].click();
+        return "click " + p.cmdAnswerButton[i].name();
+    }
+    if (kind < 30) {
+        static constexpr char kLetters[] = "CVDWEFTGQASBcvdweftgqasb";
+        const int code = a % 2 ? kLetters[(a >> 1) % (sizeof kLetters - 1)]
+                               : static_cast<int>((a >> 1) % 320) - 10;
+        for (Button& button : p.cmdAnswerButton) {
+            if (button.hasFocus()) {
+                button.keyPress(code);
+                return "key " + std::to_string(code) + " on " + button.name();
+            }
+        }
+        return "key " + std::to_string(code) + " (no answer button focused)";
+    }
+    if (kind < 35) {
+        p.cmdPlay.click();
+        return "PLAY";
+    }
+    if (kind < 37) {
+        p.cmdPlayStop.click();
+        done.stopped = true;
+        return "STOP";
+    }
+    if (kind < 39) {
+        std::string what = "drill";
+        if (a % 2 && p.lstPitch.enabled()) {
+            // Unchecking all but one pitch first, as the drill needs.
+            const int only = static_cast<int>((a >> 1) % kPitchClasses);
+            for (int i = 0; i < kPitchClasses; ++i) p.lstPitch.setSelected(i, i == only);
+            what = "only pitch " + std::to_string(only) + ", then drill";
+        }
+        p.pic_Repeat_1_Note.click();
+        return what;
+    }
+    if (kind < 41) {
+        p.cmdEraseAnswer.click();
+        return "erase answer";
+    }
+    if (kind < 45) {
+        const int i = static_cast<int>(a % kPitchClasses);
+        if (!p.lstPitch.enabled()) return "(locked) lstPitch";
+        p.lstPitch.setSelected(i, !p.lstPitch.selected(i));
+        return "toggle pitch " + std::to_string(i);
+    }
+    if (kind < 47) {
+        const int i = static_cast<int>(a % p.mnuSelectExercise.size());
+        if (!p.mnuDefaultExercises.enabled()) return "(locked) exercise menu";
+        p.mnuSelectExercise[i].click();
+        return "exercise " + std::to_string(i);
+    }
+    if (kind < 48) {
+        const int i = static_cast<int>(a % p.mnuSetRange.size());
+        if (!p.mnuRange.enabled()) return "(locked) range menu";
+        p.mnuSetRange[i].click();
+        return "range preset " + std::to_string(i);
+    }
+    if (kind < 56) {
+        std::array<ScrollBar*, 6> bars = {&p.vsbMinimum,      &p.vsbMaximum,
+                                          &p.vsbNoteRange[0], &p.vsbNoteRange[1],
+                                          &p.vsbTempo,        &p.vsbAlottedTimeForExercise};
+        ScrollBar& b = *bars[a % bars.size()];
+        switch ((a >> 8) % 5) {
+            case 0:
+                return bar(b, "up", b.value() + 1);
+            case 1:
+                return bar(b, "down", b.value() - 1);
+            case 2:
+                return bar(b, "top", b.maximum());
+            case 3:
+                return bar(b, "bottom", b.minimum());
+            default:
+                return bar(b, "to", b.minimum() + static_cast<int>((a >> 11) % 4000));
+        }
+    }
+    if (kind < 58) {
+        p.lstKeySignature.setListIndex(static_cast<int>(a % 12));
+        return "key signature " + std::to_string(p.lstKeySignature.listIndex());
+    }
+    if (kind < 60) {
+        p.lstDuration.setListIndex(static_cast<int>(a % 5));
+        return "note value " + p.lstDuration.text();
+    }
+    if (kind < 61) {
+        p.cboInstrument.setListIndex(static_cast<int>(a % 128));
+        return "instrument " + std::to_string(p.cboInstrument.listIndex());
+    }
+    if (kind < 63) {
+        p.chkShepard.setChecked(!p.chkShepard.checked());
+        return std::string("Shepard ") + (p.chkShepard.checked() ? "on" : "off");
+    }
+    if (kind < 64) {
+        if (!p.chkExcludeExactOctave.enabled()) return "(locked) chkExcludeExactOctave";
+        p.chkExcludeExactOctave.setChecked(!p.chkExcludeExactOctave.checked());
+        return "exclude octave toggled";
+    }
+    if (kind < 66) {
+        // Tab or a click moves the focus, so keys go elsewhere.
+        const auto& controls = p.controls();
+        Control* control = controls[a % controls.size()];
+        control->setFocus();
+        return "focus " + control->name();
+    }
+    if (kind < 92) {
+        Nanos step{};
+        std::string what;
+        switch ((a >> 24) % 8) {
+            case 0:
+                step = Nanos(a % 1000);
+                what = "ns";
+                break;
+            case 1:
+            case 2:
+                step = std::chrono::milliseconds(a % 300);
+                what = "short";
+                break;
+            case 3:
+                step = std::chrono::milliseconds(a % 5000);
+                what = "medium";
+                break;
+            case 4:
+            case 5:
+                step = std::max(Nanos{1}, noteEnd() + 1us - clock.now());
+                done.pastNoteEnd = true;
+                what = "past the note end";
+                break;
+            case 6:
+                step = 1s - clock.now() % 1s;
+                what = "to the next tick";
+                break;
+            default:
+                step = std::chrono::seconds(a % 600);
+                what = "long";
+                break;
+        }
+        clock.advanceBy(step);
+        done.advanced = true;
+        return "advance " + std::to_string(step.count()) + " ns (" + what + ")";
+    }
+    if (kind < 94) {
+        // Near the two moments the 12-hour clock texts start over, or anywhere.
+        const int hour = a % 3 == 0 ? 11 : a % 3 == 1 ? 23 : static_cast<int>((a >> 2) % 24);
+        const int second = static_cast<int>((a >> 8) % 3600);
+        window_->wallClock.setStart(hour, second / 60, second % 60);
+        return "wall clock set to " + std::to_string(hour) + ":" + std::to_string(second / 60);
+    }
+    if (kind < 97) {
+        Nanos to{};
+        if (a % 2) {
+            to = clock.now() + std::chrono::milliseconds((a >> 1) % 3'600'000);
+        } else {
+            to = std::max(Nanos{0}, clock.now() - std::chrono::milliseconds((a >> 1) % 5000));
+            jumpedBack_ = to < clock.now() || jumpedBack_;
+        }
+        clock.jumpTo(to);
+        return "monotonic clock jumps to " + std::to_string(to.count()) + " ns";
+    }
+    if (kind < 98) {
+        clock.runDue();
+        done.advanced = true;
+        return "event loop pass";
+    }
+    // Closing the window, then starting the program again.
+    window_->trainer.Form_Unload();
+    int released = 0;
+    bool started = false;
+    std::string failure = checkMessages(released, started);
+    if (!window_->device.sounding.empty()) failure = "notes sound after closing";
+    if (clock.pendingTimers() != 0) failure = "timers left after closing";
+    clock.advanceBy(60s);
+    if (window_->device.sentWhileClosed != 0) failure = "messages sent after closing";
+    if (!failure.empty()) return "close window: FAILED " + failure;
+    open();
+    return "close window and start again";
+}
+
+// Every note-on is released exactly once, and nothing reaches a closed device.
+std::string Session::checkMessages(int& noteOffs, bool& noteOns) {
+    RecordingMidiOut& device = window_->device;
+    for (std::uint32_t message : device.messages) {
+        const int kind = StatusOf(message) & 0xF0;
+        const int key = Data1Of(message) | (StatusOf(message) & 0x0F) << 8;
+        if (kind == kNoteOnStatus && Data2Of(message) > 0) {
+            if (soundingKeys_[key]++ != 0) return "note " + std::to_string(key) + " started twice";
+            noteOns = true;
+        } else if (kind == kNoteOffStatus || kind == kNoteOnStatus) {
+            if (soundingKeys_[key]-- != 1) return "note " + std::to_string(key) + " released twice";
+            ++noteOffs;
+        }
+    }
+    device.clear();
+    if (device.sentWhileClosed != 0) return "a message reached the closed device";
+    return "";
+}
+
+std::string Session::checkInvariants() {
+    Panel& p = panel();
+    TrainerState& st = state();
+    Trainer& trainer = window_->trainer;
+    const bool waiting = trainer.playback().isWaiting();
+    const bool running = st.exerciseRunning;
+    const bool drill = st.repeatActive;
+
+    if (!waiting && !window_->device.sounding.empty()) return "a note sounds after its playback";
+    if (drill && !running) return "drill flagged without running";
+    if (running && !waiting) return "a run or drill is waiting for nothing";
+    if (!running && !waiting && window_->clock.pendingTimers() != 0) return "timers left when idle";
+    if (p.Timer1.enabled() != (running && !drill)) return "practice timer out of step with the run";
+
+    // The lock is one state for all ten controls. A run locks it from PLAY
+    // until its loop ends. STOP unlocks at once while the last question still
+    // sounds; when the practice time is up (or the log is full) the run takes
+    // no more answers but stays locked until that question has been released.
+    // The drill never locks.
+    const auto& locked = trainer.settingsLock().lockedControls();
+    const bool isLocked = !locked[0]->enabled();
+    for (Control* control : locked) {
+        if (control->enabled() == isLocked) return "lock is split at " + control->name();
+    }
+    if (running && !drill && !isLocked) return "run in progress with the settings unlocked";
+    if (drill && isLocked) return "drill with the settings locked";
+    if (!running && !waiting && isLocked) return "settings locked after the run ended";
+
+    // Pool, chord-tone limits and answer buttons follow the pitches and the range.
+    std::vector<Note> pool;
+    for (int pc = 0; pc < kPitchClasses; ++pc) {
+        if (p.cmdAnswerButton[pc].enabled() != p.lstPitch.selected(pc)) {
+            return "answer button " + std::to_string(pc) + " out of step with its pitch";
+        }
+        for (int n = p.vsbNoteRange[0].value(); n <= p.vsbNoteRange[1].value(); ++n) {
+            if (PitchClassOf(n) == pc && p.lstPitch.selected(pc)) pool.push_back(Note(n));
+        }
+    }
+    std::sort(pool.begin(), pool.end());
+    if (pool != st.candidateNotes) return "candidate pool out of step with the settings";
+    const int cap = std::clamp(static_cast<int>(pool.size()), 1, kMaxChordTones);
+    const int minTones = p.vsbMinimum.value(), maxTones = p.vsbMaximum.value();
+    if (p.vsbMinimum.maximum() != cap || p.vsbMaximum.maximum() != cap || minTones < 1 ||
+        minTones > maxTones || maxTones > cap) {
+        return "chord tones " + std::to_string(minTones) + ".." + std::to_string(maxTones) +
+               " outside 1.." + std::to_string(cap);
+    }
+    if (p.cmdEraseAnswer.enabled() != (maxTones >= 2)) return "erase button out of step";
+
+    // Every label shows a text it can show.
+    if (p.lblMinimum.caption() != std::to_string(minTones)) return "lblMinimum wrong";
+    if (p.lblMaximum.caption() != std::to_string(maxTones)) return "lblMaximum wrong";
+    if (st.tempo != p.vsbTempo.value() || p.lblTempo.caption() != std::to_string(st.tempo)) {
+        return "tempo label or field wrong";
+    }
+    if (st.notesPerBeat != NotesPerBeatForIndex(p.lstDuration.listIndex())) {
+        return "note value field wrong";
+    }
+    if (p.lblPracticeTime.caption() != FormatMinutesSeconds(p.vsbAlottedTimeForExercise.value())) {
+        return "lblPracticeTime wrong";
+    }
+    for (int i = 0; i < 2; ++i) {
+        bool named = false;
+        for (const auto& key : kSpellingTable) {
+            std::array<std::string, kPitchClasses> names;
+            std::copy(key.begin(), key.end(), names.begin());
+            named =
+                named || p.lblNoteRange[i].caption() == NoteLabel(p.vsbNoteRange[i].value(), names);
+        }
+        if (!named) return "lblNoteRange(" + std::to_string(i) + ") is not its bar's note";
+    }
+    if (const std::string& elapsed = p.lblTimeElapsed.caption(); elapsed != "time elapsed") {
+        // Whole seconds from 0 up to the largest the 16-bit minute count shows.
+        const int minutes = std::atoi(elapsed.c_str());
+        const auto colon = elapsed.find(" : ");
+        const int seconds =
+            colon == std::string::npos ? -1 : std::atoi(elapsed.c_str() + colon + 3);
+        const int total = minutes * 60 + seconds;
+        if (seconds < 0 || total > 32819 || FormatMinutesSeconds(total) != elapsed) {
+            return "lblTimeElapsed shows '" + elapsed + "'";
+        }
+    }
+    const std::string& result = p.lblResult.caption();
+    if (result != "" && result != kSingleNotePrompt && result != kChordPrompt &&
+        result != "Correct" && result != "Incorrect") {
+        return "lblResult shows '" + result + "'";
+    }
+    if (const std::string& number = p.lblQuestionNumber.caption(); number != "Q#" && number != "") {
+        const int n = number.rfind("Q # ", 0) == 0 ? std::atoi(number.c_str() + 4) : 0;
+        if (n < 1 || number != "Q # " + std::to_string(n)) {
+            return "lblQuestionNumber shows '" + number + "'";
+        }
+    }
+    if (const std::string& input = p.lblNoteInput.caption(); input != "Note Input") {
+        static const std::set<std::string> names = AllPitchNames();
+        std::size_t start = 0;
+        while (!input.empty()) {
+            const std::size_t dash = std::min(input.find('-', start), input.size());
+            if (!names.count(input.substr(start, dash - start))) {
+                return "lblNoteInput shows '" + input + "'";
+            }
+            if (dash == input.size()) break;
+            start = dash + 1;
+        }
+    }
+
+    // The score, the log and its displays agree.
+    const int records = st.responseLogLast + 1;
+    if (records < 0 || records != static_cast<int>(st.responseLog.size())) {
+        return "responseLogLast disagrees with the log";
+    }
+    if (records != st.rightCount + st.wrongCount) {
+        return std::to_string(records) + " records for " + std::to_string(st.rightCount) +
+               " right and " + std::to_string(st.wrongCount) + " wrong";
+    }
+    if (st.rightCount < 0 || st.wrongCount < 0 || st.questionNumber < 0) {
+        return "a count went negative";
+    }
+    if (static_cast<int>(p.ListView1.rows().size()) != records ||
+        p.lstResponses.count() != records) {
+        return "displays show another number of records";
+    }
+    int streak = 0;
+    for (auto it = st.responseLog.rbegin(); it != st.responseLog.rend(); ++it) {
+        if (Verdict(*it) != "Correct") break;
+        ++streak;
+    }
+    if (streak != st.streak) {
+        return "streak " + std::to_string(st.streak) + ", log says " + std::to_string(streak);
+    }
+    if (records > 0) {
+        const std::string& last = st.responseLog.back();
+        if (last.rfind("#" + std::to_string(records) + kRecordSeparator, 0) != 0) {
+            return "last record is misnumbered: " + last;
+        }
+        const std::vector<std::string> stats = p.lstStats.items();
+        if (stats.size() != 4 || stats[0] != "Right: " + std::to_string(st.rightCount) ||
+            stats[1] != "Wrong: " + std::to_string(st.wrongCount) ||
+            stats[3] != "Streak: " + std::to_string(st.streak)) {
+            return "statistics lines disagree with the counts";
+        }
+    }
+
+    // The question in play was drawn from what is checked, within the range.
+    if (running && !drill) {
+        const std::vector<Note>& q = st.questionNotes;
+        if (q.empty()) return "a run with an empty question";
+        for (std::size_t i = 0; i < q.size(); ++i) {
+            if (q[i] < st.noteRangeLow || q[i] > st.noteRangeHigh ||
+                !p.lstPitch.selected(PitchClassOf(q[i])) || (i > 0 && q[i] <= q[i - 1])) {
+                return "question " + st.questionText + " not drawn from the pool";
+            }
+        }
+    }
+    return "";
+}
+
+std::string Session::step(const Step& s, std::string* description) {
+    const bool waitingBefore = window_->trainer.playback().isWaiting();
+    Done done;
+    const std::string what = act(s, done);
+    if (description) *description = what;
+    if (what.find("FAILED") != std::string::npos) return what;
+
+    int noteOffs = 0;
+    bool noteOns = false;
+    if (std::string failure = checkMessages(noteOffs, noteOns); !failure.empty()) return failure;
+    if (noteOns && what.rfind("monotonic", 0) != 0) jumpedBack_ = false;
+    // A wait ends one note duration after it began, never later, unless the
+    // clock has since been set back.
+    if (done.pastNoteEnd && waitingBefore && !jumpedBack_ && noteOffs == 0) {
+        return "the wait did not end one note duration after it began";
+    }
+    if (done.advanced && window_->trainer.playback().isWaiting() && !jumpedBack_ &&
+        window_->clock.now() >= noteEnd()) {
+        return "a note outlasts its duration";
+    }
+    if (done.stopped && !window_->trainer.settingsLock().lockedControls()[0]->enabled()) {
+        return "STOP left the settings locked";
+    }
+    return checkInvariants();
+}
+
+std::vector<Step> Draw(std::uint64_t seed, int count) {
+    std::mt19937_64 engine(seed);
+    std::vector<Step> steps(count);
+    for (Step& s : steps) {
+        const std::uint64_t r = engine();
+        s = {static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(r >> 32)};
+    }
+    return steps;
+}
+
+struct Failure {
+    std::size_t at;
+    std::string message;
+};
+
+std::optional<Failure> Replay(std::uint64_t seed, const std::vector<Step>& steps,
+                              std::vector<std::string>* descriptions = nullptr) {
+    Session session(seed);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        std::string description;
+        const std::string failure = session.step(steps[i], &description);
+        if (descriptions) descriptions->push_back(description);
+        if (!failure.empty()) return Failure{i, failure};
+    }
+    return std::nullopt;
+}
+
+// The same broken promise, whatever the numbers in its message.
+std::string Kind(std::string message) {
+    std::erase_if(message, [](char c) { return c >= '0' && c <= '9'; });
+    return message;
+}
+
+// Delta debugging: drops ever smaller chunks of actions while the same promise
+// still breaks, replaying from start-up each time.
+std::vector<Step> Shrink(std::uint64_t seed, std::vector<Step> steps, const Failure& failure) {
+    steps.resize(failure.at + 1);
+    for (std::size_t chunk = steps.size() / 2; chunk >= 1; chunk /= 2) {
+        for (std::size_t start = 0; start < steps.size();) {
+            std::vector<Step> candidate(steps.begin(), steps.begin() + start);
+            candidate.insert(candidate.end(), steps.begin() + std::min(start + chunk, steps.size()),
+                             steps.end());
+            const auto again = Replay(seed, candidate);
+            if (again && Kind(again->message) == Kind(failure.message)) {
+                candidate.resize(again->at + 1);
+                steps = std::move(candidate);
+            } else {
+                start += chunk;
+            }
+        }
+    }
+    return steps;
+}
+
+long long FromEnvironment(const char* name, long long fallback) {
+    const char* text = std::getenv(name);
+    return text && *text ? std::atoll(text) : fallback;
+}
+
+TEST(RandomSession, EveryPromiseHoldsAfterEveryAction) {
+    constexpr int kActionsPerSeed = 1000;
+    const long long actions = FromEnvironment("VELMORA_SESSION_ACTIONS", 100000);
+    std::uint64_t seed = static_cast<std::uint64_t>(FromEnvironment("VELMORA_SESSION_SEED", 1));
+    for (long long done = 0; done < actions; done += kActionsPerSeed, ++seed) {
+        const std::vector<Step> steps = Draw(seed, kActionsPerSeed);
+        const auto failure = Replay(seed, steps);
+        if (!failure) continue;
+        const std::vector<Step> shortest = Shrink(seed, steps, *failure);
+        std::vector<std::string> descriptions;
+        const auto shown = Replay(seed, shortest, &descriptions);
+        std::ostringstream report;
+        report << "seed " << seed << ": " << failure->message << " after action " << failure->at + 1
+               << "; shortest sequence that still fails ("
+               << (shown ? shown->message : "did not fail again") << "):\n";
+        for (std::size_t i = 0; i < descriptions.size(); ++i) {
+            report << "  " << i + 1 << ". " << descriptions[i] << "\n";
+        }
+        FAIL() << report.str();
+    }
+}
+
+}  // namespace
+}  // namespace velmora::testing
