@@ -1,6 +1,13 @@
 #include <QApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +34,28 @@ bool DisplayAvailable(const velmora::Options& options) {
     }
     return false;
 }
+
+// With VELMORA_REPORT_FIRST_PAINT set, prints the monotonic clock (seconds)
+// once the window's first paint is done, for the start-up benchmark.
+class FirstPaintReport final : public QObject {
+public:
+    explicit FirstPaintReport(QWidget& window) { window.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            // Runs after this paint has been drawn and flushed to the screen.
+            QTimer::singleShot(0, [] {
+                timespec now{};
+                clock_gettime(CLOCK_MONOTONIC, &now);
+                std::printf("first-paint %ld.%09ld\n", static_cast<long>(now.tv_sec), now.tv_nsec);
+                std::fflush(stdout);
+            });
+        }
+        return false;
+    }
+};
 
 }  // namespace
 
@@ -68,20 +97,32 @@ int main(int argc, char** argv) {
     QApplication application(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(kProgram);
     QApplication::setApplicationVersion(velmora::kVersion);
+    // Desktop shells find the menu entry, and with it the icon, by this name.
+    QApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
 
-    velmora::SoundOutput sound(options);
+    // Loading the SoundFont and starting the audio driver take a while: they
+    // run on a worker thread while the window comes up, and report back here.
+    velmora::SoundOutput sound(options, [&application](std::function<void()> done) {
+        QMetaObject::invokeMethod(&application, std::move(done), Qt::QueuedConnection);
+    });
     velmora::QtScheduler scheduler;
     velmora::Trainer trainer(sound.device(), scheduler, sound.beeper());
     velmora::MainWindow window(trainer);
     trainer.Form_Load();
+    window.setSoundStatus(QString::fromStdString(sound.device().description()));
+    sound.whenOpen([&sound, &window] {
+        std::vector<std::string> problems = sound.problems();
+        if (!sound.device().isWorking())
+            problems.insert(problems.begin(), sound.device().description());
+        for (const auto& problem : problems) std::cerr << kProgram << ": " << problem << "\n";
+        window.setSoundStatus(QString::fromStdString(problems.empty() ? sound.device().description()
+                                                                      : problems.front()));
+    });
 
-    std::vector<std::string> problems = sound.problems();
-    if (!sound.device().isWorking())
-        problems.insert(problems.begin(), sound.device().description());
-    for (const auto& problem : problems) std::cerr << kProgram << ": " << problem << "\n";
-    window.setSoundStatus(
-        QString::fromStdString(problems.empty() ? sound.device().description() : problems.front()));
-
+    std::unique_ptr<FirstPaintReport> firstPaint;
+    if (std::getenv("VELMORA_REPORT_FIRST_PAINT") != nullptr) {
+        firstPaint = std::make_unique<FirstPaintReport>(window);
+    }
     velmora::QuitSignals quitSignals([&window] { window.close(); });
     window.show();
     const int status = application.exec();

@@ -47,7 +47,7 @@ std::unique_ptr<WidgetBinding> BindControl(Control& control, const ControlDesign
             if (!list) return nullptr;
             // A one-row list is a list with arrows of its own around it.
             if (auto* oneRow = qobject_cast<OneRowList*>(widget)) {
-                return std::make_unique<ListBoxBinding>(*list, design, oneRow, oneRow->list());
+                return std::make_unique<OneRowListBinding>(*list, design, oneRow, oneRow->list());
             }
             if (auto* view = qobject_cast<QListWidget*>(widget)) {
                 return std::make_unique<ListBoxBinding>(*list, design, view, view);

@@ -32,9 +32,11 @@ QObject* WidgetBinding::signalSource() const {
 void WidgetBinding::show(const ControlChange& change) {
     if (change.kind == Kind::Properties) {
         widget_->setEnabled(control().enabled());
+        // Unchanged texts are not set again: each setting tells the
+        // accessibility layer, and a caption changes with every note played.
         const QString toolTip = ToQt(control().toolTip());
-        widget_->setToolTip(toolTip);
-        face_->setAccessibleDescription(toolTip);
+        if (widget_->toolTip() != toolTip) widget_->setToolTip(toolTip);
+        if (face_->accessibleDescription() != toolTip) face_->setAccessibleDescription(toolTip);
         if (face_->accessibleName().isEmpty()) face_->setAccessibleName(DescriptionOf(design_));
     } else if (change.kind == Kind::Focus) {
         if (control().hasFocus() && !face_->hasFocus()) face_->setFocus(Qt::OtherFocusReason);

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QTableView>
 
+#include "ui/one_row_list.h"
 #include "ui/results_model.h"
 #include "ui/twips.h"
 
@@ -63,16 +64,42 @@ void ComboBinding::show(const ControlChange& change) {
     }
 }
 
-ListBoxBinding::ListBoxBinding(ListControl& list, const ControlDesign& design, QWidget* widget,
-                               QListWidget* items)
+namespace {
+
+// What a QListWidget and a one-row list's view do differently.
+void SetItemText(QListWidget* items, int row, const QString& text) {
+    items->item(row)->setText(text);
+}
+void SetItemText(OneRowView* items, int row, const QString& text) {
+    items->setItemText(row, text);
+}
+void RemoveItem(QListWidget* items, int row) {
+    delete items->takeItem(row);
+}
+void RemoveItem(OneRowView* items, int row) {
+    items->removeItem(row);
+}
+void ScrollToRow(QListWidget* items, int row) {
+    items->scrollToItem(items->item(row));
+}
+void ScrollToRow(OneRowView* items, int row) {
+    items->scrollToRow(row);
+}
+
+}  // namespace
+
+template <class Items>
+ListBoxBindingOf<Items>::ListBoxBindingOf(ListControl& list, const ControlDesign& design,
+                                          QWidget* widget, Items* items)
     : WidgetBinding(list, design, widget), list_(list), items_(items) {
-    connect(items_, &QListWidget::currentRowChanged, this, [this](int row) {
+    connect(items_, &Items::currentRowChanged, this, [this](int row) {
         list_.setListIndex(row);
         if (items_->currentRow() != list_.listIndex()) show({Kind::Selection});
     });
 }
 
-void ListBoxBinding::show(const ControlChange& change) {
+template <class Items>
+void ListBoxBindingOf<Items>::show(const ControlChange& change) {
     WidgetBinding::show(change);
     const QSignalBlocker blocker(items_);
     switch (change.kind) {
@@ -91,10 +118,10 @@ void ListBoxBinding::show(const ControlChange& change) {
             showCurrent();
             break;
         case Kind::ItemChanged:
-            items_->item(change.index)->setText(velmora::ToQt(list_.items()[change.index]));
+            SetItemText(items_, change.index, velmora::ToQt(list_.items()[change.index]));
             break;
         case Kind::ItemRemoved:
-            delete items_->takeItem(change.index);
+            RemoveItem(items_, change.index);
             showCurrent();
             break;
         case Kind::Selection:
@@ -106,7 +133,8 @@ void ListBoxBinding::show(const ControlChange& change) {
     }
 }
 
-void ListBoxBinding::showCurrent() {
+template <class Items>
+void ListBoxBindingOf<Items>::showCurrent() {
     const int index = list_.listIndex();
     if (index < 0) {
         items_->setCurrentRow(-1);
@@ -114,8 +142,11 @@ void ListBoxBinding::showCurrent() {
         return;
     }
     items_->setCurrentRow(index);
-    items_->scrollToItem(items_->item(index));
+    ScrollToRow(items_, index);
 }
+
+template class ListBoxBindingOf<QListWidget>;
+template class ListBoxBindingOf<OneRowView>;
 
 CheckListBinding::CheckListBinding(CheckList& list, const ControlDesign& design,
                                    QListWidget* widget)

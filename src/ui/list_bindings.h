@@ -8,6 +8,7 @@ class QTableView;
 
 namespace velmora {
 
+class OneRowView;
 class ResultsModel;
 
 class ComboBinding final : public WidgetBinding {
@@ -22,11 +23,12 @@ private:
     QComboBox* widget_;
 };
 
-class ListBoxBinding : public WidgetBinding {
+// A list box; its items live in a QListWidget, or in a one-row list's view.
+template <class Items>
+class ListBoxBindingOf : public WidgetBinding {
 public:
     // `widget` is what the design places; the items live in `items`.
-    ListBoxBinding(ListControl& list, const ControlDesign& design, QWidget* widget,
-                   QListWidget* items);
+    ListBoxBindingOf(ListControl& list, const ControlDesign& design, QWidget* widget, Items* items);
 
 protected:
     void show(const ControlChange& change) override;
@@ -35,8 +37,13 @@ protected:
     void showCurrent();
 
     ListControl& list_;
-    QListWidget* items_;
+    Items* items_;
 };
+
+extern template class ListBoxBindingOf<QListWidget>;
+extern template class ListBoxBindingOf<OneRowView>;
+using ListBoxBinding = ListBoxBindingOf<QListWidget>;
+using OneRowListBinding = ListBoxBindingOf<OneRowView>;
 
 // A list with a check box per item: a check is the control's selection.
 class CheckListBinding final : public ListBoxBinding {

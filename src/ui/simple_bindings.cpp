@@ -44,7 +44,12 @@ void LabelBinding::show(const ControlChange& change) {
         widget_->setAccessibleName(AccessibleNameFor(design(), caption));
     }
     const auto& color = label_.backColor();
-    SetBackground(widget_, color ? std::optional(ToQColor(*color)) : ShadeColor(design().shade));
+    const std::optional<QColor> background =
+        color ? std::optional(ToQColor(*color)) : ShadeColor(design().shade);
+    if (shownBackground_ != background) {
+        SetBackground(widget_, background);
+        shownBackground_ = background;
+    }
 }
 
 FrameBinding::FrameBinding(Frame& frame, const ControlDesign& design, QGroupBox* widget)

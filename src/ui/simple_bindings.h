@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QColor>
+
+#include <optional>
+
 #include "ui/control_binding.h"
 
 class QAbstractButton;
@@ -20,6 +24,9 @@ protected:
 private:
     Label& label_;
     QLabel* widget_;
+    // The background last given to the label: a caption changes with every
+    // note played, its colour seldom, and a new palette costs a restyle.
+    std::optional<std::optional<QColor>> shownBackground_;
 };
 
 class FrameBinding final : public WidgetBinding {

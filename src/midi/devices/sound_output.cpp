@@ -42,7 +42,7 @@ SynthConfig SynthConfigFrom(const Options& options) {
 
 }  // namespace
 
-SoundOutput::SoundOutput(const Options& options) {
+SoundOutput::SoundOutput(const Options& options, BackgroundOpen::Post post) {
     std::unique_ptr<MidiOut> device;
     // Output 0 is the built-in synthesizer, as --list-midi-outputs shows.
     if (options.midiOut && *options.midiOut != "0") {
@@ -53,6 +53,14 @@ SoundOutput::SoundOutput(const Options& options) {
         auto synth = std::make_unique<FluidSynthOut>(SynthConfigFrom(options));
         beeper_ = synth.get();
         device = std::move(synth);
+        if (post) {
+            Beeper* synthBeeper = beeper_;
+            auto background =
+                std::make_unique<BackgroundOpen>(std::move(device), synthBeeper, std::move(post));
+            background_ = background.get();
+            beeper_ = background_;
+            device = std::move(background);
+        }
     }
 
     if (options.midiLog) {
@@ -64,6 +72,14 @@ SoundOutput::SoundOutput(const Options& options) {
 }
 
 SoundOutput::~SoundOutput() = default;
+
+void SoundOutput::whenOpen(std::function<void()> done) {
+    if (background_) {
+        background_->whenOpen(std::move(done));
+    } else {
+        done();
+    }
+}
 
 std::vector<std::string> ListMidiOutputs() {
     std::vector<std::string> lines{"0: Built-in synthesizer"};

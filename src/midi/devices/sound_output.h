@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "midi/devices/background_open.h"
 #include "midi/midi_out.h"
 #include "ports/beeper.h"
 
@@ -14,7 +16,9 @@ namespace velmora {
 // synthesizer by default, or an external MIDI port; optionally logged.
 class SoundOutput {
 public:
-    explicit SoundOutput(const Options& options);
+    // With `post`, the built-in synthesizer opens on a worker thread and
+    // reports back through it (see BackgroundOpen); without, open() blocks.
+    explicit SoundOutput(const Options& options, BackgroundOpen::Post post = nullptr);
     ~SoundOutput();
     SoundOutput(const SoundOutput&) = delete;
     SoundOutput& operator=(const SoundOutput&) = delete;
@@ -27,10 +31,15 @@ public:
     // problems are in device().description() once it is opened).
     const std::vector<std::string>& problems() const { return problems_; }
 
+    // Runs `done` once the device opened by the trainer has opened or failed;
+    // at once unless it opens in the background.
+    void whenOpen(std::function<void()> done);
+
 private:
     std::unique_ptr<MidiOut> device_;
     std::unique_ptr<Beeper> ownBeeper_;  // the beep, when the notes go to an external port
     Beeper* beeper_ = nullptr;
+    BackgroundOpen* background_ = nullptr;  // inside device_, when it opens in the background
     std::vector<std::string> problems_;
 };
 

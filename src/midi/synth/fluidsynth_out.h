@@ -24,6 +24,10 @@ struct SynthConfig {
 
 class SynthEngine;
 
+// The audio buffering the built-in synthesizer asks `driver` for with this
+// configuration, in milliseconds: period size x periods / sample rate.
+double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver);
+
 // The built-in synthesizer: MIDI output device 0 unless another port is chosen.
 // Plays through the system's audio; the wrong-answer beep is mixed into the
 // same stream. Never throws, never prints: what is wrong is in description().

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <sstream>
@@ -19,6 +20,18 @@ constexpr double kFluidSynthGain = 0.2;  // FluidSynth's own default: too quiet 
 // Louder than FluidSynth's own default, so a single note is heard clearly; the
 // limiter keeps the big chords of loud instruments from clipping.
 constexpr double kDefaultGain = 0.5;
+
+// Below the last bit of 16-bit audio (-100 dBFS).
+constexpr float kInaudible = 1e-5f;
+// Longer than the longest delay line of FluidSynth's reverb and chorus, so
+// that no echo is still on its way when rendering stops.
+constexpr double kQuietBeforeSkipping = 0.5;
+
+float Peak(const float* samples, int frames) {
+    float peak = 0.0f;
+    for (int i = 0; i < frames; ++i) peak = std::max(peak, std::fabs(samples[i]));
+    return peak;
+}
 
 std::string WithReason(std::string message) {
     const std::string reason = LastSynthError();
@@ -171,12 +184,40 @@ void SynthEngine::send(std::uint32_t message) {
             fluid_synth_pitch_bend(synth_, channel, data1 | (data2 << 7));
             break;
         default:
-            break;  // system messages mean nothing to the synthesizer
+            return;  // system messages mean nothing to the synthesizer
     }
+    wakeAudio();
 }
 
 void SynthEngine::beep(int frequencyHz, int durationMs) {
     beepRequests_.post(frequencyHz, durationMs);
+    wakeAudio();
+}
+
+void SynthEngine::wakeAudio() {
+    {
+        const std::lock_guard lock(wakeMutex_);
+        woken_ = true;
+    }
+    wake_.notify_one();
+}
+
+void SynthEngine::waitWhileSilent(std::chrono::milliseconds limit) {
+    if (synth_ == nullptr || fluid_synth_get_active_voice_count(synth_) > 0 ||
+        quietFrames_ < kQuietBeforeSkipping * sampleRate_ || beepTone_->active()) {
+        return;
+    }
+    std::unique_lock lock(wakeMutex_);
+    wake_.wait_for(lock, limit, [this] { return woken_ || stopping_; });
+    woken_ = false;
+}
+
+void SynthEngine::stopWaiting() {
+    {
+        const std::lock_guard lock(wakeMutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
 }
 
 void SynthEngine::render(float* left, float* right, int frames) {
@@ -186,7 +227,21 @@ void SynthEngine::render(float* left, float* right, int frames) {
         std::fill(right, right + frames, 0.0f);
         return;
     }
-    fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
+    // While nothing sounds, FluidSynth would still run its reverb and chorus
+    // over silence on every block: most of the process's CPU time when idle.
+    // Once no voice has played and the output has stayed below hearing for
+    // longer than the effects' delay lines, the block is silence. A note-on
+    // makes a voice at once, so the next note is rendered without delay.
+    const bool voices = fluid_synth_get_active_voice_count(synth_) > 0;
+    if (!voices && quietFrames_ >= kQuietBeforeSkipping * sampleRate_) {
+        std::fill(left, left + frames, 0.0f);
+        std::fill(right, right + frames, 0.0f);
+    } else {
+        fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
+        const bool quiet =
+            !voices && Peak(left, frames) < kInaudible && Peak(right, frames) < kInaudible;
+        quietFrames_ = quiet ? quietFrames_ + frames : 0;
+    }
     int frequencyHz = 0;
     int durationMs = 0;
     if (beepRequests_.take(frequencyHz, durationMs)) beepTone_->start(frequencyHz, durationMs);

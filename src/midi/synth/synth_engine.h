@@ -2,8 +2,11 @@
 
 #include <fluidsynth/types.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -47,10 +50,20 @@ public:
     // Overwrites both channels with the next frames. Silence before start().
     void render(float* left, float* right, int frames);
 
+    // Audio thread, before render(): while nothing sounds, sleeps until a
+    // message or beep arrives (or `limit` passes), so that an idle trainer
+    // hands the sound server no stream of silence. The output then simply
+    // runs dry, and starts again with the next block.
+    void waitWhileSilent(std::chrono::milliseconds limit);
+    // Any thread: ends every wait, now and later; before the driver stops.
+    void stopWaiting();
+
     // For creating an audio driver; null before construction succeeded.
     fluid_settings_t* settings() const { return settings_; }
 
 private:
+    void wakeAudio();
+
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     double sampleRate_ = kDefaultSampleRate;
@@ -58,6 +71,12 @@ private:
     BeepRequests beepRequests_;
     std::optional<BeepTone> beepTone_;  // audio thread only, once started
     std::optional<Limiter> limiter_;    // audio thread only, once started
+    // Audio thread: how long nothing has sounded, reverb and chorus tails included.
+    std::int64_t quietFrames_ = 0;
+    std::mutex wakeMutex_;
+    std::condition_variable wake_;
+    bool woken_ = false;     // by wakeMutex_: something was sent since the last wait
+    bool stopping_ = false;  // by wakeMutex_
 };
 
 }  // namespace velmora

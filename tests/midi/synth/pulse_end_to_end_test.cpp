@@ -208,6 +208,24 @@ TEST_F(PulseEndToEndTest, ANoteIsHeardAtItsPitch) {
     EXPECT_NEAR(soundtest::EstimatePitch(loudest, kRate), 440.0, 4.4);
 }
 
+// While nothing sounds the audio thread sleeps and the stream runs dry: the
+// next note must wake it at once and sound for as long as it is held.
+TEST_F(PulseEndToEndTest, ANoteAfterALongSilenceSoundsAsLongAsItIsHeld) {
+    FluidSynthOut out(config(true));
+    ASSERT_TRUE(out.open()) << out.description();
+    out.send(ComposeShortMessage(kProgramChangeStatus, 0, 73, 0));  // a flute: no decay
+    std::this_thread::sleep_for(1500ms);
+    const std::vector<float> heard = record([&] {
+        out.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
+        std::this_thread::sleep_for(400ms);
+        out.send(ComposeShortMessage(kNoteOffStatus, 0, 69, 0));
+        std::this_thread::sleep_for(500ms);
+    });
+    out.close();
+    EXPECT_NEAR(soundtest::SoundingSeconds(heard, kRate), 0.4, 0.06);
+    EXPECT_NEAR(soundtest::EstimatePitch(LoudestWindow(heard), kRate), 440.0, 4.4);
+}
+
 TEST_F(PulseEndToEndTest, WithoutASoundFontOnlyTheBeepSounds) {
     FluidSynthOut out(config(false));
     const std::vector<float> heard = record([&] {

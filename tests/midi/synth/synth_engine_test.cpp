@@ -3,7 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <functional>
+#include <thread>
 #include <vector>
 
 #include "midi/messages.h"
@@ -78,6 +82,66 @@ TEST_F(SynthEngineTest, BeepIsNoLouderThanTheTrainersNotes) {
     const double beepRms = Rms(render(0.2), 0, frames(0.2));
     EXPECT_GT(beepRms, noteRms / 4);
     EXPECT_LT(beepRms, noteRms);
+}
+
+// Silence is not rendered once every tail has died away: a long reverb tail
+// must still end smoothly, and a note after a long silence must sound at once.
+TEST(SynthEngineSilenceTest, StopsRenderingOnlyAfterTheTailAndStartsAgainAtOnce) {
+    SynthEngine engine;
+    ASSERT_EQ(engine.applySetting("synth.reverb.room-size", "0.8"), "");
+    ASSERT_EQ(engine.applySetting("synth.reverb.level", "1.0"), "");
+    ASSERT_EQ(engine.start(), "");
+    ASSERT_EQ(engine.loadSoundFont(kSystemSoundFont), "");
+    engine.send(ComposeShortMessage(0xB0, 0, 91, 127));  // all of it to the reverb
+    engine.send(ComposeShortMessage(kNoteOnStatus, 0, 72, 120));
+    RenderMono(engine, 2400);
+    engine.send(ComposeShortMessage(kNoteOffStatus, 0, 72, 0));
+    // In blocks, as an audio driver asks for them.
+    std::vector<float> tail;
+    while (tail.size() < 8 * 48000u) {
+        const std::vector<float> block = RenderMono(engine, 256);
+        tail.insert(tail.end(), block.begin(), block.end());
+    }
+    const int window = 2400;
+    for (int at = 0; at + 2 * window <= static_cast<int>(tail.size()); at += window) {
+        float peak = 0.0f;
+        for (int i = at; i < at + window; ++i) peak = std::max(peak, std::fabs(tail[i]));
+        if (peak > 1e-5f) {
+            EXPECT_GT(Rms(tail, at + window, at + 2 * window), 0.0)
+                << "the tail was cut off " << (at + window) / 48000.0 << " s after the release";
+        }
+    }
+    EXPECT_EQ(Rms(tail, tail.size() - window, tail.size()), 0.0);
+
+    engine.send(ComposeShortMessage(kNoteOnStatus, 0, 60, 100));
+    const std::vector<float> first = RenderMono(engine, 256);
+    EXPECT_GT(Rms(first, 0, 256), 1e-3) << "the note after the silence came late";
+}
+
+// The audio thread sleeps while nothing sounds; a note, a beep or the end of
+// the output must wake it long before its wait runs out.
+TEST(SynthEngineSilenceTest, AWaitingAudioThreadWakesForANoteABeepAndTheEnd) {
+    SynthEngine engine;
+    ASSERT_EQ(engine.start(), "");
+    ASSERT_EQ(engine.loadSoundFont(kSystemSoundFont), "");
+    RenderMono(engine, 48000);  // a second of silence: nothing left to render
+    const std::vector<std::function<void()>> wakers = {
+        [&] { engine.send(ComposeShortMessage(kNoteOnStatus, 0, 60, 100)); },
+        [&] { engine.beep(440, 200); },
+        [&] { engine.stopWaiting(); },
+    };
+    for (std::size_t i = 0; i < wakers.size(); ++i) {
+        SCOPED_TRACE(i);
+        const auto start = std::chrono::steady_clock::now();
+        std::thread audio([&] { engine.waitWhileSilent(std::chrono::seconds(20)); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        wakers[i]();
+        audio.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        // Whatever woke it plays out before the next round.
+        engine.send(ComposeShortMessage(kNoteOffStatus, 0, 60, 0));
+        for (int block = 0; block < 4 * 48000 / 256; ++block) RenderMono(engine, 256);
+    }
 }
 
 TEST(SynthEngineSettingsTest, AppliesSettingsByTheirType) {

@@ -1,0 +1,88 @@
+// How soon the window is up after the trainer is started, and how much memory
+// it holds once settled: the real program on a private X server, started
+// again and again (warm: the first start is not counted).
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "child_process.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using velmora::bench::Child;
+
+constexpr int kStarts = 15;
+
+// Resident set of a process in MB, from /proc; 0 when it cannot be read.
+double ResidentMb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    }
+    return 0.0;
+}
+
+}  // namespace
+
+int main() {
+    velmora::bench::XServer x;
+    if (!x.running()) {
+        std::fprintf(stderr, "startup_bench: Xvfb could not be started\n");
+        return 1;
+    }
+    velmora::bench::TempDir runtime("velmora-bench-startup");
+    const std::vector<std::string> environment = {
+        "DISPLAY=" + x.display(), "XDG_RUNTIME_DIR=" + runtime.path().string(),
+        "VELMORA_REPORT_FIRST_PAINT=1", "QT_QPA_PLATFORM=xcb"};
+    const std::string binary = VELMORA_BINARY;
+
+    std::vector<double> launchMs;
+    for (int start = 0; start <= kStarts; ++start) {
+        const double before = velmora::bench::MonotonicSeconds();
+        Child program({binary}, environment, {}, runtime.path() / "stderr.txt");
+        std::string line;
+        bool painted = false;
+        while (program.readLine(line, 20s)) {
+            if (line.rfind("first-paint ", 0) == 0) {
+                if (start > 0) launchMs.push_back((std::stod(line.substr(12)) - before) * 1000.0);
+                painted = true;
+                break;
+            }
+        }
+        program.stop();
+        if (!painted) {
+            std::fprintf(stderr, "startup_bench: the window was never painted\n");
+            return 1;
+        }
+    }
+    std::printf("launch to first paint (ms):");
+    for (double ms : launchMs) std::printf(" %.1f", ms);
+    std::printf("\n");
+    velmora::bench::PrintFigure("Launch to window shown (warm)",
+                                velmora::bench::Format("%.0f ms", velmora::bench::Median(launchMs)),
+                                "<= 120 ms",
+                                "startup_bench: median of " + std::to_string(kStarts) +
+                                    " starts on Xvfb, from spawn to the end of the first paint");
+
+    // Memory once the trainer has settled, SoundFont loaded.
+    std::vector<double> residentMb;
+    for (int run = 0; run < 3; ++run) {
+        Child program({binary}, environment, {}, runtime.path() / "stderr.txt");
+        std::this_thread::sleep_for(5s);
+        residentMb.push_back(ResidentMb(program.pid()));
+        program.stop();
+    }
+    std::printf("resident memory 5 s after start (MB): %.1f %.1f %.1f\n", residentMb[0],
+                residentMb[1], residentMb[2]);
+    velmora::bench::PrintFigure(
+        "Resident memory 5 s after start",
+        velmora::bench::Format("%.1f MB", velmora::bench::Median(residentMb)), "<= 60 MB",
+        "startup_bench: VmRSS of velmora, default SoundFont, median of 3 starts");
+    return 0;
+}
