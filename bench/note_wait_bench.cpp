@@ -25,11 +25,6 @@ constexpr int kQuestions = 500;
 constexpr int kSixteenthIndex = 4;
 constexpr int kTempo = 240;
 
-class SilentBeeper final : public velmora::Beeper {
-public:
-    void Beep(int, int) override {}
-};
-
 double CpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
@@ -50,7 +45,7 @@ int main(int argc, char** argv) {
 
     velmora::QtScheduler scheduler;
     velmora::RecordingMidiOut device;
-    SilentBeeper beeper;
+    velmora::SilentBeeper beeper;
     velmora::Trainer trainer(device, scheduler, beeper);
     trainer.Form_Load();
     trainer.panel().vsbTempo.setValue(kTempo);

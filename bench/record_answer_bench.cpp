@@ -17,11 +17,6 @@
 
 namespace {
 
-class SilentBeeper final : public velmora::Beeper {
-public:
-    void Beep(int, int) override {}
-};
-
 constexpr int kSamples = 51;
 
 }  // namespace
@@ -32,7 +27,7 @@ int main(int argc, char** argv) {
 
     velmora::RecordingMidiOut device;
     velmora::ManualScheduler clock;
-    SilentBeeper beeper;
+    velmora::SilentBeeper beeper;
     velmora::Trainer trainer(device, clock, beeper);
     velmora::MainWindow window(trainer);
     trainer.Form_Load();

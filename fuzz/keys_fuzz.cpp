@@ -14,11 +14,6 @@ using namespace velmora;
 
 namespace {
 
-class SilentBeeper final : public Beeper {
-public:
-    void Beep(int, int) override {}
-};
-
 class FixedClock final : public WallClock {
 public:
     TimeOfDay now() const override { return {9, 0, 0}; }

@@ -65,11 +65,7 @@ void RunControl::cmdPlayStop_Click() {
 void RunControl::ShowPrompt() {
     ++state_.questionNumber;
     panel_.lblQuestionNumber.setCaption("Q # " + std::to_string(state_.questionNumber));
-    panel_.lblNoteInput.setCaption("");
-    panel_.lblResult.setBackColor(kPromptBackground);
-    const bool oneNote = panel_.chkShepard.checked() || state_.questionNotes.size() == 1;
-    panel_.lblResult.setCaption(oneNote ? kSingleNotePrompt : kChordPrompt);
-    state_.answerIndex = -1;
+    ShowQuestionPrompt(panel_, state_);
 }
 
 void RunControl::FocusFirstAnswerButton() {

@@ -9,4 +9,10 @@ public:
     virtual void Beep(int frequencyHz, int durationMs) = 0;
 };
 
+// For trainers that need no beep: benchmarks and window tests.
+class SilentBeeper final : public Beeper {
+public:
+    void Beep(int, int) override {}
+};
+
 }  // namespace velmora

@@ -17,6 +17,14 @@ std::vector<Note> RemoveDuplicates(const std::vector<Note>& notes) {
     return result;
 }
 
+void ShowQuestionPrompt(Panel& panel, TrainerState& state) {
+    panel.lblNoteInput.setCaption("");
+    panel.lblResult.setBackColor(kPromptBackground);
+    const bool oneNote = panel.chkShepard.checked() || state.questionNotes.size() == 1;
+    panel.lblResult.setCaption(oneNote ? kSingleNotePrompt : kChordPrompt);
+    state.answerIndex = -1;
+}
+
 std::vector<int> QuestionGenerator::checkedPitchClasses() const {
     std::vector<int> pitchClasses;
     for (int pitchClass = 0; pitchClass < panel_.lstPitch.count(); ++pitchClass) {
@@ -52,11 +60,7 @@ bool QuestionGenerator::NewQuestion() {
         drawChord();
     }
 
-    panel_.lblNoteInput.setCaption("");
-    panel_.lblResult.setBackColor(kPromptBackground);
-    const bool oneNote = panel_.chkShepard.checked() || state_.questionNotes.size() == 1;
-    panel_.lblResult.setCaption(oneNote ? kSingleNotePrompt : kChordPrompt);
-    state_.answerIndex = -1;
+    ShowQuestionPrompt(panel_, state_);
     return true;
 }
 

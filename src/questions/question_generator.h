@@ -18,6 +18,10 @@ inline constexpr const char* kChordPrompt =
     "Identify the pitches. (Enter them sequentially from LO --> HI.)";
 inline constexpr Rgb kPromptBackground{255, 255, 255};
 
+// Clears the answer typed so far and asks the current question on white: the
+// same whether the question is new or posed again.
+void ShowQuestionPrompt(Panel& panel, TrainerState& state);
+
 // Draws the next question at random: a chord from the candidate pool, or in
 // the Shepard exercise one pitch class in every octave of the range.
 class QuestionGenerator {

@@ -8,8 +8,7 @@ namespace velmora::testing {
 namespace {
 
 TEST_F(RunTest, PlayNeedsARangeOfElevenSemitones) {
-    panel().vsbNoteRange[0].setValue(60);
-    panel().vsbNoteRange[1].setValue(70);
+    setRange(60, 70);
     panel().cmdPlay.click();
     EXPECT_FALSE(state().exerciseRunning);
     EXPECT_TRUE(device.messages.empty());

@@ -12,10 +12,6 @@ class RunTest : public TrainerTest {
 protected:
     static constexpr double kWholeNoteMs = 4000;  // tempo 60, "Whole"
 
-    void checkOnly(std::initializer_list<int> pitchClasses) {
-        for (int i = 0; i < kPitchClasses; ++i) panel().lstPitch.setSelected(i, false);
-        for (int i : pitchClasses) panel().lstPitch.setSelected(i, true);
-    }
     // Replaces the question being asked, as a fresh draw would have made it.
     void pose(std::vector<Note> notes) {
         state().questionNotes = std::move(notes);

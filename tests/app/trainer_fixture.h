@@ -65,6 +65,16 @@ protected:
     Panel& panel() { return trainer.panel(); }
     TrainerState& state() { return trainer.state(); }
 
+    // Exactly these pitch classes checked, one click per change.
+    void checkOnly(std::initializer_list<int> pitchClasses) {
+        for (int i = 0; i < kPitchClasses; ++i) panel().lstPitch.setSelected(i, false);
+        for (int i : pitchClasses) panel().lstPitch.setSelected(i, true);
+    }
+    void setRange(int low, int high) {
+        panel().vsbNoteRange[0].setValue(low);
+        panel().vsbNoteRange[1].setValue(high);
+    }
+
     RecordingMidiOut device;
     ManualScheduler clock;
     CountingBeeper beeper;

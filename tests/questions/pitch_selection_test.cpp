@@ -9,14 +9,6 @@ namespace {
 
 class PitchSelectionTest : public TrainerTest {
 protected:
-    void checkOnly(std::initializer_list<int> pitchClasses) {
-        for (int i = 0; i < kPitchClasses; ++i) panel().lstPitch.setSelected(i, false);
-        for (int i : pitchClasses) panel().lstPitch.setSelected(i, true);
-    }
-    void setRange(int low, int high) {
-        panel().vsbNoteRange[0].setValue(low);
-        panel().vsbNoteRange[1].setValue(high);
-    }
     std::vector<int> enabledButtons() {
         std::vector<int> enabled;
         for (int i = 0; i < kPitchClasses; ++i) {

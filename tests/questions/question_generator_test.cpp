@@ -13,10 +13,6 @@ namespace {
 
 class QuestionGeneratorTest : public TrainerTest {
 protected:
-    void checkOnly(std::initializer_list<int> pitchClasses) {
-        for (int i = 0; i < kPitchClasses; ++i) panel().lstPitch.setSelected(i, false);
-        for (int i : pitchClasses) panel().lstPitch.setSelected(i, true);
-    }
     void chordTones(int minimum, int maximum) {
         panel().vsbMaximum.setValue(maximum);
         panel().vsbMinimum.setValue(minimum);
@@ -113,8 +109,7 @@ TEST_F(QuestionGeneratorTest, ThreeNoteChordTextIsLabelsLowestFirst) {
 
 TEST_F(QuestionGeneratorTest, TwoNotePoolSometimesFallsShortAfterTenAttempts) {
     checkOnly({0});
-    panel().vsbNoteRange[0].setValue(48);
-    panel().vsbNoteRange[1].setValue(60);
+    setRange(48, 60);
     chordTones(2, 2);
     int full = 0;
     int short_ = 0;
@@ -134,8 +129,7 @@ TEST_F(QuestionGeneratorTest, TwoNotePoolSometimesFallsShortAfterTenAttempts) {
 
 TEST_F(QuestionGeneratorTest, OneNotePoolAlwaysGivesThatNote) {
     checkOnly({9});
-    panel().vsbNoteRange[0].setValue(60);
-    panel().vsbNoteRange[1].setValue(71);
+    setRange(60, 71);
     for (int i = 0; i < 20; ++i) {
         ASSERT_TRUE(next());
         EXPECT_EQ(state().questionNotes, std::vector<Note>{69});
@@ -179,8 +173,7 @@ TEST_F(QuestionGeneratorTest, NothingIsDrawnFromAnEmptyPool) {
     panel().chkShepard.setChecked(true);
     EXPECT_FALSE(next());
     checkOnly({0});
-    panel().vsbNoteRange[0].setValue(61);
-    panel().vsbNoteRange[1].setValue(70);
+    setRange(61, 70);
     EXPECT_FALSE(next()) << "no C in the range for a Shepard question";
 }
 

@@ -61,8 +61,7 @@ TEST_F(DrillTest, PlaysOctavesOfThePitchClassInGroupsOfFourOnFreshInstruments) {
 
 TEST_F(DrillTest, StopAndAPitchChangeEndTheDrillAfterTheSoundingNote) {
     checkOnly({0});
-    panel().vsbNoteRange[0].setValue(60);
-    panel().vsbNoteRange[1].setValue(71);
+    setRange(60, 71);
     panel().pic_Repeat_1_Note.click();
     clock.advanceBy(Ms(2500));
     panel().cmdPlayStop.click();
@@ -90,8 +89,7 @@ TEST_F(DrillTest, IgnoredWithTwoPitchesDuringARunOrWithNoNoteInTheRange) {
     EXPECT_TRUE(device.messages.empty());
 
     checkOnly({0});
-    panel().vsbNoteRange[0].setValue(61);
-    panel().vsbNoteRange[1].setValue(70);
+    setRange(61, 70);
     panel().pic_Repeat_1_Note.click();
     EXPECT_TRUE(device.messages.empty());
     EXPECT_EQ(panel().lstDuration.text(), "Whole");

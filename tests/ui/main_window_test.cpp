@@ -35,11 +35,6 @@
 namespace velmora {
 namespace {
 
-class SilentBeeper final : public Beeper {
-public:
-    void Beep(int, int) override {}
-};
-
 // The window as a user finds it after start-up, shown and active.
 class MainWindowTest : public ::testing::Test {
 protected:
