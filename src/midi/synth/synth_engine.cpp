@@ -138,6 +138,15 @@ std::string SynthEngine::start() {
     fluid_settings_getnum(settings_, "synth.gain", &gain);
     beepTone_.emplace(sampleRate_, static_cast<float>(BeepTone::kLevel * gain / kFluidSynthGain));
     limiter_.emplace(sampleRate_);
+    int reverb = 1;
+    int chorus = 1;
+    fluid_settings_getint(settings_, "synth.reverb.active", &reverb);
+    fluid_settings_getint(settings_, "synth.chorus.active", &chorus);
+    effects_.attach(synth_, reverb != 0, chorus != 0);
+    const int buffers =
+        2 * fluid_synth_count_effects_channels(synth_) * fluid_synth_count_effects_groups(synth_);
+    effectReturns_.assign(static_cast<std::size_t>(buffers) * kChunkFrames, 0.0f);
+    for (int i = 0; i < buffers; ++i) effectBuffers_.push_back(&effectReturns_[i * kChunkFrames]);
     return {};
 }
 
@@ -165,14 +174,14 @@ void SynthEngine::send(std::uint32_t message) {
             if (data2 == 0) {
                 fluid_synth_noteoff(synth_, channel, data1);
             } else {
-                fluid_synth_noteon(synth_, channel, data1, data2);
+                effects_.noteOn(channel, data1, data2);
             }
             break;
         case 0xA0:
             fluid_synth_key_pressure(synth_, channel, data1, data2);
             break;
         case 0xB0:
-            fluid_synth_cc(synth_, channel, data1, data2);
+            effects_.controlChange(channel, data1, data2);
             break;
         case kProgramChangeStatus:
             fluid_synth_program_change(synth_, channel, data1);
@@ -236,8 +245,11 @@ void SynthEngine::render(float* left, float* right, int frames) {
     if (!voices && quietFrames_ >= kQuietBeforeSkipping * sampleRate_) {
         std::fill(left, left + frames, 0.0f);
         std::fill(right, right + frames, 0.0f);
+        effects_.switchOffWhileSilent();
     } else {
-        fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
+        for (int done = 0; done < frames; done += kChunkFrames) {
+            renderChunk(left + done, right + done, std::min(kChunkFrames, frames - done));
+        }
         const bool quiet =
             !voices && Peak(left, frames) < kInaudible && Peak(right, frames) < kInaudible;
         quietFrames_ = quiet ? quietFrames_ + frames : 0;
@@ -247,6 +259,21 @@ void SynthEngine::render(float* left, float* right, int frames) {
     if (beepRequests_.take(frequencyHz, durationMs)) beepTone_->start(frequencyHz, durationMs);
     if (beepTone_->active()) beepTone_->mixInto(left, right, frames);
     limiter_->process(left, right, frames);
+}
+
+void SynthEngine::renderChunk(float* left, float* right, int frames) {
+    std::fill(left, left + frames, 0.0f);
+    std::fill(right, right + frames, 0.0f);
+    for (float* buffer : effectBuffers_) std::fill(buffer, buffer + frames, 0.0f);
+    float* out[] = {left, right};
+    fluid_synth_process(synth_, frames, static_cast<int>(effectBuffers_.size()),
+                        effectBuffers_.data(), 2, out);
+    // Even buffers are left channels, odd ones right.
+    for (std::size_t i = 0; i < effectBuffers_.size(); ++i) {
+        const float* from = effectBuffers_[i];
+        float* to = i % 2 == 0 ? left : right;
+        for (int frame = 0; frame < frames; ++frame) to[frame] += from[frame];
+    }
 }
 
 }  // namespace velmora

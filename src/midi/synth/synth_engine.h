@@ -9,9 +9,11 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "midi/beep_tone.h"
 #include "midi/limiter.h"
+#include "midi/synth/effect_switch.h"
 
 namespace velmora {
 
@@ -60,14 +62,26 @@ public:
 
     // For creating an audio driver; null before construction succeeded.
     fluid_settings_t* settings() const { return settings_; }
+    // Whether the synthesizer's reverb and chorus run at the moment.
+    const EffectSwitch& effects() const { return effects_; }
 
 private:
     void wakeAudio();
+    // Renders up to kChunkFrames into the output, the effects' returns added.
+    void renderChunk(float* left, float* right, int frames);
+
+    // Frames FluidSynth renders into the scratch buffers at a time.
+    static constexpr int kChunkFrames = 256;
 
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     double sampleRate_ = kDefaultSampleRate;
     bool soundFontLoaded_ = false;
+    EffectSwitch effects_;
+    // The effects' returns, kChunkFrames each: reverb left, right, chorus
+    // left, right, for each effects group. Audio thread only, once started.
+    std::vector<float> effectReturns_;
+    std::vector<float*> effectBuffers_;
     BeepRequests beepRequests_;
     std::optional<BeepTone> beepTone_;  // audio thread only, once started
     std::optional<Limiter> limiter_;    // audio thread only, once started
