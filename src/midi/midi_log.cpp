@@ -32,6 +32,10 @@ void MidiLog::send(std::uint32_t message) {
     if (inner_) inner_->send(message);
 }
 
+void MidiLog::setNoteLength(std::chrono::nanoseconds length) {
+    if (inner_) inner_->setNoteLength(length);
+}
+
 void MidiLog::close() {
     if (inner_) inner_->close();
     if (file_) std::fflush(file_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "app/panel.h"
@@ -16,6 +17,9 @@ public:
     void SendProgramChange(std::int16_t channel);
     void NoteOn(std::int16_t note, std::int16_t channel);
     void NoteOff(std::int16_t note, std::int16_t channel);
+    // How long the notes now sounding last from their note-on, for an output
+    // that can end them itself.
+    void SetNoteLength(std::chrono::nanoseconds length);
 
     void cboInstrument_Click();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <set>
 #include <utility>
 #include <vector>
@@ -28,6 +29,7 @@ public:
             sounding.erase(key);
         }
     }
+    void setNoteLength(std::chrono::nanoseconds length) override { noteLengths.push_back(length); }
     void close() override {
         ++closeCount;
         isOpen = false;
@@ -35,10 +37,14 @@ public:
     std::string description() const override { return "Recorder"; }
     bool isWorking() const override { return isOpen; }
 
-    void clear() { messages.clear(); }
+    void clear() {
+        messages.clear();
+        noteLengths.clear();
+    }
 
     std::vector<std::uint32_t> messages;
-    std::set<std::pair<int, int>> sounding;  // (channel, note)
+    std::vector<std::chrono::nanoseconds> noteLengths;  // as told, in order
+    std::set<std::pair<int, int>> sounding;             // (channel, note)
     int openCount = 0;
     int closeCount = 0;
     int sentWhileClosed = 0;

@@ -52,6 +52,12 @@ void BackgroundOpen::send(std::uint32_t message) {
     }
 }
 
+// Notes started while opening are replayed without a length of their own:
+// their note-offs end them.
+void BackgroundOpen::setNoteLength(std::chrono::nanoseconds length) {
+    if (stage_ == Stage::Open) inner_->setNoteLength(length);
+}
+
 void BackgroundOpen::close() {
     if (worker_.joinable()) worker_.join();
     token_.reset();

@@ -34,6 +34,7 @@ public:
     // Starts opening; true, since whether it worked is only known later.
     bool open() override;
     void send(std::uint32_t message) override;
+    void setNoteLength(std::chrono::nanoseconds length) override;
     // Waits for an open still under way, then closes.
     void close() override;
     std::string description() const override;

@@ -2,6 +2,7 @@
 
 #include <fluidsynth/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "midi/beep_tone.h"
 #include "midi/limiter.h"
 #include "midi/synth/effect_switch.h"
+#include "midi/synth/release_timer.h"
 
 namespace velmora {
 
@@ -47,6 +49,9 @@ public:
 
     // A short MIDI message as MidiOut::send takes it; dropped before start().
     void send(std::uint32_t message);
+    // The notes sounding now last `length` from their note-on, to the frame,
+    // however late their note-offs are sent.
+    void setNoteLength(std::chrono::nanoseconds length);
     // Any thread; heard from the next render() on.
     void beep(int frequencyHz, int durationMs);
     // Overwrites both channels with the next frames. Silence before start().
@@ -62,11 +67,15 @@ public:
 
     // For creating an audio driver; null before construction succeeded.
     fluid_settings_t* settings() const { return settings_; }
+    // Frames rendered since start(): the synthesizer's clock.
+    std::int64_t framesRendered() const { return framesRendered_.load(); }
     // Whether the synthesizer's reverb and chorus run at the moment.
     const EffectSwitch& effects() const { return effects_; }
 
 private:
     void wakeAudio();
+    // Renders up to the next timed release; no limiter, no beep.
+    void renderSynth(float* left, float* right, int frames);
     // Renders up to kChunkFrames into the output, the effects' returns added.
     void renderChunk(float* left, float* right, int frames);
 
@@ -78,6 +87,8 @@ private:
     double sampleRate_ = kDefaultSampleRate;
     bool soundFontLoaded_ = false;
     EffectSwitch effects_;
+    ReleaseTimer releases_;
+    std::atomic<std::int64_t> framesRendered_{0};
     // The effects' returns, kChunkFrames each: reverb left, right, chorus
     // left, right, for each effects group. Audio thread only, once started.
     std::vector<float> effectReturns_;
