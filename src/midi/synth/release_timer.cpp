@@ -45,7 +45,13 @@ int ReleaseTimer::releaseDue(std::int64_t frame, int limit,
     }
     sounding_ &= ~toRelease_;
     toRelease_.reset();
+    lastRelease_ = {releaseOnset_, frame};
     return limit;
+}
+
+ReleaseTimer::Span ReleaseTimer::lastRelease() {
+    const std::lock_guard lock(mutex_);
+    return lastRelease_;
 }
 
 }  // namespace velmora

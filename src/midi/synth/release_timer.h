@@ -31,6 +31,14 @@ public:
     int releaseDue(std::int64_t frame, int limit,
                    const std::function<void(int channel, int key)>& release);
 
+    // Where the notes of the latest timed release started and ended, in
+    // frames; both 0 before the first. For measuring.
+    struct Span {
+        std::int64_t onset = 0;
+        std::int64_t release = 0;
+    };
+    Span lastRelease();
+
 private:
     static constexpr int kKeys = 16 * 128;
     static int Index(int channel, int key) { return (channel & 0x0F) * 128 + (key & 0x7F); }
@@ -38,13 +46,14 @@ private:
     std::mutex mutex_;
     std::bitset<kKeys> sounding_;
     std::bitset<kKeys> toRelease_;
-    bool onsetPending_ = false;  // notes started since the audio thread last looked
+    bool onsetPending_ = false;    // notes started since the audio thread last looked
     std::int64_t onsetFrame_ = 0;  // where the latest notes started
     // The release counts from the start of the notes it releases, which a
     // later note-on does not move.
     bool releaseOnsetPending_ = false;
     std::int64_t releaseOnset_ = 0;
     std::int64_t lengthFrames_ = -1;
+    Span lastRelease_;
 };
 
 }  // namespace velmora

@@ -67,6 +67,8 @@ public:
 
     // For creating an audio driver; null before construction succeeded.
     fluid_settings_t* settings() const { return settings_; }
+    // The latest notes the synthesizer released on its own clock. For measuring.
+    ReleaseTimer::Span lastTimedRelease() { return releases_.lastRelease(); }
     // Frames rendered since start(): the synthesizer's clock.
     std::int64_t framesRendered() const { return framesRendered_.load(); }
     // Whether the synthesizer's reverb and chorus run at the moment.

@@ -52,6 +52,8 @@ TEST(ReleaseTimerTest, NotesEndAfterTheirLengthFromTheBlockTheyStartedIn) {
     ASSERT_EQ(audio.releases.size(), 1u);
     EXPECT_EQ(audio.releases[0].first, 640 + 1000);
     EXPECT_EQ(audio.releases[0].second, (Released{{0, 60}, {0, 64}, {0, 67}}));
+    EXPECT_EQ(timer.lastRelease().onset, 640);
+    EXPECT_EQ(timer.lastRelease().release, 1640);
 
     // The late note-offs find nothing left to release.
     for (int key : {60, 64, 67}) timer.noteOff(0, key);
