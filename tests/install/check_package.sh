@@ -39,7 +39,7 @@ has_dependency() {
 soundfont_item=$(tr ',' '\n' <<<"$depends" | grep -E 'soundfont' || true)
 [[ "$soundfont_item" == *timgm6mb-soundfont* && "$soundfont_item" == *sf2-soundfont-gm* ]] ||
     fail "Depends names no General MIDI SoundFont ($depends)"
-for library in libfluidsynth3 libqt6widgets6 libqt6svg6 librtmidi6 libasound2; do
+for library in libfluidsynth3 libqt6widgets6 libqt6svg6 librtmidi6 libasound2 libpulse0; do
     has_dependency "$library" || fail "Depends lacks $library ($depends)"
 done
 

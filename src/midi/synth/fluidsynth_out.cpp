@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "midi/soundfont_locator.h"
+#include "midi/synth/pulse_output.h"
 #include "midi/synth/synth_engine.h"
 #include "midi/synth/synth_log.h"
 
@@ -19,12 +20,15 @@ namespace {
 // start a server of its own. Never file: it writes a .wav into the current folder.
 constexpr const char* kFallbackDrivers[] = {"pulseaudio", "pipewire", "sdl2"};
 
-// ALSA: about 5.3 ms of buffering at 48 kHz, 4 periods of 64 frames (one
-// synthesizer block each), so a late wake-up of the audio thread still finds
-// 3 periods queued. The sound servers' drivers buffer one period: 512 frames
-// (10.7 ms) there, since FluidSynth's PulseAudio driver lets the server ask
-// for data in quarter periods, and smaller periods cost several percent of a
-// core in thread hand-offs alone. Either is well under FluidSynth's own 23 ms.
+// A sound server gets our own client of it (PulseOutput): 256 frames in all,
+// 5.3 ms at 48 kHz, asked for in halves and rendered right in the client
+// library's callback. FluidSynth's own drivers for the servers hand every
+// period from a blocking thread to the server's, which at periods that small
+// costs several percent of a core; they stay at one period of 512 frames
+// (10.7 ms) and serve only where ours cannot connect.
+// ALSA: about 5.3 ms too, 4 periods of 64 frames (one synthesizer block
+// each), so a late wake-up of the audio thread still finds 3 periods queued.
+// All are well under FluidSynth's own 23 ms.
 constexpr int kAlsaPeriodSize = 64;
 constexpr int kAlsaPeriods = 4;
 constexpr int kServerPeriodSize = 512;
@@ -76,13 +80,25 @@ bool Contains(const std::vector<std::string>& words, const std::string& word) {
     return std::find(words.begin(), words.end(), word) != words.end();
 }
 
-std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_t* settings) {
-    if (config.audioDriver) return {*config.audioDriver};
+// The driver the user asked for, by option or setting; empty when none.
+std::string ChosenDriver(const SynthConfig& config) {
+    if (config.audioDriver) return *config.audioDriver;
     std::string chosen;
     for (const auto& [name, value] : config.settings) {
         if (name == "audio.driver") chosen = value;
     }
-    if (!chosen.empty()) return {chosen};
+    return chosen;
+}
+
+// Our own PulseAudio output goes before FluidSynth's drivers when the user
+// asked for "pulseaudio", or asked for nothing and a sound server runs.
+bool TryPulseOutput(const SynthConfig& config) {
+    const std::string chosen = ChosenDriver(config);
+    return chosen.empty() ? SoundServerRunning() : chosen == "pulseaudio";
+}
+
+std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_t* settings) {
+    if (std::string chosen = ChosenDriver(config); !chosen.empty()) return {chosen};
 
     std::vector<std::string> candidates;
     // Where a sound server runs, FluidSynth's default ALSA output reaches it
@@ -134,6 +150,34 @@ void ApplyLatency(const SynthConfig& config, fluid_settings_t* settings,
     }
 }
 
+// FluidSynth's string setting, or empty where it means "the default".
+std::string ServerSetting(fluid_settings_t* settings, const char* name) {
+    std::string value;
+    if (char* text = nullptr; fluid_settings_dupstr(settings, name, &text) == FLUID_OK && text) {
+        value = text;
+        fluid_free(text);
+    }
+    return value == "default" ? std::string() : value;
+}
+
+// The user's audio.period-size is the whole buffer of our PulseAudio output.
+int PulseBufferFrames(const SynthConfig& config, fluid_settings_t* settings) {
+    int frames = PulseOutput::kDefaultBufferFrames;
+    if (UserSet(config, "audio.period-size")) {
+        fluid_settings_getint(settings, "audio.period-size", &frames);
+    }
+    return frames;
+}
+
+PulseOutput::Options PulseOptions(const SynthConfig& config, fluid_settings_t* settings) {
+    PulseOutput::Options options;
+    options.server = ServerSetting(settings, "audio.pulseaudio.server");
+    options.device = ServerSetting(settings, "audio.pulseaudio.device");
+    options.role = ServerSetting(settings, "audio.pulseaudio.media-role");
+    options.bufferFrames = PulseBufferFrames(config, settings);
+    return options;
+}
+
 std::string Join(const std::vector<std::string>& words) {
     std::string text;
     for (const std::string& word : words) text += (text.empty() ? "" : ", ") + word;
@@ -147,20 +191,24 @@ double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver)
     for (const auto& [name, value] : config.settings) engine.applySetting(name, value);
     fluid_settings_t* settings = engine.settings();
     if (settings == nullptr) return 0.0;
+    double sampleRate = 0.0;
+    fluid_settings_getnum(settings, "synth.sample-rate", &sampleRate);
+    if (sampleRate <= 0) return 0.0;
+    if (driver == "pulseaudio") return 1000.0 * PulseBufferFrames(config, settings) / sampleRate;
     ApplyLatency(config, settings, driver);
     int periodSize = 0;
     int periods = 0;
-    double sampleRate = 0.0;
     fluid_settings_getint(settings, "audio.period-size", &periodSize);
     fluid_settings_getint(settings, "audio.periods", &periods);
-    fluid_settings_getnum(settings, "synth.sample-rate", &sampleRate);
-    // The sound servers' drivers buffer one period in all.
+    // FluidSynth's drivers for the sound servers buffer one period in all.
     const bool alsaLike = driver == "alsa" || driver == "oss";
     if (!alsaLike) periods = 1;
-    return sampleRate > 0 ? 1000.0 * periodSize * periods / sampleRate : 0.0;
+    return 1000.0 * periodSize * periods / sampleRate;
 }
 
+// Either our own PulseAudio output or one of FluidSynth's drivers.
 struct FluidSynthOut::Driver {
+    std::unique_ptr<PulseOutput> pulse;
     fluid_audio_driver_t* handle = nullptr;
     std::string name;
     ~Driver() {
@@ -210,7 +258,21 @@ bool FluidSynthOut::open() {
         }
     }
     std::string firstReason;
+    bool serverHangs = false;
+    if (TryPulseOutput(config_)) {
+        auto pulse = std::make_unique<PulseOutput>(*engine_);
+        firstReason = pulse->open(PulseOptions(config_, settings));
+        serverHangs = pulse->unanswered();
+        if (firstReason.empty()) {
+            driver_ = std::make_unique<Driver>();
+            driver_->pulse = std::move(pulse);
+            driver_->name = "pulseaudio";
+        }
+    }
     for (const std::string& name : drivers) {
+        if (driver_) break;
+        // FluidSynth's driver would wait for that server for ever.
+        if (name == "pulseaudio" && serverHangs) continue;
         fluid_settings_setstr(settings, "audio.driver", name.c_str());
         ApplyLatency(config_, settings, name);
         ClearSynthErrors();
@@ -249,7 +311,14 @@ bool FluidSynthOut::open() {
 }
 
 void FluidSynthOut::send(std::uint32_t message) {
-    if (working_ && engine_->hasSoundFont()) engine_->send(message);
+    if (working_ && engine_->hasSoundFont()) {
+        engine_->send(message);
+        if (driver_->pulse) driver_->pulse->wake();
+    }
+}
+
+void FluidSynthOut::setNoteLength(std::chrono::nanoseconds length) {
+    if (working_ && engine_->hasSoundFont()) engine_->setNoteLength(length);
 }
 
 void FluidSynthOut::close() {
@@ -259,16 +328,23 @@ void FluidSynthOut::close() {
     engine_.reset();
 }
 
+bool FluidSynthOut::serverLost() const {
+    return driver_ && driver_->pulse && driver_->pulse->lost();
+}
+
 std::string FluidSynthOut::description() const {
-    return description_;
+    return serverLost() ? "No sound: the connection to the sound server was lost" : description_;
 }
 
 bool FluidSynthOut::isWorking() const {
-    return working_;
+    return working_ && !serverLost();
 }
 
 void FluidSynthOut::Beep(int frequencyHz, int durationMs) {
-    if (working_) engine_->beep(frequencyHz, durationMs);
+    if (working_) {
+        engine_->beep(frequencyHz, durationMs);
+        if (driver_->pulse) driver_->pulse->wake();
+    }
 }
 
 }  // namespace velmora

@@ -25,7 +25,8 @@ struct SynthConfig {
 class SynthEngine;
 
 // The audio buffering the built-in synthesizer asks `driver` for with this
-// configuration, in milliseconds: period size x periods / sample rate.
+// configuration, in milliseconds: period size x periods / sample rate, where
+// our own PulseAudio output's one period is its whole buffer.
 double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver);
 
 // The built-in synthesizer: MIDI output device 0 unless another port is chosen.
@@ -38,6 +39,7 @@ public:
 
     bool open() override;
     void send(std::uint32_t message) override;
+    void setNoteLength(std::chrono::nanoseconds length) override;
     void close() override;
     std::string description() const override;
     bool isWorking() const override;
@@ -46,6 +48,9 @@ public:
 
 private:
     struct Driver;
+
+    // Our own PulseAudio output was playing and its server has gone.
+    bool serverLost() const;
 
     SynthConfig config_;
     std::unique_ptr<SynthEngine> engine_;

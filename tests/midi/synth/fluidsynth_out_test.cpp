@@ -73,6 +73,17 @@ TEST(FluidSynthOutTest, AnAudioDeviceThatCannotOpenIsReportedQuietly) {
     EXPECT_THAT(out.description(), Not(HasSubstr("pulseaudio")));
 }
 
+// Our own PulseAudio output is tried first, then FluidSynth's driver for the
+// same server; the first one's reason is the one given.
+TEST(FluidSynthOutTest, AnAbsentSoundServerIsReportedQuietly) {
+    TempDir dir;
+    const std::string server = "unix:" + (dir.path() / "native").string();
+    FluidSynthOut out(Config(std::nullopt, "pulseaudio", {{"audio.pulseaudio.server", server}}));
+    ExpectQuietFailure(out,
+                       "audio driver 'pulseaudio' could not be started: no connection to the "
+                       "sound server: ");
+}
+
 TEST(FluidSynthOutTest, AnUnknownAudioDriverNamesTheOnesThereAre) {
     FluidSynthOut out(Config(std::nullopt, "speakers"));
     ExpectQuietFailure(out, "unknown audio driver 'speakers'");

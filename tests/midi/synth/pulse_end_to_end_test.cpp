@@ -1,5 +1,6 @@
 // Plays through a real PulseAudio server of the test's own, recording what
-// comes out of a virtual sound card: the whole path from send() to a speaker.
+// comes out of a virtual sound card: the whole path from send() to a speaker,
+// and what happens when that server goes away or stops answering.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -11,8 +12,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -31,6 +35,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using soundtest::StderrCapture;
 using soundtest::TempDir;
+using ::testing::HasSubstr;
 
 constexpr double kRate = 48000.0;
 
@@ -90,10 +95,23 @@ public:
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
-    bool running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
+    bool running() const {
+        if (pid_ <= 0 || exited_) return false;
+        exited_ = ::waitpid(pid_, nullptr, WNOHANG) == pid_;
+        return !exited_;
+    }
+
+    void signal(int number) const {
+        if (running()) ::kill(pid_, number);
+    }
 
     void stop() {
         if (pid_ <= 0) return;
+        if (!running()) {
+            pid_ = -1;
+            return;
+        }
+        ::kill(pid_, SIGCONT);  // a stopped process would not act on SIGTERM
         ::kill(pid_, SIGTERM);
         if (!WaitFor([this] { return ::waitpid(pid_, nullptr, WNOHANG) != 0; }, 5s)) {
             ::kill(pid_, SIGKILL);
@@ -104,6 +122,7 @@ public:
 
 private:
     pid_t pid_ = -1;
+    mutable bool exited_ = false;  // reaped already
 };
 
 std::string ReadText(const fs::path& file) {
@@ -135,13 +154,37 @@ std::vector<float> LoudestWindow(const std::vector<float>& samples) {
     return {samples.begin() + best, samples.begin() + best + window};
 }
 
+// Where each sound of a recording starts: the first sample above `fraction`
+// of the peak, then the next one more than `gap` seconds after the last loud
+// sample before it.
+std::vector<std::size_t> Onsets(const std::vector<float>& samples, double gap,
+                                float fraction = 0.25f) {
+    float peak = 0.0f;
+    for (float sample : samples) peak = std::max(peak, std::fabs(sample));
+    std::vector<std::size_t> onsets;
+    std::size_t lastLoud = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (peak == 0.0f || std::fabs(samples[i]) < fraction * peak) continue;
+        if (onsets.empty() || double(i - lastLoud) > gap * kRate) onsets.push_back(i);
+        lastLoud = i;
+    }
+    return onsets;
+}
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
 class PulseEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::string pulseaudio = FindProgram("pulseaudio");
         parec_ = FindProgram("parec");
-        ASSERT_FALSE(pulseaudio.empty() || parec_.empty())
-            << "pulseaudio and parec are needed: apt-get install pulseaudio pulseaudio-utils";
+        pactl_ = FindProgram("pactl");
+        ASSERT_FALSE(pulseaudio.empty() || parec_.empty() || pactl_.empty())
+            << "pulseaudio, parec and pactl are needed: apt-get install pulseaudio "
+               "pulseaudio-utils";
         fs::create_directories(dir_.path() / "runtime");
         fs::permissions(dir_.path() / "runtime", fs::perms::owner_all);
         socket_ = dir_.path() / "native";
@@ -150,7 +193,8 @@ protected:
         server_ = std::make_unique<Child>(
             std::vector<std::string>{
                 pulseaudio, "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
-                "--disable-shm", "-L", "module-null-sink sink_name=velmora_test rate=48000", "-L",
+                "--disable-shm", "--log-level=info", "-L",
+                "module-null-sink sink_name=velmora_test rate=48000", "-L",
                 "module-native-protocol-unix socket=" + socket_.string() + " auth-anonymous=1"},
             environment_, dir_.path() / "pulseaudio.log");
         ASSERT_TRUE(WaitFor([this] { return fs::exists(socket_); }, 10s))
@@ -182,9 +226,23 @@ protected:
         return config;
     }
 
+    // The server's own account of the streams playing into it.
+    std::string sinkInputs() {
+        const fs::path listing = dir_.path() / "sink-inputs.txt";
+        Child pactl({pactl_, "--server=unix:" + socket_.string(), "list", "sink-inputs"},
+                    environment_, listing);
+        EXPECT_TRUE(WaitFor([&] { return !pactl.running(); }, 5s)) << "pactl did not finish";
+        return ReadText(listing);
+    }
+
+    bool corked() { return sinkInputs().find("Corked: yes") != std::string::npos; }
+
+    std::string serverLog() const { return ReadText(dir_.path() / "pulseaudio.log"); }
+
     TempDir dir_;
     fs::path socket_;
     std::string parec_;
+    std::string pactl_;
     std::vector<std::string> environment_;
     std::unique_ptr<Child> server_;
 };
@@ -198,6 +256,10 @@ TEST_F(PulseEndToEndTest, ANoteIsHeardAtItsPitch) {
         EXPECT_EQ(out.description(), "Built-in synthesizer · TimGM6mb (pulseaudio)");
         out.send(ComposeShortMessage(kProgramChangeStatus, 0, 0, 0));
         out.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
+        // Our own client of the server, not FluidSynth's driver.
+        const std::string streams = sinkInputs();
+        EXPECT_THAT(streams, HasSubstr("application.name = \"Velmora\""));
+        EXPECT_THAT(streams, HasSubstr("media.name = \"Built-in synthesizer\""));
         std::this_thread::sleep_for(1500ms);
         out.send(ComposeShortMessage(kNoteOffStatus, 0, 69, 0));
         out.close();
@@ -208,13 +270,16 @@ TEST_F(PulseEndToEndTest, ANoteIsHeardAtItsPitch) {
     EXPECT_NEAR(soundtest::EstimatePitch(loudest, kRate), 440.0, 4.4);
 }
 
-// While nothing sounds the audio thread sleeps and the stream runs dry: the
-// next note must wake it at once and sound for as long as it is held.
+// While nothing sounds the stream is corked, so that an idle trainer costs
+// nothing: the next note must resume it at once and sound for as long as it
+// is held.
 TEST_F(PulseEndToEndTest, ANoteAfterALongSilenceSoundsAsLongAsItIsHeld) {
     FluidSynthOut out(config(true));
     ASSERT_TRUE(out.open()) << out.description();
     out.send(ComposeShortMessage(kProgramChangeStatus, 0, 73, 0));  // a flute: no decay
-    std::this_thread::sleep_for(1500ms);
+    EXPECT_TRUE(WaitFor([&] { return corked(); }, 5s))
+        << "an idle output keeps its stream running:\n"
+        << sinkInputs();
     const std::vector<float> heard = record([&] {
         out.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
         std::this_thread::sleep_for(400ms);
@@ -238,6 +303,109 @@ TEST_F(PulseEndToEndTest, WithoutASoundFontOnlyTheBeepSounds) {
     });
     EXPECT_NEAR(soundtest::SoundingSeconds(heard, kRate), 0.2, 0.03);
     EXPECT_NEAR(soundtest::EstimatePitch(LoudestWindow(heard), kRate), 440.0, 4.4);
+}
+
+// After an idle spell the stream starts with the new sound, not behind a
+// buffer of silence: a beep comes no later than one sent while playing.
+TEST_F(PulseEndToEndTest, ABeepAfterIdlingIsNoLaterThanOneWhilePlaying) {
+    FluidSynthOut out(config(true));
+    ASSERT_TRUE(out.open()) << out.description();
+    constexpr int kRounds = 3;
+    std::vector<double> sentApartMs;
+    const std::vector<float> heard = record([&] {
+        for (int round = 0; round < kRounds; ++round) {
+            // Far below the beeps, but it keeps the stream running.
+            out.send(ComposeShortMessage(kNoteOnStatus, 1, 48, 1));
+            std::this_thread::sleep_for(100ms);
+            const auto whilePlaying = std::chrono::steady_clock::now();
+            out.Beep(440, 100);
+            std::this_thread::sleep_for(200ms);
+            out.send(ComposeShortMessage(kNoteOffStatus, 1, 48, 0));
+            EXPECT_TRUE(WaitFor([&] { return corked(); }, 5s));
+            sentApartMs.push_back(MillisecondsSince(whilePlaying));
+            out.Beep(440, 100);
+            std::this_thread::sleep_for(200ms);
+        }
+    });
+    out.close();
+    const std::vector<std::size_t> onsets = Onsets(heard, 0.05);
+    ASSERT_EQ(onsets.size(), 2u * kRounds);
+    // Later minus sooner than sent, the median of the rounds: a round can
+    // catch the running stream just before or just after one of its requests.
+    std::vector<double> lateMs;
+    for (int round = 0; round < kRounds; ++round) {
+        const double heardApartMs =
+            1000.0 * double(onsets[2 * round + 1] - onsets[2 * round]) / kRate;
+        lateMs.push_back(heardApartMs - sentApartMs[round]);
+    }
+    std::sort(lateMs.begin(), lateMs.end());
+    EXPECT_LT(lateMs[kRounds / 2], 0.0)
+        << "ms later than sent: " << lateMs[0] << ", " << lateMs[1] << ", " << lateMs[2];
+}
+
+TEST_F(PulseEndToEndTest, TheServerIsAskedForTheBufferTheLatencyFigureNames) {
+    for (const char* periodSize : {"", "1024"}) {
+        SCOPED_TRACE(periodSize);
+        SynthConfig config = this->config(false);
+        if (*periodSize != '\0') config.settings.emplace_back("audio.period-size", periodSize);
+        const double latencyMs = ConfiguredLatencyMs(config, "pulseaudio");
+        EXPECT_NEAR(latencyMs, *periodSize != '\0' ? 21.33 : 5.33, 0.01);
+        FluidSynthOut out(config);
+        ASSERT_TRUE(out.open()) << out.description();
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "Requested tlength=%.2f ms, minreq=%.2f ms",
+                      latencyMs, latencyMs / 2);
+        EXPECT_TRUE(WaitFor([&] { return serverLog().find(expected) != std::string::npos; }, 2s))
+            << expected << " is not in the server's log:\n"
+            << serverLog();
+    }
+}
+
+// The user may quit at any moment after the sound server went away: no
+// call may crash or wait for it.
+TEST_F(PulseEndToEndTest, AServerThatDiesWhilePlayingLeavesAQuietOutput) {
+    FluidSynthOut out(config(true));
+    StderrCapture stderrCapture;
+    ASSERT_TRUE(out.open()) << out.description();
+    out.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
+    std::this_thread::sleep_for(200ms);
+    server_->signal(SIGKILL);
+    EXPECT_TRUE(WaitFor([&] { return !out.isWorking(); }, 2s));
+    EXPECT_EQ(out.description(), "No sound: the connection to the sound server was lost");
+    const auto start = std::chrono::steady_clock::now();
+    out.send(ComposeShortMessage(kNoteOffStatus, 0, 69, 0));
+    out.send(ComposeShortMessage(kNoteOnStatus, 0, 72, 110));
+    out.Beep(440, 200);
+    out.close();
+    EXPECT_LT(MillisecondsSince(start), 500.0);
+    EXPECT_EQ(stderrCapture.text(), "");
+}
+
+TEST_F(PulseEndToEndTest, AServerThatStopsAnsweringHoldsNothingUp) {
+    {
+        // Corked first: resuming is the one call that takes the mainloop's lock.
+        FluidSynthOut out(config(true));
+        ASSERT_TRUE(out.open()) << out.description();
+        ASSERT_TRUE(WaitFor([&] { return corked(); }, 5s));
+        server_->signal(SIGSTOP);
+        const auto start = std::chrono::steady_clock::now();
+        for (int note = 60; note < 72; ++note) {
+            out.send(ComposeShortMessage(kNoteOnStatus, 0, note, 110));
+            out.send(ComposeShortMessage(kNoteOffStatus, 0, note, 0));
+        }
+        out.close();
+        EXPECT_LT(MillisecondsSince(start), 500.0);
+    }
+    // Opening gives up after a while; FluidSynth's own driver for the
+    // server, which would wait for ever, is not tried.
+    FluidSynthOut out(config(true));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(out.open());
+    EXPECT_LT(MillisecondsSince(start), 5000.0);
+    EXPECT_EQ(out.description(),
+              "No sound: audio driver 'pulseaudio' could not be started: no connection to the "
+              "sound server: the sound server does not answer");
+    server_->signal(SIGCONT);
 }
 
 }  // namespace
