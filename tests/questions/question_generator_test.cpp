@@ -98,7 +98,8 @@ TEST_F(QuestionGeneratorTest, ThreeNoteChordTextIsLabelsLowestFirst) {
     ASSERT_EQ(state().questionNotes.size(), 3u);
     std::string expected;
     for (Note note : state().questionNotes) {
-        expected += (expected.empty() ? "" : "-") + trainer.spelling().NoteLabel(note);
+        if (!expected.empty()) expected += '-';
+        expected += trainer.spelling().NoteLabel(note);
     }
     EXPECT_EQ(state().questionText, expected);
     EXPECT_EQ(panel().lblResult.caption(), kChordPrompt);
