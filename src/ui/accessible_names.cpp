@@ -50,7 +50,10 @@ QString DescriptionOf(const ControlDesign& design) {
 }
 
 QString AccessibleNameFor(const ControlDesign& design, const QString& caption) {
-    const QString description = DescriptionOf(design);
+    return AccessibleNameFor(DescriptionOf(design), caption);
+}
+
+QString AccessibleNameFor(const QString& description, const QString& caption) {
     if (caption.isEmpty()) return description;
     if (description.isEmpty() || description.compare(caption, Qt::CaseInsensitive) == 0) {
         return caption;

@@ -13,5 +13,7 @@ QString DescriptionOf(const ControlDesign& design);
 // The name to announce: the caption, with what it is a value of when the
 // caption alone would be a bare number or word.
 QString AccessibleNameFor(const ControlDesign& design, const QString& caption);
+// The same, for a control whose description is already known.
+QString AccessibleNameFor(const QString& description, const QString& caption);
 
 }  // namespace velmora

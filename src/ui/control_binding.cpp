@@ -3,12 +3,27 @@
 #include <QSignalBlocker>
 #include <QWidget>
 
+#include <utility>
+
 #include "ui/accessible_names.h"
 #include "ui/widget_factory.h"
 
 namespace velmora {
 
 using Kind = ControlChange::Kind;
+
+ViewBatch::~ViewBatch() {
+    if (--depth_ > 0) return;
+    for (ControlBinding* binding : std::exchange(waiting_, {})) {
+        binding->waiting_ = false;
+        binding->showQuietly({Kind::Properties});
+    }
+}
+
+ControlBinding::~ControlBinding() {
+    control_.setViewObserver(nullptr);
+    if (waiting_) std::erase(ViewBatch::waiting_, this);
+}
 
 void ControlBinding::start() {
     control_.setViewObserver([this](const ControlChange& change) { showQuietly(change); });
@@ -18,6 +33,11 @@ void ControlBinding::start() {
 }
 
 void ControlBinding::showQuietly(const ControlChange& change) {
+    if (change.kind == Kind::Properties && ViewBatch::open() && waitsForBatch()) {
+        if (!waiting_) ViewBatch::waiting_.push_back(this);
+        waiting_ = true;
+        return;
+    }
     const QSignalBlocker blocker(signalSource());
     show(change);
 }

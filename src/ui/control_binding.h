@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 #include "app/controls.h"
 
@@ -17,6 +18,28 @@ inline QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+class ControlBinding;
+
+// One step of the trainer's own work, such as a timer going off. While one is
+// open, labels show what changed only when the outermost closes, as it then
+// stands: between two notes of a run the question number goes blank and comes
+// back within one step, and the window has nothing to draw. The step ends
+// before the event loop draws anything, so what appears, and when, is the same.
+class ViewBatch {
+public:
+    ViewBatch() { ++depth_; }
+    ~ViewBatch();
+    ViewBatch(const ViewBatch&) = delete;
+    ViewBatch& operator=(const ViewBatch&) = delete;
+
+    static bool open() { return depth_ > 0; }
+
+private:
+    friend class ControlBinding;
+    static inline int depth_ = 0;
+    static inline std::vector<ControlBinding*> waiting_;
+};
+
 // Keeps one panel control and what shows it in step, both ways. User input
 // goes into the panel, whose setters run the handlers; the panel reports
 // every change back through the control's observer, and the view copies just
@@ -24,7 +47,7 @@ inline QString ToQt(const std::string& text) {
 class ControlBinding : public QObject {
 public:
     explicit ControlBinding(Control& control) : control_(control) {}
-    ~ControlBinding() override { control_.setViewObserver(nullptr); }
+    ~ControlBinding() override;
     ControlBinding(const ControlBinding&) = delete;
     ControlBinding& operator=(const ControlBinding&) = delete;
 
@@ -36,13 +59,18 @@ public:
 protected:
     // Copies one change of the control into the view.
     virtual void show(const ControlChange& change) = 0;
+    // Whether a change of properties may wait for an open ViewBatch to close;
+    // only a view that sends nothing back to the panel may.
+    virtual bool waitsForBatch() const { return false; }
     // The object whose signals carry user input back to the panel.
     virtual QObject* signalSource() const = 0;
 
 private:
+    friend class ViewBatch;
     void showQuietly(const ControlChange& change);
 
     Control& control_;
+    bool waiting_ = false;  // in ViewBatch's list
 };
 
 // A control shown by a widget: enabled state, tooltip and focus.

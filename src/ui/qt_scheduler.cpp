@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstdint>
 
+#include "ui/control_binding.h"
+
 namespace velmora {
 
 namespace {
@@ -87,6 +89,8 @@ void QtScheduler::cancel(TimerId id) {
 }
 
 void QtScheduler::fireDue() {
+    // What the callbacks change in the window shows as it stands after them.
+    const ViewBatch batch;
     // Only what is due as the pass begins: a timer started by a callback with a
     // deadline already past waits for the next pass, so the loop keeps turning.
     const Nanos passTime = now();

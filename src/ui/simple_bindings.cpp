@@ -32,7 +32,10 @@ QString LiteralAmpersands(const std::string& caption) {
 }
 
 LabelBinding::LabelBinding(Label& label, const ControlDesign& design, QLabel* widget)
-    : WidgetBinding(label, design, widget), label_(label), widget_(widget) {}
+    : WidgetBinding(label, design, widget),
+      label_(label),
+      widget_(widget),
+      description_(DescriptionOf(design)) {}
 
 void LabelBinding::show(const ControlChange& change) {
     WidgetBinding::show(change);
@@ -41,7 +44,7 @@ void LabelBinding::show(const ControlChange& change) {
     if (widget_->text() != caption) {
         widget_->setText(caption);
         if (design().autoSize) widget_->adjustSize();
-        widget_->setAccessibleName(AccessibleNameFor(design(), caption));
+        widget_->setAccessibleName(AccessibleNameFor(description_, caption));
     }
     const auto& color = label_.backColor();
     const std::optional<QColor> background =

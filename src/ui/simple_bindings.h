@@ -20,10 +20,12 @@ public:
 
 protected:
     void show(const ControlChange& change) override;
+    bool waitsForBatch() const override { return true; }
 
 private:
     Label& label_;
     QLabel* widget_;
+    const QString description_;  // what the label shows a value of
     // The background last given to the label: a caption changes with every
     // note played, its colour seldom, and a new palette costs a restyle.
     std::optional<std::optional<QColor>> shownBackground_;

@@ -6,14 +6,14 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
-#include <QTableView>
 
 #include "app/window_design.h"
 #include "ui/artwork.h"
+#include "ui/list_box_widget.h"
 #include "ui/one_row_list.h"
 #include "ui/picture_button.h"
+#include "ui/results_table.h"
 #include "ui/shading.h"
 #include "ui/twips.h"
 #include "ui/upward_scroll_bar.h"
@@ -57,16 +57,15 @@ QWidget* CreateListBox(const ControlDesign& design, QWidget* parent) {
     // Too low for a scroll bar: the list gets arrows of its own.
     const int rowHeight = QFontMetrics(parent->font()).height();
     if (ToPixels(design.height) < 2 * rowHeight) return new OneRowList(parent);
-    return new QListWidget(parent);
+    return new ListBoxWidget(parent);
 }
 
 QTableView* CreateTable(QWidget* parent) {
-    auto* table = new QTableView(parent);
+    auto* table = new ResultsTable(parent);
     table->verticalHeader()->hide();
     // Fixed row heights keep a table of many thousand rows quick to lay out.
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
-    table->horizontalHeader()->setHighlightSections(false);
     table->horizontalHeader()->setMinimumSectionSize(1);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setWordWrap(false);
@@ -92,7 +91,7 @@ QWidget* CreateOfKind(const ControlDesign& design, QWidget* parent) {
         case ControlKind::ListBox:
             return CreateListBox(design, parent);
         case ControlKind::CheckList:
-            return new QListWidget(parent);
+            return new ListBoxWidget(parent);
         case ControlKind::ComboBox:
             return new QComboBox(parent);
         case ControlKind::ScrollBar:
@@ -117,6 +116,11 @@ QWidget* CreateWidget(const ControlDesign& design, QWidget* parent) {
     if (!widget) return nullptr;
     widget->setObjectName(QString::fromUtf8(design.name.data(), design.name.size()));
     widget->setGeometry(DesignRect(design));
+    // A label of fixed size asks no layout of the frame it sits in when its
+    // caption changes, as the question number's does with every question.
+    // (One that sizes itself cannot be: QLabel's size hint stays above its
+    // minimum size.)
+    if (design.kind == ControlKind::Label && !design.autoSize) widget->setFixedSize(widget->size());
 
     if (design.bold || design.fontPoints > 0) {
         QFont font = widget->font();
