@@ -15,11 +15,14 @@
 #include <vector>
 
 #include "app/trainer.h"
+#include "child_process.h"
 #include "midi/messages.h"
 #include "midi/recording_midi_out.h"
 #include "ui/qt_scheduler.h"
 
 namespace {
+
+using velmora::bench::Percentile;
 
 constexpr int kQuestions = 500;
 constexpr int kSixteenthIndex = 4;
@@ -29,12 +32,6 @@ double CpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-double Percentile(std::vector<double> values, double fraction) {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
-    return values[index];
 }
 
 }  // namespace

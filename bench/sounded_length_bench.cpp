@@ -20,11 +20,14 @@
 #include <vector>
 
 #include "app/trainer.h"
+#include "child_process.h"
 #include "midi/midi_out.h"
 #include "midi/synth/synth_engine.h"
 #include "ui/qt_scheduler.h"
 
 namespace {
+
+using velmora::bench::Percentile;
 
 using namespace std::chrono_literals;
 
@@ -79,11 +82,6 @@ private:
     std::thread thread_;
     std::atomic<bool> running_{false};
 };
-
-double Percentile(std::vector<double> values, double fraction) {
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
-}
 
 }  // namespace
 
