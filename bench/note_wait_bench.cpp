@@ -18,6 +18,7 @@
 #include "child_process.h"
 #include "midi/messages.h"
 #include "midi/recording_midi_out.h"
+#include "sixteenth_questions.h"
 #include "ui/qt_scheduler.h"
 
 namespace {
@@ -25,8 +26,6 @@ namespace {
 using velmora::bench::Percentile;
 
 constexpr int kQuestions = 500;
-constexpr int kSixteenthIndex = 4;
-constexpr int kTempo = 240;
 
 double CpuSeconds() {
     timespec now{};
@@ -45,13 +44,8 @@ int main(int argc, char** argv) {
     velmora::SilentBeeper beeper;
     velmora::Trainer trainer(device, scheduler, beeper);
     trainer.Form_Load();
-    trainer.panel().vsbTempo.setValue(kTempo);
-    trainer.panel().lstDuration.setListIndex(kSixteenthIndex);
-    trainer.state().questionNotes = {60};
-
+    const velmora::Nanos noteLength = velmora::bench::PlaySixteenthsAt240(trainer);
     const double noteMs = trainer.playback().noteDurationMs();
-    const auto noteLength = std::chrono::duration_cast<velmora::Nanos>(
-        std::chrono::duration<double, std::milli>(noteMs));
 
     std::vector<double> latenessMs;
     latenessMs.reserve(kQuestions);

@@ -23,6 +23,7 @@
 #include "child_process.h"
 #include "midi/midi_out.h"
 #include "midi/synth/synth_engine.h"
+#include "sixteenth_questions.h"
 #include "ui/qt_scheduler.h"
 
 namespace {
@@ -32,8 +33,6 @@ using velmora::bench::Percentile;
 using namespace std::chrono_literals;
 
 constexpr int kQuestions = 500;
-constexpr int kSixteenthIndex = 4;
-constexpr int kTempo = 240;
 constexpr int kBlock = 64;
 constexpr auto kJank = 5ms;
 
@@ -97,13 +96,8 @@ int main(int argc, char** argv) {
         std::printf("sounded_length_bench: the synthesizer could not be started\n");
         return 1;
     }
-    trainer.panel().vsbTempo.setValue(kTempo);
-    trainer.panel().lstDuration.setListIndex(kSixteenthIndex);
-    trainer.state().questionNotes = {60};
-
+    const velmora::Nanos noteLength = velmora::bench::PlaySixteenthsAt240(trainer);
     const double noteMs = trainer.playback().noteDurationMs();
-    const auto noteLength = std::chrono::duration_cast<velmora::Nanos>(
-        std::chrono::duration<double, std::milli>(noteMs));
     const double rate = device.engine().sampleRate();
 
     std::vector<double> lateMs;     // the note-off timer against the note's end
