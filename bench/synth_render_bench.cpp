@@ -1,7 +1,7 @@
 // How much faster than real time the built-in synthesizer renders a held
-// ten-note chord, beep included: the headroom the audio thread has. The
-// reverb and chorus run only while a sounding instrument sends to them: the
-// piano uses the reverb, the string ensemble both.
+// ten-note chord, beep included: the headroom the audio thread has. The room
+// (the engine's reverb) and FluidSynth's chorus run only while a sounding
+// instrument sends to them: the piano uses the room, the string ensemble both.
 
 #include <algorithm>
 #include <cstdio>
@@ -65,8 +65,8 @@ int main() {
     const Variant variants[] = {
         {"piano, 64-frame blocks (ALSA period)", {}, 64, 0, true},
         {"piano, 256-frame blocks (sound server period)", {}, 256, 0, true},
-        {"string ensemble (reverb and chorus), 64-frame blocks", {}, 64, 48, false},
-        {"piano, reverb and chorus off, 64-frame blocks", noEffects, 64, 0, false},
+        {"string ensemble (room and chorus), 64-frame blocks", {}, 64, 48, false},
+        {"piano, room and chorus off, 64-frame blocks", noEffects, 64, 0, false},
     };
     std::printf("synth_render_bench: 10-note chord held for 10 s, beep every second, 48 kHz\n");
     for (const Variant& variant : variants) {

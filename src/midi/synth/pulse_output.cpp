@@ -247,12 +247,11 @@ void PulseOutput::fill(std::size_t bytes) {
         }
         engine_.render(left_.data(), right_.data(), static_cast<int>(frames));
         auto* out = static_cast<float*>(data);
-        bool silent = true;
         for (std::size_t i = 0; i < frames; ++i) {
             out[2 * i] = left_[i];
             out[2 * i + 1] = right_[i];
-            silent = silent && left_[i] == 0.0f && right_[i] == 0.0f;
         }
+        const bool silent = engine_.resting();
         if (pa_stream_write(stream_, data, frames * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE) <
             0) {
             return;
@@ -260,9 +259,9 @@ void PulseOutput::fill(std::size_t bytes) {
         bytes -= frames * kFrameBytes;
         silentFrames_ = silent ? silentFrames_ + static_cast<std::int64_t>(frames) : 0;
     }
-    // The engine hands out exact zeros only once it has stopped rendering:
-    // no voice, half a second below hearing, no beep. After a whole buffer
-    // of them nothing queued would be heard.
+    // The engine rests once nothing sounds: no voice, half a second below
+    // hearing, no beep. After a whole buffer of that, nothing queued would
+    // be heard.
     if (silentFrames_ >= bufferFrames_) corkIfStillQuiet(wakesBeforeRender);
 }
 

@@ -20,7 +20,7 @@ class SynthEngine;
 // with a small buffer, filled by SynthEngine::render() whenever the server
 // asks, on the client library's mainloop thread.
 //
-// While the engine hands out nothing but digital silence the stream is
+// While the engine rests (nothing sounds, not even a tail) the stream is
 // corked and emptied, so an idle trainer costs neither process any time;
 // wake() uncorks it for the next message.
 class PulseOutput {
@@ -81,7 +81,7 @@ private:
     int bufferFrames_ = kDefaultBufferFrames;
     std::vector<float> left_;        // mainloop thread: one chunk of the engine's output
     std::vector<float> right_;       // mainloop thread
-    std::int64_t silentFrames_ = 0;  // mainloop thread: digital silence rendered in a row
+    std::int64_t silentFrames_ = 0;  // mainloop thread: frames the engine rested in a row
     std::atomic<std::uint64_t> wakes_{0};
     std::atomic<bool> idle_{false};  // corked for silence, or about to be
     std::atomic<bool> ready_{false};

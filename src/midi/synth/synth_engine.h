@@ -14,6 +14,7 @@
 
 #include "midi/beep_tone.h"
 #include "midi/limiter.h"
+#include "midi/room_reverb.h"
 #include "midi/synth/effect_switch.h"
 #include "midi/synth/release_timer.h"
 
@@ -57,6 +58,11 @@ public:
     // Overwrites both channels with the next frames. Silence before start().
     void render(float* left, float* right, int frames);
 
+    // Audio thread, after render(): whether that was silence because nothing
+    // sounds at all (no voice, no tail, no beep). Plain zeros do not say so:
+    // many instruments' samples begin with a few milliseconds of silence.
+    bool resting() const { return resting_; }
+
     // Audio thread, before render(): while nothing sounds, sleeps until a
     // message or beep arrives (or `limit` passes), so that an idle trainer
     // hands the sound server no stream of silence. The output then simply
@@ -71,15 +77,20 @@ public:
     ReleaseTimer::Span lastTimedRelease() { return releases_.lastRelease(); }
     // Frames rendered since start(): the synthesizer's clock.
     std::int64_t framesRendered() const { return framesRendered_.load(); }
-    // Whether the synthesizer's reverb and chorus run at the moment.
+    // Whether the chorus runs and what goes to the room at the moment.
     const EffectSwitch& effects() const { return effects_; }
+    // Whether the room's tail still sounds. Audio thread, or after rendering.
+    bool roomRinging() const { return room_.has_value() && room_->ringing(); }
 
 private:
     void wakeAudio();
-    // Renders up to the next timed release; no limiter, no beep.
-    void renderSynth(float* left, float* right, int frames);
-    // Renders up to kChunkFrames into the output, the effects' returns added.
+    // Renders up to the next timed release; no limiter, no beep. True when
+    // nothing sounded, so nothing was rendered.
+    bool renderSynth(float* left, float* right, int frames);
+    // Renders up to kChunkFrames into the output, the chorus and room added.
     void renderChunk(float* left, float* right, int frames);
+    // Adds the room's reply to what is in `left` and `right` so far.
+    void addRoom(float* left, float* right, int frames);
 
     // Frames FluidSynth renders into the scratch buffers at a time.
     static constexpr int kChunkFrames = 256;
@@ -95,11 +106,15 @@ private:
     // left, right, for each effects group. Audio thread only, once started.
     std::vector<float> effectReturns_;
     std::vector<float*> effectBuffers_;
+    std::optional<RoomReverb> room_;  // audio thread only, once started
+    std::vector<float> roomInput_;    // kChunkFrames
+    float roomSend_ = 0.0f;           // the send level the last chunk ended with
     BeepRequests beepRequests_;
     std::optional<BeepTone> beepTone_;  // audio thread only, once started
     std::optional<Limiter> limiter_;    // audio thread only, once started
     // Audio thread: how long nothing has sounded, reverb and chorus tails included.
     std::int64_t quietFrames_ = 0;
+    bool resting_ = false;  // audio thread
     std::mutex wakeMutex_;
     std::condition_variable wake_;
     bool woken_ = false;     // by wakeMutex_: something was sent since the last wait

@@ -118,6 +118,31 @@ TEST(SynthEngineSilenceTest, StopsRenderingOnlyAfterTheTailAndStartsAgainAtOnce)
     EXPECT_GT(Rms(first, 0, 256), 1e-3) << "the note after the silence came late";
 }
 
+// The output may stop only when the engine rests, not whenever a block is
+// silent: the piano's samples, for one, begin with a few milliseconds of it.
+TEST(SynthEngineSilenceTest, RestsOnlyWhenNothingSounds) {
+    SynthEngine engine;
+    ASSERT_EQ(engine.start(), "");
+    ASSERT_EQ(engine.loadSoundFont(kSystemSoundFont), "");
+    const auto play = [&](double seconds) {  // in blocks, as an audio driver asks for them
+        for (int block = 0; block < seconds * 48000 / 256; ++block) RenderMono(engine, 256);
+    };
+    play(1.0);
+    EXPECT_TRUE(engine.resting());
+    engine.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
+    const std::vector<float> onset = RenderMono(engine, 64);
+    EXPECT_EQ(Rms(onset, 0, 64), 0.0) << "the onset is no longer silent; pick another note";
+    EXPECT_FALSE(engine.resting());
+    engine.send(ComposeShortMessage(kNoteOffStatus, 0, 69, 0));
+    play(1.0);
+    EXPECT_FALSE(engine.resting()) << "the room's tail was cut off";
+    play(3.0);
+    EXPECT_TRUE(engine.resting());
+    engine.beep(440, 100);
+    RenderMono(engine, 64);
+    EXPECT_FALSE(engine.resting());
+}
+
 // The audio thread sleeps while nothing sounds; a note, a beep or the end of
 // the output must wake it long before its wait runs out.
 TEST(SynthEngineSilenceTest, AWaitingAudioThreadWakesForANoteABeepAndTheEnd) {
