@@ -30,20 +30,29 @@ void BeepTone::start(double frequencyHz, int durationMs) {
     length_ = std::max<std::int64_t>(2 * fade_,
                                      std::llround(std::max(durationMs, 0) * sampleRate_ / 1000.0));
     position_ = 0;
-    phase_ = 0.0;
-    phaseStep_ = 2.0 * std::numbers::pi * frequencyHz / sampleRate_;
+    cosine_ = 1.0;
+    sine_ = 0.0;
+    const double step = 2.0 * std::numbers::pi * frequencyHz / sampleRate_;
+    stepCosine_ = std::cos(step);
+    stepSine_ = std::sin(step);
 }
 
 void BeepTone::mixInto(float* left, float* right, int frames) {
     for (int i = 0; i < frames && position_ < length_; ++i, ++position_) {
+        const bool fading = position_ < fade_ || length_ - 1 - position_ < fade_;
         const double envelope =
-            std::min(Fade(position_, fade_), Fade(length_ - 1 - position_, fade_));
-        const auto sample = static_cast<float>(peak_ * envelope * std::sin(phase_));
+            fading ? std::min(Fade(position_, fade_), Fade(length_ - 1 - position_, fade_)) : 1.0;
+        const auto sample = static_cast<float>(peak_ * envelope * sine_);
         left[i] += sample;
         right[i] += sample;
-        phase_ += phaseStep_;
-        if (phase_ >= 2.0 * std::numbers::pi) phase_ -= 2.0 * std::numbers::pi;
+        const double cosine = cosine_ * stepCosine_ - sine_ * stepSine_;
+        sine_ = sine_ * stepCosine_ + cosine_ * stepSine_;
+        cosine_ = cosine;
     }
+    // Rounding would slowly change the tone's level: back onto the circle.
+    const double radius = std::sqrt(cosine_ * cosine_ + sine_ * sine_);
+    cosine_ /= radius;
+    sine_ /= radius;
 }
 
 void BeepRequests::post(int frequencyHz, int durationMs) {

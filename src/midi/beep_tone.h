@@ -28,8 +28,12 @@ public:
 private:
     double sampleRate_;
     float peak_;
-    double phase_ = 0.0;
-    double phaseStep_ = 0.0;
+    // The tone's phase as a point on the unit circle, turned by one step per
+    // sample: a rotation instead of a sine per sample.
+    double cosine_ = 1.0;
+    double sine_ = 0.0;
+    double stepCosine_ = 1.0;
+    double stepSine_ = 0.0;
     std::int64_t position_ = 0;
     std::int64_t length_ = 0;
     std::int64_t fade_ = 0;
