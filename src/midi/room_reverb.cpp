@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <iterator>
 
 namespace velmora {
 
@@ -151,7 +150,13 @@ void RoomReverb::process(const float* input, float* left, float* right, int fram
         if (filled_ == kBlock) {
             runBlock();
             filled_ = 0;
-            if (!ringing_) return;  // the rest of the input is silence too
+            // Once the tail has died away, only new sound starts it again.
+            if (!ringing_) {
+                if (std::all_of(input + done, input + frames, [](float s) { return s == 0.0f; })) {
+                    return;
+                }
+                ringing_ = true;
+            }
         }
     }
 }

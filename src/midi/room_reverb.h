@@ -8,9 +8,9 @@ namespace velmora {
 // The room the built-in synthesizer plays in: mono in, a stereo tail out,
 // added to the dry sound. Eight delay lines feed back through an orthogonal
 // mix, so the tail is dense and decays evenly; two all-pass filters smear
-// the input first. It works on whole blocks in float, which the compiler
-// vectorises: about a tenth of what FluidSynth's own reverb costs, which
-// took more time than the ten voices of a chord together.
+// the input first. It works on whole blocks, four floats at a time: about a
+// tenth of what FluidSynth's own reverb costs, which took more time than the
+// ten voices of a chord together.
 //
 // The controls are FluidSynth's reverb settings, with the same ranges and
 // about the same effect, so a user's `-o synth.reverb.*` still applies.

@@ -74,11 +74,16 @@ TEST(RoomReverbTest, TheTailFallsBySixtyDecibelsInTheDecayTime) {
 }
 
 TEST(RoomReverbTest, TheSameReplyHoweverTheInputIsCutIntoPieces) {
-    // The lines wrap around many times in these 3 s.
-    const std::vector<float> input = Noise(48000);
-    RoomReverb whole(48000, {});
-    const Stereo expected = Reply(whole, input, 64, 96000);
-    for (const int piece : {1, 37, 100, 256, 1000}) {
+    // The lines wrap around many times; the room falls silent in the middle
+    // and a new sound starts it again.
+    std::vector<float> input = Noise(48000);
+    input.resize(4 * 48000, 0.0f);
+    const std::vector<float> again = Noise(4800);
+    input.insert(input.end(), again.begin(), again.end());
+    RoomReverb blocks(48000, {});
+    const Stereo expected = Reply(blocks, input, 64, 96000);
+    ASSERT_GT(Energy(expected.left, 4 * 48000, expected.left.size()), 0.0);
+    for (const int piece : {1, 37, 100, 256, 1000, static_cast<int>(input.size())}) {
         SCOPED_TRACE(piece);
         RoomReverb room(48000, {});
         const Stereo reply = Reply(room, input, piece, 96000);
