@@ -73,6 +73,10 @@ bool Below(const float* block, float level) {
     return energy[0] + energy[1] + energy[2] + energy[3] < level * level;
 }
 
+bool Silent(const float* from, const float* to) {
+    return std::all_of(from, to, [](float sample) { return sample == 0.0f; });
+}
+
 void AddInto(float* to, const float* from, int frames) {
     int t = 0;
     for (; t + kQuad <= frames; t += kQuad) Store(to + t, Load(to + t) + Load(from + t));
@@ -137,7 +141,7 @@ void RoomReverb::clear() {
 
 void RoomReverb::process(const float* input, float* left, float* right, int frames) {
     if (!ringing_) {
-        if (std::all_of(input, input + frames, [](float sample) { return sample == 0.0f; })) return;
+        if (Silent(input, input + frames)) return;
         ringing_ = true;
     }
     for (int done = 0; done < frames;) {
@@ -152,9 +156,7 @@ void RoomReverb::process(const float* input, float* left, float* right, int fram
             filled_ = 0;
             // Once the tail has died away, only new sound starts it again.
             if (!ringing_) {
-                if (std::all_of(input + done, input + frames, [](float s) { return s == 0.0f; })) {
-                    return;
-                }
+                if (Silent(input + done, input + frames)) return;
                 ringing_ = true;
             }
         }

@@ -68,13 +68,16 @@ void EffectSwitch::controlChange(int channel, int control, int value) {
 
 void EffectSwitch::followVoices(int channel, int key) {
     fluid_synth_get_voicelist(synth_, voices_.data(), static_cast<int>(voices_.size()), -1);
+    // Only looked for while the chorus could still be switched on.
+    const bool chorusWanted = chorusAllowed_ && !chorusOn_;
     bool chorus = false;
     // A note's layers may send different amounts; the louder ones count more.
     float reverb = 0.0f;
     float weights = 0.0f;
     for (fluid_voice_t* voice : voices_) {
         if (voice == nullptr) break;
-        chorus = chorus || Send(synth_, voice, GEN_CHORUSSEND, kChorusSendControl) > 0.0f;
+        chorus = chorus ||
+                 (chorusWanted && Send(synth_, voice, GEN_CHORUSSEND, kChorusSendControl) > 0.0f);
         const bool followed = fluid_voice_get_channel(voice) == channel &&
                               (key < 0 || fluid_voice_get_key(voice) == key) &&
                               fluid_voice_is_on(voice);
@@ -87,7 +90,7 @@ void EffectSwitch::followVoices(int channel, int key) {
     if (weights > 0.0f && reverbAllowed_) {
         reverbSend_.store(reverb / weights, std::memory_order_relaxed);
     }
-    if (chorus && chorusAllowed_ && !chorusOn_) {
+    if (chorus) {
         fluid_synth_chorus_on(synth_, -1, 1);
         chorusOn_ = true;
     }
