@@ -36,9 +36,12 @@ void PitchSelection::RefreshSelectionLimits() {
     SortAscending(pool);
     state_.candidateNotes = std::move(pool);
 
-    // Never below 1: the chord-tone bars need a range, and an empty pool is
-    // refused where questions are drawn.
-    const int cap = std::clamp(static_cast<int>(state_.candidateNotes.size()), 1, kMaxChordTones);
+    // An empty pool is refused where questions are drawn, and it is often only
+    // a passing moment (an exercise unchecks everything before checking its
+    // own pitch classes): the cap moves only when there is a pool to cap to,
+    // so the chord-tone settings survive it.
+    if (state_.candidateNotes.empty()) return;
+    const int cap = std::min(static_cast<int>(state_.candidateNotes.size()), kMaxChordTones);
     panel_.vsbMaximum.setMaximum(cap);
     panel_.vsbMinimum.setMaximum(cap);
 }

@@ -19,6 +19,7 @@
 
 #include "app/trainer_fixture.h"
 #include "app/window_design.h"
+#include "practice/exercises.h"
 #include "practice/practice_timer.h"
 #include "questions/question_generator.h"
 
@@ -183,7 +184,26 @@ std::string Session::act(const Step& s, Done& done) {
     if (kind < 47) {
         const int i = static_cast<int>(a % p.mnuSelectExercise.size());
         if (!p.mnuDefaultExercises.enabled()) return "(locked) exercise menu";
+        const int minTones = p.vsbMinimum.value(), maxTones = p.vsbMaximum.value();
         p.mnuSelectExercise[i].click();
+        // On the way every pool that holds notes holds a whole pitch class of
+        // the range, so the chord tones never fall below the fewest notes one
+        // pitch class has there; the moment nothing is checked changes nothing.
+        int floor = kMaxChordTones;
+        for (int pc = 0; pc < kPitchClasses; ++pc) {
+            int notes = 0;
+            for (int n = p.vsbNoteRange[0].value(); n <= p.vsbNoteRange[1].value(); ++n) {
+                notes += PitchClassOf(n) == pc ? 1 : 0;
+            }
+            if (notes > 0) floor = std::min(floor, notes);
+        }
+        const int minNow = p.vsbMinimum.value(), maxNow = p.vsbMaximum.value();
+        if (minNow > minTones || maxNow > maxTones || minNow < std::min(minTones, floor) ||
+            maxNow < std::min(maxTones, floor)) {
+            return "exercise " + std::to_string(i) + ": FAILED chord tones " +
+                   std::to_string(minTones) + "/" + std::to_string(maxTones) + " became " +
+                   std::to_string(minNow) + "/" + std::to_string(maxNow);
+        }
         return "exercise " + std::to_string(i);
     }
     if (kind < 48) {
@@ -370,7 +390,11 @@ std::string Session::checkInvariants() {
     }
     std::sort(pool.begin(), pool.end());
     if (pool != st.candidateNotes) return "candidate pool out of step with the settings";
-    const int cap = std::clamp(static_cast<int>(pool.size()), 1, kMaxChordTones);
+    // An empty pool leaves the cap where the last pool put it, which may have
+    // been a passing one.
+    const int cap = pool.empty() ? p.vsbMaximum.maximum()
+                                 : std::min(static_cast<int>(pool.size()), kMaxChordTones);
+    if (cap < 1 || cap > kMaxChordTones) return "chord-tone cap " + std::to_string(cap);
     const int minTones = p.vsbMinimum.value(), maxTones = p.vsbMaximum.value();
     if (p.vsbMinimum.maximum() != cap || p.vsbMaximum.maximum() != cap || minTones < 1 ||
         minTones > maxTones || maxTones > cap) {

@@ -107,18 +107,30 @@ TEST_F(PitchSelectionTest, BassPresetSetsRangeLabelsAndInstrument) {
     EXPECT_EQ(panel().lblNoteRange[1].caption(), "C8");
 }
 
-TEST_F(PitchSelectionTest, EmptyPoolIsEmptyAndKeepsTheCapAtOne) {
+TEST_F(PitchSelectionTest, EmptyPoolIsEmptyAndLeavesTheChordTonesAlone) {
+    checkOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+    panel().vsbMaximum.setValue(6);
+    panel().vsbMinimum.setValue(4);
+
+    panel().vsbNoteRange[1].setValue(30);  // below the lowest note: nothing in between
+    EXPECT_TRUE(state().candidateNotes.empty());
+    for (int i = 0; i < kPitchClasses; ++i) panel().lstPitch.setSelected(i, false);
+    panel().lstPitch.setSelected(0, true);
+    EXPECT_TRUE(state().candidateNotes.empty());
+    EXPECT_EQ(enabledButtons(), std::vector<int>{0});
+    EXPECT_EQ(cap(), 10) << "the cap stays where the last pool put it";
+    EXPECT_EQ(panel().vsbMinimum.value(), 4);
+    EXPECT_EQ(panel().vsbMaximum.value(), 6);
+    EXPECT_EQ(panel().lblMaximum.caption(), "6");
+
+    panel().vsbNoteRange[1].setValue(84);  // C2..C6 holds five Cs: the cap follows them
+    EXPECT_EQ(cap(), 5);
+    EXPECT_EQ(panel().vsbMinimum.value(), 4);
+    EXPECT_EQ(panel().vsbMaximum.value(), 5);
+
     checkOnly({});
     EXPECT_TRUE(state().candidateNotes.empty());
-    EXPECT_EQ(cap(), 1);
-    EXPECT_EQ(panel().vsbMinimum.value(), 1);
     EXPECT_TRUE(enabledButtons().empty());
-
-    checkOnly({0});
-    setRange(61, 70);  // no C inside
-    EXPECT_TRUE(state().candidateNotes.empty());
-    setRange(80, 40);  // upside down
-    EXPECT_TRUE(state().candidateNotes.empty());
 }
 
 TEST_F(PitchSelectionTest, ChangingThePitchesStopsARunOrDrill) {
