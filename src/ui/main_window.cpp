@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -16,6 +15,7 @@
 #include "ui/control_binding.h"
 #include "ui/design_font.h"
 #include "ui/menu_bindings.h"
+#include "ui/status_line.h"
 #include "ui/twips.h"
 #include "ui/widget_factory.h"
 
@@ -47,8 +47,7 @@ MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent),
     buildMenus();
     setTabOrder();
 
-    soundStatus_ = new QLabel(this);
-    soundStatus_->setAccessibleName("sound output");
+    soundStatus_ = new StatusLine(this);
     statusBar()->addWidget(soundStatus_, 1);
     statusBar()->setSizeGripEnabled(false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -133,8 +132,10 @@ void MainWindow::setTabOrder() {
     }
     std::stable_sort(order.begin(), order.end(),
                      [](const auto* a, const auto* b) { return a->tabOrder < b->tabOrder; });
+    // The widgets that take the focus themselves: a one-row list's inner list.
     for (std::size_t i = 1; i < order.size(); ++i) {
-        QWidget::setTabOrder(widgetOf(NameOf(*order[i - 1])), widgetOf(NameOf(*order[i])));
+        QWidget::setTabOrder(FaceOf(widgetOf(NameOf(*order[i - 1]))),
+                             FaceOf(widgetOf(NameOf(*order[i]))));
     }
 }
 
@@ -154,7 +155,7 @@ QWidget* MainWindow::widgetOf(const QString& controlName) const {
 }
 
 void MainWindow::setSoundStatus(const QString& text) {
-    soundStatus_->setText(text);
+    soundStatus_->setMessage(text);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

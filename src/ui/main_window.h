@@ -6,12 +6,11 @@
 #include <memory>
 #include <vector>
 
-class QLabel;
-
 namespace velmora {
 
 class Control;
 class ControlBinding;
+class StatusLine;
 class Trainer;
 
 // The trainer's window, built from the window design: a view over the panel.
@@ -42,7 +41,7 @@ private:
 
     Trainer& trainer_;
     QWidget* client_ = nullptr;
-    QLabel* soundStatus_ = nullptr;
+    StatusLine* soundStatus_ = nullptr;
     QHash<QString, QWidget*> widgets_;
     QHash<QWidget*, Control*> controlOf_;
     std::vector<std::unique_ptr<ControlBinding>> bindings_;

@@ -139,7 +139,8 @@ OneRowList::OneRowList(QWidget* parent)
     list_->setFrameShape(QFrame::NoFrame);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setFocusProxy(list_);
+    // The list inside takes the focus, and only it: a frame that passed the
+    // focus on to it would be a second stop in the tab order, out of place.
 
     for (QToolButton* arrow : {up_, down_}) {
         // The list keeps the focus; its own arrow keys do what these do.

@@ -3,8 +3,12 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QPainter>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QWidget>
 
 namespace velmora {
@@ -42,12 +46,38 @@ QString ButtonStyleSheet(const QColor& face) {
         .arg(face.name(), face.darker(115).name());
 }
 
+// The styles draw a frame's inside a shade darker than the frame's colour; a
+// shaded frame shows its colour plainly, inside a thin line of the palette's.
+class PlainFrameStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_FrameGroupBox) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        painter->save();
+        painter->setPen(option->palette.color(QPalette::Mid));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+};
+
 }  // namespace
 
 void SetBackground(QWidget* widget, std::optional<QColor> color) {
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
         button->setStyleSheet(color ? ButtonStyleSheet(*color) : QString());
         return;
+    }
+    if (auto* frame = qobject_cast<QGroupBox*>(widget); frame && color) {
+        // Not passed on to the frame's controls, which keep the window's style.
+        auto* style = new PlainFrameStyle(QStyleFactory::create(frame->style()->name()));
+        style->setParent(frame);
+        frame->setStyle(style);
     }
     // Only the roles set here override the inherited palette.
     QPalette palette;
@@ -58,7 +88,8 @@ void SetBackground(QWidget* widget, std::optional<QColor> color) {
         } else if (qobject_cast<QComboBox*>(widget)) {
             palette.setColor(QPalette::Button, *color);
         } else {
-            palette.setColor(QPalette::Window, *color);
+            // Check boxes fill with the button role, labels with the window's.
+            palette.setColor(widget->backgroundRole(), *color);
             fill = true;
         }
     }

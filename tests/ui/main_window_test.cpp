@@ -31,6 +31,7 @@
 #include "ui/artwork.h"
 #include "ui/one_row_list.h"
 #include "ui/qt_app.h"
+#include "ui/widget_factory.h"
 
 namespace velmora {
 namespace {
@@ -299,7 +300,7 @@ TEST_F(MainWindowTest, FocusMovesBothWays) {
     panel.cboInstrument.setFocus();
     EXPECT_TRUE(widget<QComboBox>("cboInstrument")->hasFocus());
 
-    widget<OneRowList>("lstResponses")->setFocus();
+    widget<OneRowList>("lstResponses")->list()->setFocus();  // a click on it
     EXPECT_EQ(panel.focus().current(), &panel.lstResponses);
     widget<QScrollBar>("vsbTempo")->setFocus();
     EXPECT_EQ(panel.focus().current(), &panel.vsbTempo);
@@ -311,14 +312,75 @@ TEST_F(MainWindowTest, FocusMovesBothWays) {
     EXPECT_EQ(panel.focus().current(), &panel.vsbTempo);
 }
 
-TEST_F(MainWindowTest, TabFollowsTheDesignsOrder) {
-    panel.lstResponses.setFocus();  // tab order 1
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(panel.focus().current(), &panel.lstStats);  // 2
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(panel.focus().current(), &panel.lstPitch);  // 3
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(panel.focus().current(), &panel.vsbMaximum) << "frames and labels are passed over";
+TEST_F(MainWindowTest, TabVisitsEveryControlInTheDesignsOrder) {
+    // What Tab should reach: the enabled controls that take the focus, by tab index.
+    std::vector<const ControlDesign*> expected;
+    for (const ControlDesign& design : WindowDesign()) {
+        QWidget* shown =
+            window->widgetOf(QString::fromUtf8(design.name.data(), design.name.size()));
+        if (shown && design.tabOrder >= 0 && FaceOf(shown)->focusPolicy() != Qt::NoFocus &&
+            shown->isEnabled()) {
+            expected.push_back(&design);
+        }
+    }
+    std::sort(expected.begin(), expected.end(),
+              [](const auto* a, const auto* b) { return a->tabOrder < b->tabOrder; });
+    ASSERT_GE(expected.size(), 20u);
+    ASSERT_EQ(expected.front()->name, "cboInstrument");
+    ASSERT_EQ(expected[1]->name, "lstResponses");
+
+    panel.cboInstrument.setFocus();
+    for (std::size_t i = 1; i <= expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        const ControlDesign& next = *expected[i % expected.size()];
+        ASSERT_NE(panel.focus().current(), nullptr);
+        ASSERT_EQ(panel.focus().current()->name(), next.name)
+            << "Tab after " << expected[i - 1]->name << " (" << expected[i - 1]->tabOrder
+            << ") should reach tab index " << next.tabOrder;
+    }
+    // Shift+Tab goes back the same way.
+    for (std::size_t i = expected.size(); i-- > 0;) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        ASSERT_NE(panel.focus().current(), nullptr);
+        ASSERT_EQ(panel.focus().current()->name(), expected[i]->name) << "Shift+Tab";
+    }
+}
+
+// The window's pixels, as a user sees them.
+TEST_F(MainWindowTest, ShadedControlsAreDrawnInTheirColour) {
+    const QImage shot = window->grab().toImage();
+    auto colourAt = [&](const char* name, QPoint offset) {
+        QWidget* shown = window->widgetOf(name);
+        return shot.pixelColor(shown->mapTo(window.get(), offset));
+    };
+    const QColor lightGreen(192, 255, 192);
+    auto* shepard = widget<QCheckBox>("chkShepard");
+    // Right of its caption, and in the frame below the question number.
+    EXPECT_EQ(colourAt("chkShepard", {shepard->width() - 3, shepard->height() / 2}), lightGreen);
+    EXPECT_EQ(colourAt("Frame5", {60, widget<QGroupBox>("Frame5")->height() - 8}), lightGreen);
+    EXPECT_EQ(colourAt("Frame5", {100, 90}), lightGreen);
+    EXPECT_EQ(colourAt("cmdAnswerButton(3)", {4, 8}), lightGreen);
+}
+
+TEST_F(MainWindowTest, StatusLineGivesItsWholeMessageToToolTipAndScreenReader) {
+    const QString message =
+        "No sound: audio driver 'pulseaudio' could not be started: the sound server at "
+        "/run/user/1000/pulse/native refused the connection after a very long wait";
+    window->setSoundStatus(message);
+    QLabel* status = nullptr;
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->accessibleName() == "sound output") status = label;
+    }
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->toolTip(), message);
+    EXPECT_EQ(status->accessibleDescription(), message);
+    EXPECT_LE(status->geometry().right(), window->width()) << "never wider than the window";
+    EXPECT_TRUE(status->text().endsWith(QChar(0x2026))) << "a cut message says so";
+    EXPECT_EQ(window->size(), QSize(711, window->height())) << "the window keeps its width";
+
+    window->setSoundStatus("Built-in synthesizer");
+    EXPECT_EQ(status->text(), "Built-in synthesizer");
+    EXPECT_EQ(status->accessibleDescription(), "Built-in synthesizer");
 }
 
 TEST_F(MainWindowTest, ResultsTableGrowsRowByRowWithoutRebuilding) {
