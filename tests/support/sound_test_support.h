@@ -11,6 +11,18 @@ class SynthEngine;
 
 namespace velmora::soundtest {
 
+// The SoundFont the synthesizer's levels, lengths and tuning were measured
+// with, named by path: the system's default may be another font.
+inline constexpr const char* kTestSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+// Skips the test (or fixture) it stands in, saying why, when that font is absent.
+#define VELMORA_NEEDS_TEST_SOUNDFONT()                                        \
+    do {                                                                      \
+        if (!std::filesystem::exists(::velmora::soundtest::kTestSoundFont))   \
+            GTEST_SKIP() << ::velmora::soundtest::kTestSoundFont              \
+                         << " is not installed (Debian: timgm6mb-soundfont)"; \
+    } while (false)
+
 // The fundamental frequency of a mono window in Hz (a YIN-style estimate:
 // the first clear dip of the normalised difference function, so a strong
 // second harmonic does not pass for the pitch). 0 when there is no clear pitch.

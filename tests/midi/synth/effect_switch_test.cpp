@@ -12,11 +12,12 @@
 
 #include "midi/messages.h"
 #include "midi/synth/synth_engine.h"
+#include "support/sound_test_support.h"
 
 namespace velmora {
 namespace {
 
-constexpr const char* kSystemSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
+using soundtest::kTestSoundFont;
 constexpr int kBlock = 64;
 
 // FluidSynth as it comes, set up as the engine sets it up, its chorus always
@@ -30,7 +31,7 @@ public:
         fluid_settings_setint(settings_, "synth.polyphony", SynthEngine::kDefaultPolyphony);
         fluid_settings_setnum(settings_, "synth.gain", 0.5);
         synth_ = new_fluid_synth(settings_);
-        fluid_synth_sfload(synth_, kSystemSoundFont, 1);
+        fluid_synth_sfload(synth_, kTestSoundFont, 1);
     }
     ~PlainSynth() {
         delete_fluid_synth(synth_);
@@ -88,10 +89,11 @@ struct Pair {
 void StartWithoutReverb(SynthEngine& engine) {
     ASSERT_EQ(engine.applySetting("synth.reverb.active", "0"), "");
     ASSERT_EQ(engine.start(), "");
-    ASSERT_EQ(engine.loadSoundFont(kSystemSoundFont), "");
+    ASSERT_EQ(engine.loadSoundFont(kTestSoundFont), "");
 }
 
 TEST(EffectSwitchTest, TheChorusRunsOnlyWhileNeededAndNothingHeardChanges) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
     struct Case {
         int program;
         bool chorus;  // whether this instrument sends to the chorus
@@ -130,6 +132,7 @@ TEST(EffectSwitchTest, TheChorusRunsOnlyWhileNeededAndNothingHeardChanges) {
 }
 
 TEST(EffectSwitchTest, TheChorusControllerSwitchesItOnForNotesAlreadySounding) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
     Pair pair;
     StartWithoutReverb(pair.engine);
     pair.send(ComposeShortMessage(kProgramChangeStatus, 0, 0, 0));
@@ -180,9 +183,10 @@ std::vector<double> FluidSynthPhrase(bool reverb) {
 }
 
 TEST(EffectSwitchTest, TheRoomSoundsAboutAsLoudAndAsLongAsFluidSynthsReverb) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
     SynthEngine engine;
     ASSERT_EQ(engine.start(), "");
-    ASSERT_EQ(engine.loadSoundFont(kSystemSoundFont), "");
+    ASSERT_EQ(engine.loadSoundFont(kTestSoundFont), "");
     const std::vector<double> ours =
         Phrase([&](std::uint32_t message) { engine.send(message); },
                [&](float* left, float* right) { engine.render(left, right, kBlock); });
@@ -219,9 +223,10 @@ TEST(EffectSwitchTest, TheRoomSoundsAboutAsLoudAndAsLongAsFluidSynthsReverb) {
 }
 
 TEST(EffectSwitchTest, TheRoomHearsWhatTheVoicesSendToTheReverb) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
     SynthEngine engine;
     ASSERT_EQ(engine.start(), "");
-    ASSERT_EQ(engine.loadSoundFont(kSystemSoundFont), "");
+    ASSERT_EQ(engine.loadSoundFont(kTestSoundFont), "");
     EXPECT_EQ(engine.effects().reverbSend(), 0.0f);
     engine.send(ComposeShortMessage(kNoteOnStatus, 0, 60, 100));
     const float piano = engine.effects().reverbSend();
@@ -238,6 +243,7 @@ TEST(EffectSwitchTest, TheRoomHearsWhatTheVoicesSendToTheReverb) {
 }
 
 TEST(EffectSwitchTest, ReverbTurnedOffByTheUserStaysOff) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
     Pair pair;
     StartWithoutReverb(pair.engine);
     pair.send(ComposeShortMessage(kProgramChangeStatus, 0, 48, 0));

@@ -223,6 +223,7 @@ protected:
         config.audioDriver = "pulseaudio";
         config.settings = {{"audio.pulseaudio.server", "unix:" + socket_.string()}};
         config.loadSoundFont = loadSoundFont;
+        if (fs::exists(soundtest::kTestSoundFont)) config.soundFont = soundtest::kTestSoundFont;
         return config;
     }
 
@@ -248,6 +249,7 @@ protected:
 };
 
 TEST_F(PulseEndToEndTest, ANoteIsHeardAtItsPitch) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
     FluidSynthOut out(config(true));
     const std::vector<float> heard = record([&] {
         StderrCapture stderrCapture;

@@ -117,11 +117,12 @@ TEST(ReleaseTimerTest, OnlyTheNotesSoundingWhenToldAreReleased) {
 // Through the synthesizer: a timed release sounds as a note-off sent at the
 // same frame would.
 TEST(ReleaseTimerTest, TheSynthesizerReleasesTheNoteItself) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
     SynthEngine timed;
     SynthEngine sent;
     for (SynthEngine* engine : {&timed, &sent}) {
         ASSERT_EQ(engine->start(), "");
-        ASSERT_EQ(engine->loadSoundFont("/usr/share/sounds/sf2/default-GM.sf2"), "");
+        ASSERT_EQ(engine->loadSoundFont(soundtest::kTestSoundFont), "");
         engine->send(ComposeShortMessage(kProgramChangeStatus, 0, 19, 0));  // an organ holds
         engine->send(ComposeShortMessage(kNoteOnStatus, 0, 69, 100));
     }

@@ -19,13 +19,12 @@ namespace {
 using ::testing::HasSubstr;
 using namespace soundtest;
 
-constexpr const char* kSystemSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
-
 class SynthEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        VELMORA_NEEDS_TEST_SOUNDFONT();
         ASSERT_EQ(engine_.start(), "");
-        ASSERT_EQ(engine_.loadSoundFont(kSystemSoundFont), "");
+        ASSERT_EQ(engine_.loadSoundFont(kTestSoundFont), "");
         engine_.send(ComposeShortMessage(kProgramChangeStatus, 0, 0, 0));  // piano
     }
     int frames(double seconds) const { return int(seconds * engine_.sampleRate()); }
@@ -87,11 +86,12 @@ TEST_F(SynthEngineTest, BeepIsNoLouderThanTheTrainersNotes) {
 // Silence is not rendered once every tail has died away: a long reverb tail
 // must still end smoothly, and a note after a long silence must sound at once.
 TEST(SynthEngineSilenceTest, StopsRenderingOnlyAfterTheTailAndStartsAgainAtOnce) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
     SynthEngine engine;
     ASSERT_EQ(engine.applySetting("synth.reverb.room-size", "0.8"), "");
     ASSERT_EQ(engine.applySetting("synth.reverb.level", "1.0"), "");
     ASSERT_EQ(engine.start(), "");
-    ASSERT_EQ(engine.loadSoundFont(kSystemSoundFont), "");
+    ASSERT_EQ(engine.loadSoundFont(kTestSoundFont), "");
     engine.send(ComposeShortMessage(0xB0, 0, 91, 127));  // all of it to the reverb
     engine.send(ComposeShortMessage(kNoteOnStatus, 0, 72, 120));
     RenderMono(engine, 2400);
@@ -121,9 +121,10 @@ TEST(SynthEngineSilenceTest, StopsRenderingOnlyAfterTheTailAndStartsAgainAtOnce)
 // The output may stop only when the engine rests, not whenever a block is
 // silent: the piano's samples, for one, begin with a few milliseconds of it.
 TEST(SynthEngineSilenceTest, RestsOnlyWhenNothingSounds) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
     SynthEngine engine;
     ASSERT_EQ(engine.start(), "");
-    ASSERT_EQ(engine.loadSoundFont(kSystemSoundFont), "");
+    ASSERT_EQ(engine.loadSoundFont(kTestSoundFont), "");
     const auto play = [&](double seconds) {  // in blocks, as an audio driver asks for them
         for (int block = 0; block < seconds * 48000 / 256; ++block) RenderMono(engine, 256);
     };
@@ -146,9 +147,10 @@ TEST(SynthEngineSilenceTest, RestsOnlyWhenNothingSounds) {
 // The audio thread sleeps while nothing sounds; a note, a beep or the end of
 // the output must wake it long before its wait runs out.
 TEST(SynthEngineSilenceTest, AWaitingAudioThreadWakesForANoteABeepAndTheEnd) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
     SynthEngine engine;
     ASSERT_EQ(engine.start(), "");
-    ASSERT_EQ(engine.loadSoundFont(kSystemSoundFont), "");
+    ASSERT_EQ(engine.loadSoundFont(kTestSoundFont), "");
     RenderMono(engine, 48000);  // a second of silence: nothing left to render
     const std::vector<std::function<void()>> wakers = {
         [&] { engine.send(ComposeShortMessage(kNoteOnStatus, 0, 60, 100)); },
@@ -198,7 +200,7 @@ TEST(SynthEngineSettingsTest, RendersSilenceAndIgnoresMessagesBeforeStart) {
     std::vector<float> left(256, 1.0f), right(256, 1.0f);
     engine.render(left.data(), right.data(), 256);
     EXPECT_EQ(Rms(left, 0, 256) + Rms(right, 0, 256), 0.0);
-    EXPECT_THAT(engine.loadSoundFont(kSystemSoundFont), HasSubstr("not running"));
+    EXPECT_THAT(engine.loadSoundFont(kTestSoundFont), HasSubstr("not running"));
 }
 
 }  // namespace
