@@ -35,14 +35,19 @@ enum class Shade { Default, LightGreen, White, WindowBackground };
 inline constexpr Rgb kLightGreen{192, 255, 192};
 inline constexpr Rgb kWhite{255, 255, 255};
 
+// A place in the window or in a frame, in twips.
+struct Place {
+    int left, top, width, height;
+};
+
 struct ControlDesign {
     std::string_view name;  // "cmdAnswerButton(3)" for an element of a control array
     ControlKind kind;
-    std::string_view container;  // a frame's name, or empty for the window
-    int left, top, width, height;
-    int tabOrder;  // -1: takes no focus
-    std::string_view caption;
-    std::string_view toolTip;
+    std::string_view container = {};  // a frame's name, or empty for the window
+    Place place;
+    int tabOrder = -1;  // -1: takes no focus
+    std::string_view caption = {};
+    std::string_view toolTip = {};
     Shade shade = Shade::Default;
     bool bold = false;
     double fontPoints = 0;  // 0: the window's default font

@@ -39,7 +39,7 @@ bool CaptionsFit(const QFont& font) {
             QString::fromUtf8(design.caption.data(), static_cast<qsizetype>(design.caption.size()));
         const int needed =
             QFontMetrics(own).horizontalAdvance(caption) + RoomBesideCaption(design.kind);
-        if (needed > ToPixels(design.width)) return false;
+        if (needed > ToPixels(design.place.width)) return false;
     }
     return true;
 }

@@ -14,8 +14,8 @@ inline int ToPixels(int twips) {
 }
 
 inline QRect DesignRect(const ControlDesign& design) {
-    return {ToPixels(design.left), ToPixels(design.top), ToPixels(design.width),
-            ToPixels(design.height)};
+    return {ToPixels(design.place.left), ToPixels(design.place.top), ToPixels(design.place.width),
+            ToPixels(design.place.height)};
 }
 
 }  // namespace velmora

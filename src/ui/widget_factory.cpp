@@ -56,7 +56,7 @@ QLabel* CreateLabel(const ControlDesign& design, QWidget* parent) {
 QWidget* CreateListBox(const ControlDesign& design, QWidget* parent) {
     // Too low for a scroll bar: the list gets arrows of its own.
     const int rowHeight = QFontMetrics(parent->font()).height();
-    if (ToPixels(design.height) < 2 * rowHeight) return new OneRowList(parent);
+    if (ToPixels(design.place.height) < 2 * rowHeight) return new OneRowList(parent);
     return new ListBoxWidget(parent);
 }
 
