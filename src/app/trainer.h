@@ -40,25 +40,18 @@ public:
     // Shutdown, run once when the window closes. Nothing sounds or is sent after it.
     void Form_Unload();
 
-    void FillDurationList();
-
     Panel& panel() { return panel_; }
     const TrainerState& state() const { return state_; }
     TrainerState& state() { return state_; }
     MidiOutput& midiOutput() { return midiOutput_; }
     Playback& playback() { return playback_; }
     Spelling& spelling() { return spelling_; }
-    PitchSelection& pitchSelection() { return pitchSelection_; }
     QuestionGenerator& questionGenerator() { return questionGenerator_; }
-    ResponseLog& responseLog() { return responseLog_; }
-    AnswerEntry& answerEntry() { return answerEntry_; }
     SettingsLock& settingsLock() { return settingsLock_; }
-    PracticeTimer& practiceTimer() { return practiceTimer_; }
-    RunControl& runControl() { return runControl_; }
     SingleNoteRepeat& singleNoteRepeat() { return singleNoteRepeat_; }
-    Beeper& beeper() { return beeper_; }
 
 private:
+    void FillDurationList();
     void wireEvents();
     void timer1EnabledChanged();
     void PrepareResultsTable();
