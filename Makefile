@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 25
 JOBS        ?= $(shell nproc)
 ARGS        ?=
 
-.PHONY: all deps test-deps configure build run test test-sanitize fuzz bench package format clean
+.PHONY: all deps test-deps configure build run test test-sanitize fuzz bench package format format-check clean
 
 all: build
 
@@ -27,7 +27,7 @@ build: deps configure
 run: build
 	$(BUILD_DIR)/velmora $(ARGS)
 
-test: test-deps configure
+test: test-deps configure format-check
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-sanitize
@@ -55,8 +55,14 @@ package:
 	@cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCHMARKS=OFF >/dev/null
 	@cmake --build $(PACKAGE_DIR) -j $(JOBS) --target package
 
+SOURCES = $$(git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
+
 format:
-	clang-format -i $$(git ls-files '*.cpp' '*.h')
+	clang-format -i $(SOURCES)
+
+# Fails on any file that `make format` would change.
+format-check: test-deps
+	@clang-format --dry-run --Werror $(SOURCES) || { echo "Style differs: run 'make format'." >&2; exit 1; }
 
 clean:
 	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(PACKAGE_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
