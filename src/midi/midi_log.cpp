@@ -4,13 +4,14 @@
 #include <cstring>
 
 #include "midi/messages.h"
+#include "text/printable.h"
 
 namespace velmora {
 
 MidiLog::MidiLog(std::unique_ptr<MidiOut> inner, std::string path)
     : inner_(std::move(inner)), path_(std::move(path)), start_(std::chrono::steady_clock::now()) {
     file_ = std::fopen(path_.c_str(), "w");
-    if (!file_) problem_ = "cannot write MIDI log '" + path_ + "': " + std::strerror(errno);
+    if (!file_) problem_ = "cannot write MIDI log " + Quoted(path_) + ": " + std::strerror(errno);
 }
 
 MidiLog::~MidiLog() {
@@ -42,7 +43,7 @@ void MidiLog::close() {
 }
 
 std::string MidiLog::description() const {
-    return inner_ ? inner_->description() : "MIDI log " + path_;
+    return inner_ ? inner_->description() : "MIDI log " + Printable(path_);
 }
 
 bool MidiLog::isWorking() const {

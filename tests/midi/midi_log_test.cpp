@@ -48,8 +48,8 @@ TEST(MidiLog, WritesEachMessageWithItsTimeAndPassesItOn) {
 TEST(MidiLog, UnwritableFileIsReportedAndTheSoundStillPlays) {
     auto recorder = std::make_unique<RecordingMidiOut>();
     RecordingMidiOut* inner = recorder.get();
-    MidiLog log(std::move(recorder), "/nonexistent-dir/log.txt");
-    EXPECT_NE(log.problem().find("cannot write MIDI log '/nonexistent-dir/log.txt'"),
+    MidiLog log(std::move(recorder), "/nonexistent-dir/log\n.txt");
+    EXPECT_NE(log.problem().find("cannot write MIDI log '/nonexistent-dir/log\\n.txt'"),
               std::string::npos);
     EXPECT_TRUE(log.open());
     log.send(ComposeShortMessage(kNoteOnStatus, 0, 60, 127));

@@ -3,6 +3,7 @@
 #include "midi/external/rtmidi_out.h"
 #include "midi/midi_log.h"
 #include "midi/synth/fluidsynth_out.h"
+#include "text/printable.h"
 
 namespace velmora {
 
@@ -85,7 +86,7 @@ std::vector<std::string> ListMidiOutputs() {
     std::vector<std::string> lines{"0: Built-in synthesizer"};
     const std::vector<std::string> ports = ListExternalMidiPorts();
     for (std::size_t i = 0; i < ports.size(); ++i) {
-        lines.push_back(std::to_string(i + 1) + ": " + ports[i]);
+        lines.push_back(std::to_string(i + 1) + ": " + Printable(ports[i]));
     }
     return lines;
 }

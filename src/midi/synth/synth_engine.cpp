@@ -11,6 +11,7 @@
 
 #include "midi/messages.h"
 #include "midi/synth/synth_log.h"
+#include "text/printable.h"
 
 namespace velmora {
 
@@ -89,8 +90,8 @@ SynthEngine::~SynthEngine() {
 
 std::string SynthEngine::applySetting(const std::string& name, const std::string& value) {
     if (settings_ == nullptr) return "the synthesizer could not be created";
-    if (synth_ != nullptr) return "setting '" + name + "' comes too late";
-    const std::string bad = "bad value '" + value + "' for setting '" + name + "'";
+    if (synth_ != nullptr) return "setting " + Quoted(name) + " comes too late";
+    const std::string bad = "bad value " + Quoted(value) + " for setting " + Quoted(name);
     ClearSynthErrors();
     int result = FLUID_FAILED;
     switch (fluid_settings_get_type(settings_, name.c_str())) {
@@ -110,7 +111,7 @@ std::string SynthEngine::applySetting(const std::string& name, const std::string
             result = fluid_settings_setstr(settings_, name.c_str(), value.c_str());
             break;
         default:
-            return "unknown synthesizer setting '" + name + "'";
+            return "unknown synthesizer setting " + Quoted(name);
     }
     if (result != FLUID_OK) {
         double low = 0, high = 0;
@@ -161,7 +162,7 @@ std::string SynthEngine::loadSoundFont(const std::string& path) {
     if (synth_ == nullptr) return "the synthesizer is not running";
     ClearSynthErrors();
     if (fluid_synth_sfload(synth_, path.c_str(), 1) == FLUID_FAILED) {
-        return WithReason("SoundFont '" + path + "' could not be loaded");
+        return WithReason("SoundFont " + Quoted(path) + " could not be loaded");
     }
     soundFontLoaded_ = true;
     return {};

@@ -4,6 +4,9 @@
 #include <fluidsynth.h>
 
 #include <mutex>
+#include <string_view>
+
+#include "text/printable.h"
 
 namespace velmora {
 
@@ -29,8 +32,10 @@ void Collect(int level, const char* message, void*) {
     std::unique_lock lock(c.mutex, std::try_to_lock);
     if (!lock.owns_lock()) return;
     std::string& slot = level == FLUID_WARN ? c.warning : c.error;
-    slot = message;
-    while (!slot.empty() && (slot.back() == '\n' || slot.back() == '\r')) slot.pop_back();
+    std::string_view text = message;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+    // It may quote a setting or a path the user gave.
+    slot = Printable(text);
 }
 
 void IgnoreAlsa(const char*, int, const char*, int, const char*, ...) {}
