@@ -162,7 +162,13 @@ std::string SynthEngine::loadSoundFont(const std::string& path) {
     if (synth_ == nullptr) return "the synthesizer is not running";
     ClearSynthErrors();
     if (fluid_synth_sfload(synth_, path.c_str(), 1) == FLUID_FAILED) {
-        return WithReason("SoundFont " + Quoted(path) + " could not be loaded");
+        // FluidSynth's last word is only that this file failed, naming it again.
+        std::string message = "SoundFont " + Quoted(path) + " could not be loaded";
+        const std::string cause = FirstSynthError();
+        if (!cause.empty() && cause.find(Printable(path)) == std::string::npos) {
+            message += ": " + cause;
+        }
+        return message;
     }
     soundFontLoaded_ = true;
     return {};

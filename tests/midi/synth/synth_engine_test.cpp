@@ -17,6 +17,8 @@ namespace velmora {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
 using namespace soundtest;
 
 constexpr const char* kSystemSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
@@ -192,6 +194,27 @@ TEST(SynthEngineSettingsTest, ExplainsWhatIsWrongWithASetting) {
               "unknown synthesizer setting 'synth.gain\\x1b[2J'");
     EXPECT_THAT(engine.applySetting("synth.gain", "0\n5"), HasSubstr("bad value '0\\n5'"));
     EXPECT_EQ(engine.start(), "");  // a refused setting leaves the engine usable
+}
+
+// A file that starts like a SoundFont but is damaged inside: FluidSynth's
+// cause in one line that names the file once, and nothing on the terminal
+// (libinstpatch, tried on it next, would print a GLib "CRITICAL").
+TEST(SynthEngineSoundFontTest, ADamagedSoundFontIsOneQuietLineNamingItOnce) {
+    TempDir dir;
+    const std::string body = std::string("sfbk") + "JUNK" + std::string("\4\0\0\0", 4) + "abcd";
+    const std::string size(1, static_cast<char>(body.size()));
+    const std::string path =
+        dir.write("damaged\n.sf2", "RIFF" + size + std::string(3, '\0') + body).string();
+    SynthEngine engine;
+    ASSERT_EQ(engine.start(), "");
+    StderrCapture stderrCapture;
+    const std::string problem = engine.loadSoundFont(path);
+    EXPECT_EQ(stderrCapture.text(), "");
+    const std::string shown = (dir.path() / "damaged\\n.sf2").string();
+    EXPECT_THAT(problem, StartsWith("SoundFont '" + shown + "' could not be loaded: "));
+    EXPECT_EQ(problem.find(shown), problem.rfind(shown)) << problem;
+    EXPECT_THAT(problem, Not(HasSubstr("DLS"))) << "the cause is FluidSynth's first error";
+    EXPECT_FALSE(engine.hasSoundFont());
 }
 
 TEST(SynthEngineSettingsTest, RendersSilenceAndIgnoresMessagesBeforeStart) {
