@@ -3,11 +3,11 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
-#include <sstream>
+#include <string_view>
 
 #include "midi/messages.h"
 #include "midi/synth/synth_log.h"
@@ -40,35 +40,55 @@ std::string WithReason(std::string message) {
     return message;
 }
 
-std::optional<double> ParseNumber(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(text.c_str(), &end);
-    if (errno != 0 || end != text.c_str() + text.size()) return std::nullopt;
-    return value;
+// Values are read the same in every locale ("0.5", never "0,5"), with a
+// leading '+' allowed as people write it.
+std::string_view WithoutPlus(std::string_view text) {
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+    return text;
 }
 
-std::optional<int> ParseInteger(const std::string& text) {
+// Infinite when the number is too large for a double; not a number at all
+// when the text is none.
+std::optional<double> ParseNumber(std::string_view text) {
+    text = WithoutPlus(text);
+    const char* end = text.data() + text.size();
+    double value = 0.0;
+    const auto [rest, error] = std::from_chars(text.data(), end, value);
+    if (rest != end || (error != std::errc() && error != std::errc::result_out_of_range)) {
+        return std::nullopt;
+    }
+    if (error == std::errc()) return value;
+    // Too small or too large for a double; a long double says which. A tiny
+    // number (1e-400) is as good as zero.
+    long double wide = 0.0L;
+    if (std::from_chars(text.data(), end, wide).ec == std::errc() && std::fabs(wide) < 1.0L) {
+        return static_cast<double>(wide);
+    }
+    return std::numeric_limits<double>::infinity();
+}
+
+std::optional<int> ParseInteger(std::string_view text) {
     // Switches read naturally as words on a command line.
     if (text == "yes" || text == "true" || text == "on") return 1;
     if (text == "no" || text == "false" || text == "off") return 0;
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || end != text.c_str() + text.size() ||
-        value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<int>(value);
+    text = WithoutPlus(text);
+    const char* end = text.data() + text.size();
+    int value = 0;
+    const auto [rest, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || rest != end) return std::nullopt;
+    return value;
+}
+
+template <typename T>
+std::string Text(T value) {
+    std::array<char, 32> text{};
+    const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() ? std::string(text.data(), end) : std::string("?");
 }
 
 template <typename T>
 std::string Range(T low, T high) {
-    std::ostringstream text;
-    text << " (allowed: " << low << " to " << high << ")";
-    return text.str();
+    return " (allowed: " + Text(low) + " to " + Text(high) + ")";
 }
 
 }  // namespace
@@ -98,7 +118,12 @@ std::string SynthEngine::applySetting(const std::string& name, const std::string
         case FLUID_NUM_TYPE: {
             const std::optional<double> number = ParseNumber(value);
             if (!number) return bad + " (a number is expected)";
-            result = fluid_settings_setnum(settings_, name.c_str(), *number);
+            // FluidSynth's range check lets NaN through, which would reach the
+            // audio thread: a crash at synth.sample-rate=nan, full-scale noise
+            // at synth.gain=nan.
+            if (std::isfinite(*number)) {
+                result = fluid_settings_setnum(settings_, name.c_str(), *number);
+            }
             break;
         }
         case FLUID_INT_TYPE: {

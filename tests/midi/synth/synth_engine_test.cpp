@@ -1,5 +1,6 @@
 #include "midi/synth/synth_engine.h"
 
+#include <fluidsynth.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,10 +13,13 @@
 
 #include "midi/messages.h"
 #include "support/sound_test_support.h"
+#include "support/test_locale.h"
 
 namespace velmora {
 namespace {
 
+using ::testing::AllOf;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
@@ -194,6 +198,51 @@ TEST(SynthEngineSettingsTest, ExplainsWhatIsWrongWithASetting) {
               "unknown synthesizer setting 'synth.gain\\x1b[2J'");
     EXPECT_THAT(engine.applySetting("synth.gain", "0\n5"), HasSubstr("bad value '0\\n5'"));
     EXPECT_EQ(engine.start(), "");  // a refused setting leaves the engine usable
+}
+
+// NaN passes FluidSynth's own range check; infinity and numbers too large
+// for a double must not reach it either.
+TEST(SynthEngineSettingsTest, RefusesNumbersThatAreNotFinite) {
+    SynthEngine engine;
+    for (const char* name : {"synth.gain", "synth.sample-rate", "synth.reverb.level",
+                             "synth.reverb.room-size", "synth.reverb.damp", "synth.reverb.width"}) {
+        for (const char* value : {"nan", "NaN", "-nan", "inf", "-inf", "infinity", "1e400"}) {
+            SCOPED_TRACE(std::string(name) + "=" + value);
+            EXPECT_THAT(engine.applySetting(name, value),
+                        AllOf(StartsWith("bad value '" + std::string(value) + "' for setting '" +
+                                         name + "' (allowed: "),
+                              EndsWith(")")));
+        }
+    }
+    ASSERT_EQ(engine.start(), "");
+    EXPECT_EQ(engine.sampleRate(), SynthEngine::kDefaultSampleRate);
+}
+
+// Qt sets the desktop's locale at start-up; a German one reads "0,5" for a
+// half, but the command line's numbers are the same everywhere.
+TEST(SynthEngineSettingsTest, ReadsNumbersTheSameInEveryLocale) {
+    testing::GermanLocale german;
+    if (!german.active()) {
+        GTEST_SKIP() << testing::GermanLocale::kName
+                     << " is not installed; scripts/install-deps --test generates it";
+    }
+    SynthEngine engine;
+    EXPECT_EQ(engine.applySetting("synth.gain", "0.5"), "");
+    EXPECT_EQ(engine.applySetting("synth.gain", "+0.25"), "");
+    EXPECT_EQ(engine.applySetting("synth.gain", "1e-320"), "");  // below the smallest normal double
+    EXPECT_EQ(engine.applySetting("synth.gain", "1e-400"), "");  // below every double but zero
+    EXPECT_EQ(engine.applySetting("synth.reverb.level", "1E-1"), "");
+    EXPECT_EQ(engine.applySetting("synth.polyphony", "+32"), "");
+    EXPECT_THAT(engine.applySetting("synth.gain", "0,5"), HasSubstr("a number is expected"));
+    EXPECT_THAT(engine.applySetting("synth.gain", ""), HasSubstr("a number is expected"));
+    EXPECT_THAT(engine.applySetting("synth.gain", "+-1"), HasSubstr("a number is expected"));
+    EXPECT_THAT(engine.applySetting("synth.polyphony", "3.5"),
+                HasSubstr("a whole number is expected"));
+    EXPECT_THAT(engine.applySetting("synth.reverb.level", "2"), EndsWith("(allowed: 0 to 1)"));
+    ASSERT_EQ(engine.start(), "");
+    double gain = 0.0;
+    fluid_settings_getnum(engine.settings(), "synth.gain", &gain);
+    EXPECT_EQ(gain, 0.0);  // the last one accepted: 1e-400
 }
 
 // A file that starts like a SoundFont but is damaged inside: FluidSynth's
