@@ -67,6 +67,13 @@ SoundOutput::SoundOutput(const Options& options, BackgroundOpen::Post post) {
     if (options.midiLog) {
         auto log = std::make_unique<MidiLog>(std::move(device), *options.midiLog);
         if (!log->problem().empty()) problems_.push_back(log->problem());
+        log->onWriteError([this](const std::string& problem) {
+            if (reportProblem_ && !(background_ && background_->opening())) {
+                reportProblem_(problem);
+            } else {
+                problems_.push_back(problem);
+            }
+        });
         device = std::move(log);
     }
     device_ = std::move(device);
@@ -80,6 +87,10 @@ void SoundOutput::whenOpen(std::function<void()> done) {
     } else {
         done();
     }
+}
+
+void SoundOutput::whenProblem(std::function<void(const std::string&)> report) {
+    reportProblem_ = std::move(report);
 }
 
 std::vector<std::string> ListMidiOutputs() {
