@@ -67,13 +67,15 @@ std::optional<double> ParseNumber(std::string_view text) {
     return std::numeric_limits<double>::infinity();
 }
 
-std::optional<int> ParseInteger(std::string_view text) {
+// Wider than an int, so that a whole number too large for one is refused
+// with the setting's range.
+std::optional<long long> ParseInteger(std::string_view text) {
     // Switches read naturally as words on a command line.
     if (text == "yes" || text == "true" || text == "on") return 1;
     if (text == "no" || text == "false" || text == "off") return 0;
     text = WithoutPlus(text);
     const char* end = text.data() + text.size();
-    int value = 0;
+    long long value = 0;
     const auto [rest, error] = std::from_chars(text.data(), end, value);
     if (error != std::errc() || rest != end) return std::nullopt;
     return value;
@@ -127,9 +129,12 @@ std::string SynthEngine::applySetting(const std::string& name, const std::string
             break;
         }
         case FLUID_INT_TYPE: {
-            const std::optional<int> integer = ParseInteger(value);
+            const std::optional<long long> integer = ParseInteger(value);
             if (!integer) return bad + " (a whole number is expected)";
-            result = fluid_settings_setint(settings_, name.c_str(), *integer);
+            if (*integer >= std::numeric_limits<int>::min() &&
+                *integer <= std::numeric_limits<int>::max()) {
+                result = fluid_settings_setint(settings_, name.c_str(), static_cast<int>(*integer));
+            }
             break;
         }
         case FLUID_STR_TYPE:

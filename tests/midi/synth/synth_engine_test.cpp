@@ -194,6 +194,7 @@ TEST(SynthEngineSettingsTest, ExplainsWhatIsWrongWithASetting) {
                 HasSubstr("bad value 'many' for setting 'synth.polyphony'"));
     EXPECT_THAT(engine.applySetting("synth.gain", "0.5x"), HasSubstr("a number is expected"));
     EXPECT_THAT(engine.applySetting("synth.polyphony", "0"), HasSubstr("allowed: 1 to"));
+    EXPECT_THAT(engine.applySetting("synth.polyphony", "99999999999"), HasSubstr("allowed: 1 to"));
     EXPECT_EQ(engine.applySetting("synth.gain\x1b[2J", "1"),
               "unknown synthesizer setting 'synth.gain\\x1b[2J'");
     EXPECT_THAT(engine.applySetting("synth.gain", "0\n5"), HasSubstr("bad value '0\\n5'"));
