@@ -40,15 +40,15 @@ std::string WithReason(std::string message) {
     return message;
 }
 
-// Values are read the same in every locale ("0.5", never "0,5"), with a
-// leading '+' allowed as people write it.
+// std::from_chars reads numbers the same in every locale ("0.5", never
+// "0,5") but takes no leading '+', which people write.
 std::string_view WithoutPlus(std::string_view text) {
     if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
     return text;
 }
 
-// Infinite when the number is too large for a double; not a number at all
-// when the text is none.
+// Infinite when the number is too large for a double; empty when the text
+// is not a number.
 std::optional<double> ParseNumber(std::string_view text) {
     text = WithoutPlus(text);
     const char* end = text.data() + text.size();
