@@ -26,6 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         error.rfind("unknown option '", 0) != 0 && error.rfind("unexpected argument '", 0) != 0) {
         std::abort();
     }
+    // One line on the terminal, whatever was typed.
+    for (const unsigned char c : error) {
+        if (c < 0x20 || c == 0x7F) std::abort();
+    }
     if (error.empty()) {
         for (const auto& [name, value] : result.options.synthSettings) {
             if (name.empty()) std::abort();

@@ -2,6 +2,7 @@
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -60,6 +61,9 @@ protected:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A pipe whose reader has gone (a MIDI log, stderr) then fails a write,
+    // which is reported, instead of ending the program with notes still on.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const velmora::ParseResult parsed = velmora::ParseCommandLine(arguments);
     if (!parsed.error.empty()) {
@@ -117,6 +121,10 @@ int main(int argc, char** argv) {
         for (const auto& problem : problems) std::cerr << kProgram << ": " << problem << "\n";
         window.setSoundStatus(QString::fromStdString(problems.empty() ? sound.device().description()
                                                                       : problems.front()));
+    });
+    sound.whenProblem([&window](const std::string& problem) {
+        std::cerr << kProgram << ": " << problem << "\n";
+        window.setSoundStatus(QString::fromStdString(problem));
     });
 
     std::unique_ptr<FirstPaintReport> firstPaint;

@@ -4,6 +4,8 @@
 #include <array>
 #include <string_view>
 
+#include "text/printable.h"
+
 namespace velmora {
 
 namespace {
@@ -51,7 +53,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
                 return true;
             }
             if (i + 1 >= arguments.size()) {
-                result.error = "option '" + word + "' needs a value";
+                result.error = "option " + Quoted(word) + " needs a value";
                 return false;
             }
             out = arguments[++i];
@@ -59,7 +61,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         };
         auto flag = [&](bool& out) {
             if (attached) {
-                result.error = "option '" + word + "' takes no value";
+                result.error = "option " + Quoted(word) + " takes no value";
                 return false;
             }
             out = true;
@@ -80,7 +82,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
             if ((ok = value(text))) {
                 const auto eq = text.find('=');
                 if (eq == std::string::npos || eq == 0) {
-                    result.error = "option '" + word + "' wants name=value, got '" + text + "'";
+                    result.error =
+                        "option " + Quoted(word) + " wants name=value, got " + Quoted(text);
                     ok = false;
                 } else {
                     options.synthSettings.emplace_back(text.substr(0, eq), text.substr(eq + 1));
@@ -95,7 +98,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (Contains(kToolkitOptionsWithValue, word)) {
             options.toolkitArguments.push_back(word);
             if (i + 1 >= arguments.size()) {
-                result.error = "option '" + word + "' needs a value";
+                result.error = "option " + Quoted(word) + " needs a value";
                 ok = false;
             } else {
                 options.toolkitArguments.push_back(arguments[++i]);
@@ -103,10 +106,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (Contains(kToolkitFlags, word)) {
             options.toolkitArguments.push_back(word);
         } else if (!word.empty() && word[0] == '-') {
-            result.error = "unknown option '" + word + "'";
+            result.error = "unknown option " + Quoted(word);
             ok = false;
         } else {
-            result.error = "unexpected argument '" + word + "'";
+            result.error = "unexpected argument " + Quoted(word);
             ok = false;
         }
         if (!ok) return result;

@@ -13,7 +13,8 @@ public:
 
     explicit Limiter(double sampleRate, double releaseSeconds = 0.25);
 
-    // Works in place on one block of both channels.
+    // Works in place on one block of both channels. A sample that is not
+    // finite comes out as silence.
     void process(float* left, float* right, int frames);
 
     float gain() const { return gain_; }

@@ -27,8 +27,14 @@ constexpr double kOutputGain = 0.23;
 // Below the last bit of 24-bit audio: the tail has died away.
 constexpr float kSilent = 1e-7f;
 
+// FluidSynth's range check, which the room's settings pass first, lets NaN
+// through: a setting that is not finite is the default room's.
+double Setting(double value, double low, double high, double fallback) {
+    return std::isfinite(value) ? std::clamp(value, low, high) : fallback;
+}
+
 double DecayTime(double size) {
-    size = std::clamp(size, 0.0, 1.0);
+    size = Setting(size, 0.0, 1.0, RoomReverb::Room{}.size);
     for (std::size_t i = 1; i < kDecayBySize.size(); ++i) {
         const auto [upperSize, upperTime] = kDecayBySize[i];
         if (size > upperSize) continue;
@@ -119,9 +125,10 @@ RoomReverb::RoomReverb(double sampleRate, const Room& room) : decayTime_(DecayTi
         diffuserDelay_[i] = Scaled(kDiffuserFrames[i], sampleRate);
         diffusers_[i].resize(diffuserDelay_[i]);
     }
-    damping_ = static_cast<float>(0.25 * std::clamp(room.damping, 0.0, 1.0));
-    const double level = std::clamp(room.level, 0.0, 1.0) * kOutputGain;
-    const double width = std::clamp(room.width, 0.0, 100.0);
+    const Room standard;
+    damping_ = static_cast<float>(0.25 * Setting(room.damping, 0.0, 1.0, standard.damping));
+    const double level = Setting(room.level, 0.0, 1.0, standard.level) * kOutputGain;
+    const double width = Setting(room.width, 0.0, 100.0, standard.width);
     wetSame_ = static_cast<float>(level * (width / 2 + 0.5));
     wetOther_ = static_cast<float>(level * (1 - width) / 2);
     // Whatever is still in a line reaches the output within its delay.

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "text/printable.h"
+
 namespace velmora {
 
 namespace fs = std::filesystem;
@@ -23,7 +25,7 @@ const std::vector<std::string>& WellKnownSoundFonts() {
 }
 
 std::string CheckSoundFontFile(const std::string& path) {
-    const std::string quoted = "SoundFont '" + path + "'";
+    const std::string quoted = "SoundFont " + Quoted(path);
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (!fs::exists(status)) return quoted + " was not found";
@@ -36,7 +38,7 @@ std::string CheckSoundFontFile(const std::string& path) {
     std::array<unsigned char, 12> header{};
     if (!in) return quoted + " cannot be read";
     if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) {
-        return "'" + path + "' is not a SoundFont";
+        return Quoted(path) + " is not a SoundFont";
     }
     auto tagIs = [&header](std::size_t at, const char* tag) {
         for (std::size_t i = 0; i < 4; ++i) {
@@ -44,7 +46,7 @@ std::string CheckSoundFontFile(const std::string& path) {
         }
         return true;
     };
-    if (!tagIs(0, "RIFF") || !tagIs(8, "sfbk")) return "'" + path + "' is not a SoundFont";
+    if (!tagIs(0, "RIFF") || !tagIs(8, "sfbk")) return Quoted(path) + " is not a SoundFont";
     // The RIFF length counts everything after the first 8 bytes; more than the
     // file holds means a download or copy that stopped short.
     const std::uintmax_t declared = std::uintmax_t{header[4]} | std::uintmax_t{header[5]} << 8 |
@@ -80,7 +82,7 @@ std::string SoundFontName(const std::string& path) {
     // default-GM.sf2 is a link to the font actually installed; name that one.
     std::error_code error;
     const fs::path resolved = fs::canonical(path, error);
-    return (error ? fs::path(path) : resolved).stem().string();
+    return Printable((error ? fs::path(path) : resolved).stem().string());
 }
 
 }  // namespace velmora

@@ -45,6 +45,9 @@ TEST(CommandLine, BadInputIsAClearError) {
              Case{{"--help=yes"}, "option '--help' takes no value"},
              Case{{"song.mid"}, "unexpected argument 'song.mid'"},
              Case{{"-platform"}, "option '-platform' needs a value"},
+             // Whatever the user typed, the message stays on one line.
+             Case{{"--bad\x1b[2J"}, "unknown option '--bad\\x1b[2J'"},
+             Case{{"-o", "synth\ngain"}, "option '-o' wants name=value, got 'synth\\ngain'"},
          }) {
         EXPECT_EQ(ParseCommandLine(c.arguments).error, c.error);
     }

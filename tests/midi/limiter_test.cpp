@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -48,6 +49,38 @@ TEST(Limiter, LoudChordNeverPassesTheCeilingAndRecoversAfterwards) {
     auto quietRight = quietLeft;
     limiter.process(quietLeft.data(), quietRight.data(), 24000);
     EXPECT_FLOAT_EQ(limiter.gain(), 1.0f);
+}
+
+// Whatever goes wrong before it, the output stage never passes a sample that
+// is not finite: it would reach the listener at full scale.
+TEST(Limiter, WhatIsNotFiniteComesOutAsSilence) {
+    constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    for (const float gainBefore : {1.0f, 0.5f}) {  // the quick look and the slow path
+        SCOPED_TRACE(gainBefore);
+        Limiter limiter(48000);
+        if (gainBefore < 1.0f) {
+            auto loud = Sine(2 * Limiter::kCeiling, 480);
+            auto copy = loud;
+            limiter.process(loud.data(), copy.data(), 480);
+            ASSERT_LT(limiter.gain(), 1.0f);
+        }
+        auto left = Sine(0.1, 480);
+        auto right = left;
+        left[10] = kNan;
+        left[20] = kInfinity;
+        right[20] = -kNan;
+        right[30] = -kInfinity;
+        limiter.process(left.data(), right.data(), 480);
+        for (int i = 0; i < 480; ++i) {
+            ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i])) << i;
+        }
+        EXPECT_EQ(left[10], 0.0f);
+        EXPECT_EQ(left[20], 0.0f);
+        EXPECT_EQ(right[20], 0.0f);
+        EXPECT_EQ(right[30], 0.0f);
+        EXPECT_LE(std::max(Peak(left), Peak(right)), 0.1f);
+    }
 }
 
 }  // namespace

@@ -174,5 +174,20 @@ TEST(RoomReverbTest, LevelScalesTheTail) {
     EXPECT_NEAR(Energy(a.left, 0, a.left.size()) / Energy(b.left, 0, b.left.size()), 16.0, 0.01);
 }
 
+// The settings come from the command line; what FluidSynth lets through
+// must not turn the room into noise.
+TEST(RoomReverbTest, SettingsThatAreNotNumbersGiveTheDefaultRoom) {
+    RoomReverb standard(48000, RoomReverb::Room{});
+    const Stereo expected = Reply(standard, Noise(4800), 256, 48000);
+    for (const double wrong : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+        SCOPED_TRACE(wrong);
+        RoomReverb room(48000, RoomReverb::Room{wrong, wrong, wrong, wrong});
+        EXPECT_EQ(room.decayTime(), standard.decayTime());
+        const Stereo reply = Reply(room, Noise(4800), 256, 48000);
+        EXPECT_EQ(reply.left, expected.left);
+        EXPECT_EQ(reply.right, expected.right);
+    }
+}
+
 }  // namespace
 }  // namespace velmora

@@ -48,6 +48,9 @@ TEST_F(SoundFontLocatorTest, SaysWhatIsWrongWithAFile) {
     EXPECT_THAT(CheckSoundFontFile(file("cut.sf2", SoundFontBytes(1000))),
                 HasSubstr("is incomplete"));
     EXPECT_EQ(CheckSoundFontFile(file("good.sf2", SoundFontBytes())), "");
+    // A name that would break the line or take over the terminal is shown escaped.
+    EXPECT_EQ(CheckSoundFontFile(missing("two\nlines\x1b[31m.sf2")),
+              "SoundFont '" + dir_.string() + "/two\\nlines\\x1b[31m.sf2' was not found");
 }
 
 TEST_F(SoundFontLocatorTest, TheUsersChoiceIsNeverReplaced) {

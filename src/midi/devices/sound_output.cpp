@@ -3,6 +3,7 @@
 #include "midi/external/rtmidi_out.h"
 #include "midi/midi_log.h"
 #include "midi/synth/fluidsynth_out.h"
+#include "text/printable.h"
 
 namespace velmora {
 
@@ -66,6 +67,13 @@ SoundOutput::SoundOutput(const Options& options, BackgroundOpen::Post post) {
     if (options.midiLog) {
         auto log = std::make_unique<MidiLog>(std::move(device), *options.midiLog);
         if (!log->problem().empty()) problems_.push_back(log->problem());
+        log->onWriteError([this](const std::string& problem) {
+            if (reportProblem_ && !(background_ && background_->opening())) {
+                reportProblem_(problem);
+            } else {
+                problems_.push_back(problem);
+            }
+        });
         device = std::move(log);
     }
     device_ = std::move(device);
@@ -81,11 +89,15 @@ void SoundOutput::whenOpen(std::function<void()> done) {
     }
 }
 
+void SoundOutput::whenProblem(std::function<void(const std::string&)> report) {
+    reportProblem_ = std::move(report);
+}
+
 std::vector<std::string> ListMidiOutputs() {
     std::vector<std::string> lines{"0: Built-in synthesizer"};
     const std::vector<std::string> ports = ListExternalMidiPorts();
     for (std::size_t i = 0; i < ports.size(); ++i) {
-        lines.push_back(std::to_string(i + 1) + ": " + ports[i]);
+        lines.push_back(std::to_string(i + 1) + ": " + Printable(ports[i]));
     }
     return lines;
 }

@@ -35,12 +35,19 @@ public:
     // at once unless it opens in the background.
     void whenOpen(std::function<void()> done);
 
+    // Runs `report` with each problem that comes up later, while the trainer
+    // sends (the MIDI log cannot be written any more), on the thread that
+    // sends. One that comes up while the device is still opening, or before
+    // anyone listens, joins problems() instead.
+    void whenProblem(std::function<void(const std::string&)> report);
+
 private:
     std::unique_ptr<MidiOut> device_;
     std::unique_ptr<Beeper> ownBeeper_;  // the beep, when the notes go to an external port
     Beeper* beeper_ = nullptr;
     BackgroundOpen* background_ = nullptr;  // inside device_, when it opens in the background
     std::vector<std::string> problems_;
+    std::function<void(const std::string&)> reportProblem_;
 };
 
 // One line per MIDI output, numbered as --midi-out takes them after the

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "midi/messages.h"
+#include "text/printable.h"
 
 namespace velmora {
 
@@ -89,7 +90,7 @@ std::string PortList(const std::vector<std::string>& names) {
     if (names.empty()) return "no ports";
     std::string list = "ports:";
     for (std::size_t i = 0; i < names.size(); ++i) {
-        list += (i == 0 ? " " : ", ") + std::to_string(i + 1) + " " + names[i];
+        list += (i == 0 ? " " : ", ") + std::to_string(i + 1) + " " + Printable(names[i]);
     }
     return list;
 }
@@ -103,7 +104,7 @@ std::vector<std::string> ListExternalMidiPorts() {
 }
 
 ExternalMidiOut::ExternalMidiOut(std::string portSpec) : portSpec_(std::move(portSpec)) {
-    description_ = "MIDI port '" + portSpec_ + "' (not open)";
+    description_ = "MIDI port " + Quoted(portSpec_) + " (not open)";
 }
 
 ExternalMidiOut::~ExternalMidiOut() {
@@ -115,18 +116,19 @@ bool ExternalMidiOut::open() {
     lastError_.clear();
     auto client = OpenClient(&KeepRtMidiError, &lastError_);
     if (!client) {
-        description_ =
-            "No sound: MIDI port '" + portSpec_ + "' cannot be used: no MIDI system available";
+        description_ = "No sound: MIDI port " + Quoted(portSpec_) +
+                       " cannot be used: no MIDI system available";
         return false;
     }
     const std::vector<std::string> names = PortNames(*client);
     const std::optional<unsigned> chosen = ChoosePort(names, portSpec_);
     if (!chosen) {
-        description_ =
-            "No sound: no MIDI output port matches '" + portSpec_ + "' (" + PortList(names) + ")";
+        description_ = "No sound: no MIDI output port matches " + Quoted(portSpec_) + " (" +
+                       PortList(names) + ")";
         return false;
     }
-    const std::string label = "MIDI port " + std::to_string(*chosen + 1) + ": " + names[*chosen];
+    const std::string label =
+        "MIDI port " + std::to_string(*chosen + 1) + ": " + Printable(names[*chosen]);
     try {
         client->openPort(*chosen, "Velmora out");
     } catch (const RtMidiError& error) {
@@ -134,7 +136,7 @@ bool ExternalMidiOut::open() {
     }
     if (!client->isPortOpen()) {
         description_ = "No sound: cannot open " + label +
-                       (lastError_.empty() ? std::string() : " (" + lastError_ + ")");
+                       (lastError_.empty() ? std::string() : " (" + Printable(lastError_) + ")");
         return false;
     }
     port_ = std::move(client);
@@ -159,7 +161,8 @@ void ExternalMidiOut::send(std::uint32_t message) {
         // The port went away (device unplugged, client quit): drop the rest
         // quietly until the output is opened again.
         working_ = false;
-        description_ = "No sound: " + portLabel_ + " stopped working (" + lastError_ + ")";
+        description_ =
+            "No sound: " + portLabel_ + " stopped working (" + Printable(lastError_) + ")";
     }
 }
 

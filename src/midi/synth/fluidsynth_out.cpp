@@ -11,6 +11,7 @@
 #include "midi/synth/pulse_output.h"
 #include "midi/synth/synth_engine.h"
 #include "midi/synth/synth_log.h"
+#include "text/printable.h"
 
 namespace velmora {
 
@@ -254,7 +255,8 @@ bool FluidSynthOut::open() {
     const std::vector<std::string> available = AvailableDrivers(settings);
     for (const std::string& name : drivers) {
         if (!Contains(available, name)) {
-            return fail("unknown audio driver '" + name + "' (there are: " + Join(available) + ")");
+            return fail("unknown audio driver " + Quoted(name) + " (there are: " + Join(available) +
+                        ")");
         }
     }
     std::string firstReason;
@@ -290,7 +292,7 @@ bool FluidSynthOut::open() {
         if (drivers.empty()) {
             why = "this FluidSynth has no audio driver to use";
         } else if (drivers.size() == 1) {
-            why = "audio driver '" + drivers.front() + "' could not be started";
+            why = "audio driver " + Quoted(drivers.front()) + " could not be started";
             if (!firstReason.empty()) why += ": " + firstReason;
         } else {
             why = "no audio output could be opened (tried " + Join(drivers) + ")";

@@ -3,14 +3,15 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
-#include <sstream>
+#include <string_view>
 
 #include "midi/messages.h"
 #include "midi/synth/synth_log.h"
+#include "text/printable.h"
 
 namespace velmora {
 
@@ -39,35 +40,57 @@ std::string WithReason(std::string message) {
     return message;
 }
 
-std::optional<double> ParseNumber(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(text.c_str(), &end);
-    if (errno != 0 || end != text.c_str() + text.size()) return std::nullopt;
-    return value;
+// std::from_chars reads numbers the same in every locale ("0.5", never
+// "0,5") but takes no leading '+', which people write.
+std::string_view WithoutPlus(std::string_view text) {
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+    return text;
 }
 
-std::optional<int> ParseInteger(const std::string& text) {
+// Infinite when the number is too large for a double; empty when the text
+// is not a number.
+std::optional<double> ParseNumber(std::string_view text) {
+    text = WithoutPlus(text);
+    const char* end = text.data() + text.size();
+    double value = 0.0;
+    const auto [rest, error] = std::from_chars(text.data(), end, value);
+    if (rest != end || (error != std::errc() && error != std::errc::result_out_of_range)) {
+        return std::nullopt;
+    }
+    if (error == std::errc()) return value;
+    // Too small or too large for a double; a long double says which. A tiny
+    // number (1e-400) is as good as zero.
+    long double wide = 0.0L;
+    if (std::from_chars(text.data(), end, wide).ec == std::errc() && std::fabs(wide) < 1.0L) {
+        return static_cast<double>(wide);
+    }
+    return std::numeric_limits<double>::infinity();
+}
+
+// Wider than an int, so that a whole number too large for one is refused
+// with the setting's range.
+std::optional<long long> ParseInteger(std::string_view text) {
     // Switches read naturally as words on a command line.
     if (text == "yes" || text == "true" || text == "on") return 1;
     if (text == "no" || text == "false" || text == "off") return 0;
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || end != text.c_str() + text.size() ||
-        value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<int>(value);
+    text = WithoutPlus(text);
+    const char* end = text.data() + text.size();
+    long long value = 0;
+    const auto [rest, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || rest != end) return std::nullopt;
+    return value;
+}
+
+template <typename T>
+std::string Text(T value) {
+    std::array<char, 32> text{};
+    const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() ? std::string(text.data(), end) : std::string("?");
 }
 
 template <typename T>
 std::string Range(T low, T high) {
-    std::ostringstream text;
-    text << " (allowed: " << low << " to " << high << ")";
-    return text.str();
+    return " (allowed: " + Text(low) + " to " + Text(high) + ")";
 }
 
 }  // namespace
@@ -89,28 +112,36 @@ SynthEngine::~SynthEngine() {
 
 std::string SynthEngine::applySetting(const std::string& name, const std::string& value) {
     if (settings_ == nullptr) return "the synthesizer could not be created";
-    if (synth_ != nullptr) return "setting '" + name + "' comes too late";
-    const std::string bad = "bad value '" + value + "' for setting '" + name + "'";
+    if (synth_ != nullptr) return "setting " + Quoted(name) + " comes too late";
+    const std::string bad = "bad value " + Quoted(value) + " for setting " + Quoted(name);
     ClearSynthErrors();
     int result = FLUID_FAILED;
     switch (fluid_settings_get_type(settings_, name.c_str())) {
         case FLUID_NUM_TYPE: {
             const std::optional<double> number = ParseNumber(value);
             if (!number) return bad + " (a number is expected)";
-            result = fluid_settings_setnum(settings_, name.c_str(), *number);
+            // FluidSynth's range check lets NaN through, which would reach the
+            // audio thread: a crash at synth.sample-rate=nan, full-scale noise
+            // at synth.gain=nan.
+            if (std::isfinite(*number)) {
+                result = fluid_settings_setnum(settings_, name.c_str(), *number);
+            }
             break;
         }
         case FLUID_INT_TYPE: {
-            const std::optional<int> integer = ParseInteger(value);
+            const std::optional<long long> integer = ParseInteger(value);
             if (!integer) return bad + " (a whole number is expected)";
-            result = fluid_settings_setint(settings_, name.c_str(), *integer);
+            if (*integer >= std::numeric_limits<int>::min() &&
+                *integer <= std::numeric_limits<int>::max()) {
+                result = fluid_settings_setint(settings_, name.c_str(), static_cast<int>(*integer));
+            }
             break;
         }
         case FLUID_STR_TYPE:
             result = fluid_settings_setstr(settings_, name.c_str(), value.c_str());
             break;
         default:
-            return "unknown synthesizer setting '" + name + "'";
+            return "unknown synthesizer setting " + Quoted(name);
     }
     if (result != FLUID_OK) {
         double low = 0, high = 0;
@@ -161,7 +192,13 @@ std::string SynthEngine::loadSoundFont(const std::string& path) {
     if (synth_ == nullptr) return "the synthesizer is not running";
     ClearSynthErrors();
     if (fluid_synth_sfload(synth_, path.c_str(), 1) == FLUID_FAILED) {
-        return WithReason("SoundFont '" + path + "' could not be loaded");
+        // FluidSynth's last word is only that this file failed, naming it again.
+        std::string message = "SoundFont " + Quoted(path) + " could not be loaded";
+        const std::string cause = FirstSynthError();
+        if (!cause.empty() && cause.find(Printable(path)) == std::string::npos) {
+            message += ": " + cause;
+        }
+        return message;
     }
     soundFontLoaded_ = true;
     return {};

@@ -1,5 +1,6 @@
 #include "midi/synth/synth_engine.h"
 
+#include <fluidsynth.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,11 +13,16 @@
 
 #include "midi/messages.h"
 #include "support/sound_test_support.h"
+#include "support/test_locale.h"
 
 namespace velmora {
 namespace {
 
+using ::testing::AllOf;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
 using namespace soundtest;
 
 class SynthEngineTest : public ::testing::Test {
@@ -190,7 +196,77 @@ TEST(SynthEngineSettingsTest, ExplainsWhatIsWrongWithASetting) {
                 HasSubstr("bad value 'many' for setting 'synth.polyphony'"));
     EXPECT_THAT(engine.applySetting("synth.gain", "0.5x"), HasSubstr("a number is expected"));
     EXPECT_THAT(engine.applySetting("synth.polyphony", "0"), HasSubstr("allowed: 1 to"));
+    EXPECT_THAT(engine.applySetting("synth.polyphony", "99999999999"), HasSubstr("allowed: 1 to"));
+    EXPECT_EQ(engine.applySetting("synth.gain\x1b[2J", "1"),
+              "unknown synthesizer setting 'synth.gain\\x1b[2J'");
+    EXPECT_THAT(engine.applySetting("synth.gain", "0\n5"), HasSubstr("bad value '0\\n5'"));
     EXPECT_EQ(engine.start(), "");  // a refused setting leaves the engine usable
+}
+
+// NaN passes FluidSynth's own range check; infinity and numbers too large
+// for a double must not reach it either.
+TEST(SynthEngineSettingsTest, RefusesNumbersThatAreNotFinite) {
+    SynthEngine engine;
+    for (const char* name : {"synth.gain", "synth.sample-rate", "synth.reverb.level",
+                             "synth.reverb.room-size", "synth.reverb.damp", "synth.reverb.width"}) {
+        for (const char* value : {"nan", "NaN", "-nan", "inf", "-inf", "infinity", "1e400"}) {
+            SCOPED_TRACE(std::string(name) + "=" + value);
+            EXPECT_THAT(engine.applySetting(name, value),
+                        AllOf(StartsWith("bad value '" + std::string(value) + "' for setting '" +
+                                         name + "' (allowed: "),
+                              EndsWith(")")));
+        }
+    }
+    ASSERT_EQ(engine.start(), "");
+    EXPECT_EQ(engine.sampleRate(), SynthEngine::kDefaultSampleRate);
+}
+
+// Qt sets the desktop's locale at start-up; a German one reads "0,5" for a
+// half, but the command line's numbers are the same everywhere.
+TEST(SynthEngineSettingsTest, ReadsNumbersTheSameInEveryLocale) {
+    testing::GermanLocale german;
+    if (!german.active()) {
+        GTEST_SKIP() << testing::GermanLocale::kName
+                     << " is not installed; scripts/install-deps --test generates it";
+    }
+    SynthEngine engine;
+    EXPECT_EQ(engine.applySetting("synth.gain", "0.5"), "");
+    EXPECT_EQ(engine.applySetting("synth.gain", "+0.25"), "");
+    EXPECT_EQ(engine.applySetting("synth.gain", "1e-320"), "");  // below the smallest normal double
+    EXPECT_EQ(engine.applySetting("synth.gain", "1e-400"), "");  // below every double but zero
+    EXPECT_EQ(engine.applySetting("synth.reverb.level", "1E-1"), "");
+    EXPECT_EQ(engine.applySetting("synth.polyphony", "+32"), "");
+    EXPECT_THAT(engine.applySetting("synth.gain", "0,5"), HasSubstr("a number is expected"));
+    EXPECT_THAT(engine.applySetting("synth.gain", ""), HasSubstr("a number is expected"));
+    EXPECT_THAT(engine.applySetting("synth.gain", "+-1"), HasSubstr("a number is expected"));
+    EXPECT_THAT(engine.applySetting("synth.polyphony", "3.5"),
+                HasSubstr("a whole number is expected"));
+    EXPECT_THAT(engine.applySetting("synth.reverb.level", "2"), EndsWith("(allowed: 0 to 1)"));
+    ASSERT_EQ(engine.start(), "");
+    double gain = 0.0;
+    fluid_settings_getnum(engine.settings(), "synth.gain", &gain);
+    EXPECT_EQ(gain, 0.0);  // the last one accepted: 1e-400
+}
+
+// A file that starts like a SoundFont but is damaged inside: FluidSynth's
+// cause in one line that names the file once, and nothing on the terminal
+// (libinstpatch, tried on it next, would print a GLib "CRITICAL").
+TEST(SynthEngineSoundFontTest, ADamagedSoundFontIsOneQuietLineNamingItOnce) {
+    TempDir dir;
+    const std::string body = std::string("sfbk") + "JUNK" + std::string("\4\0\0\0", 4) + "abcd";
+    const std::string size(1, static_cast<char>(body.size()));
+    const std::string path =
+        dir.write("damaged\n.sf2", "RIFF" + size + std::string(3, '\0') + body).string();
+    SynthEngine engine;
+    ASSERT_EQ(engine.start(), "");
+    StderrCapture stderrCapture;
+    const std::string problem = engine.loadSoundFont(path);
+    EXPECT_EQ(stderrCapture.text(), "");
+    const std::string shown = (dir.path() / "damaged\\n.sf2").string();
+    EXPECT_THAT(problem, StartsWith("SoundFont '" + shown + "' could not be loaded: "));
+    EXPECT_EQ(problem.find(shown), problem.rfind(shown)) << problem;
+    EXPECT_THAT(problem, Not(HasSubstr("DLS"))) << "the cause is FluidSynth's first error";
+    EXPECT_FALSE(engine.hasSoundFont());
 }
 
 TEST(SynthEngineSettingsTest, RendersSilenceAndIgnoresMessagesBeforeStart) {

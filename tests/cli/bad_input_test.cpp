@@ -1,0 +1,201 @@
+// Bad input given to the program as a user starts it: it says what is wrong
+// in one clean line, keeps running and loses nothing.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "app/window_design.h"
+#include "cli/program_runner.h"
+#include "support/test_locale.h"
+
+namespace velmora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Without it, the built-in synthesizer's line would depend on the machine.
+const std::vector<std::string> kNoAudioDevice = {"--audio-driver", "alsa", "-o",
+                                                 "audio.alsa.device=hw:99"};
+
+int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+std::vector<std::string> Joined(std::vector<std::string> first,
+                                const std::vector<std::string>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        setenv(name, value, 1);
+    }
+    ~ScopedEnvironment() {
+        if (saved_.empty()) {
+            unsetenv(name_.c_str());
+        } else {
+            setenv(name_.c_str(), saved_.c_str(), 1);
+        }
+    }
+
+private:
+    std::string name_;
+    std::string saved_;
+};
+
+class BadInputProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("velmora-bad-input-" + std::to_string(std::random_device{}()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path fifo() const {
+        const fs::path path = dir_ / "midi.fifo";
+        EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
+        return path;
+    }
+
+    fs::path dir_;
+};
+
+// Clicks PLAY once the window is up, as a user would (xdotool, on the tests'
+// own X server). The menu bar above the window's client area is about 20
+// pixels; PLAY is 33 pixels square, so the click lands well inside it.
+bool ClickPlay() {
+    constexpr int kMenuBarPixels = 20;
+    const ControlDesign& play = DesignOf("cmdPlay");
+    const ControlDesign& frame = DesignOf(play.container);
+    const int x = (frame.left + play.left + play.width / 2) / kTwipsPerPixel;
+    const int y = kMenuBarPixels + (frame.top + play.top + play.height / 2) / kTwipsPerPixel;
+    const std::string command =
+        "timeout 20 xdotool search --sync --onlyvisible --name '^Velmora$' "
+        "sleep 0.5 mousemove --window %1 " +
+        std::to_string(x) + " " + std::to_string(y) + " click 1";
+    return std::system(command.c_str()) == 0;
+}
+
+bool HaveXdotool() {
+    return std::system("command -v xdotool >/dev/null 2>&1") == 0;
+}
+
+// Reads from `fd` until a whole line has come, or `limit` has passed.
+std::string FirstLine(int fd, std::chrono::milliseconds limit) {
+    std::string text;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (text.find('\n') == std::string::npos && std::chrono::steady_clock::now() < end) {
+        pollfd readable{fd, POLLIN, 0};
+        if (poll(&readable, 1, 100) <= 0) continue;
+        char buffer[256];
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got > 0) text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text.substr(0, text.find('\n'));
+}
+
+// On a German desktop "0.5" was a bad value; "nan" passed and crashed the
+// audio thread. Settings are applied in order, so the first is read right
+// when the second is the one refused.
+TEST_F(BadInputProgram, SettingsAreNumbersInEveryLocaleAndNeverNaN) {
+    if (!GermanLocale().active()) {
+        GTEST_SKIP() << GermanLocale::kName
+                     << " is not installed; scripts/install-deps --test generates it";
+    }
+    ScopedEnvironment german("LC_ALL", GermanLocale::kName);
+    ProgramRunner program({"-o", "synth.gain=0.5", "-o", "synth.reverb.level=nan"});
+    ASSERT_TRUE(program.waitForStderr("\n", 20s)) << program.err();
+    program.collectFor(500ms);
+    EXPECT_EQ(program.err(),
+              "velmora: No sound: bad value 'nan' for setting 'synth.reverb.level' "
+              "(allowed: 0 to 1)\n");
+    EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
+}
+
+// A damaged file with a newline and an escape sequence in its name: one
+// line, the name escaped and given once, no library's noise around it.
+TEST_F(BadInputProgram, ADamagedSoundFontWithAStrangeNameIsOneCleanLine) {
+    const std::string body = std::string("sfbk") + "JUNK" + std::string("\4\0\0\0", 4) + "abcd";
+    const fs::path file = dir_ / "bad\n\x1b[31m.sf2";
+    std::ofstream(file, std::ios::binary)
+        << "RIFF" << static_cast<char>(body.size()) << std::string(3, '\0') << body;
+    ProgramRunner program({"--soundfont", file.string()});
+    ASSERT_TRUE(program.waitForStderr("\n", 20s)) << program.err();
+    program.collectFor(500ms);
+    const std::string shown = (dir_ / "bad\\n\\x1b[31m.sf2").string();
+    const std::string expected = "velmora: No sound: SoundFont '" + shown + "' could not be loaded";
+    EXPECT_EQ(program.err().rfind(expected, 0), 0u) << program.err();
+    EXPECT_EQ(Count(program.err(), "\n"), 1) << program.err();
+    EXPECT_EQ(Count(program.err(), shown), 1) << program.err();
+    EXPECT_EQ(program.err().find('\x1b'), std::string::npos);
+    EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
+}
+
+// Opening a FIFO for writing waits for a reader: the window never came.
+TEST_F(BadInputProgram, AFifoWithoutAReaderHoldsNothingUp) {
+    const fs::path path = fifo();
+    ProgramRunner program(Joined({"--midi-log", path.string()}, kNoAudioDevice));
+    ASSERT_TRUE(program.waitForStderr("no program is reading it\n", 20s)) << program.err();
+    EXPECT_EQ(Count(program.err(), "velmora: cannot write MIDI log '" + path.string() +
+                                       "': no program is reading it\n"),
+              1)
+        << program.err();
+    program.collectFor(500ms);
+    EXPECT_TRUE(program.running());
+    EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
+}
+
+// The reader goes while notes play: the program died of SIGPIPE with a note
+// left on. It must go on, and say once that the log has stopped.
+TEST_F(BadInputProgram, ALogReaderThatEndsIsReportedAndTheTrainingGoesOn) {
+    if (!HaveXdotool()) GTEST_SKIP() << "xdotool is needed to press PLAY";
+    const fs::path path = fifo();
+    // Not inherited by the program: it would be a reader of its own log.
+    const int reader = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    ProgramRunner program(Joined({"--midi-log", path.string()}, kNoAudioDevice));
+    ASSERT_TRUE(ClickPlay()) << "the window did not come up";
+    const std::string line = FirstLine(reader, 10s);
+    close(reader);
+    ASSERT_FALSE(line.empty()) << "nothing was sent: did the click miss PLAY?\n" << program.err();
+
+    const std::string problem = "velmora: cannot write MIDI log '" + path.string() +
+                                "' any more: the program reading it has ended\n";
+    EXPECT_TRUE(program.waitForStderr(problem, 15s)) << program.err();
+    program.collectFor(2s);  // more notes, no more messages
+    EXPECT_TRUE(program.running());
+    EXPECT_EQ(Count(program.err(), problem), 1) << program.err();
+    EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
+}
+
+TEST_F(BadInputProgram, AFullLogIsReportedOnceAndTheTrainingGoesOn) {
+    if (!HaveXdotool()) GTEST_SKIP() << "xdotool is needed to press PLAY";
+    ProgramRunner program(Joined({"--midi-log", "/dev/full"}, kNoAudioDevice));
+    ASSERT_TRUE(ClickPlay()) << "the window did not come up";
+    const std::string problem = "velmora: cannot write MIDI log '/dev/full' any more: ";
+    EXPECT_TRUE(program.waitForStderr(problem, 15s)) << "nothing said: did the click miss PLAY?\n"
+                                                     << program.err();
+    program.collectFor(3s);
+    EXPECT_TRUE(program.running());
+    EXPECT_EQ(Count(program.err(), problem), 1) << program.err();
+    EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
+}
+
+}  // namespace
+}  // namespace velmora::testing

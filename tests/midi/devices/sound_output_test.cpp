@@ -1,0 +1,47 @@
+#include "midi/devices/sound_output.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "midi/messages.h"
+
+namespace velmora {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+// Notes to a port that is not there, logged to a device that is always full:
+// the log's write error comes up only once the trainer sends.
+Options FullLog() {
+    Options options;
+    options.midiOut = "no such port anywhere";
+    options.midiLog = "/dev/full";
+    return options;
+}
+
+void Play(SoundOutput& sound) {
+    sound.device().open();
+    sound.device().send(ComposeShortMessage(kNoteOnStatus, 0, 60, 100));
+    sound.device().send(ComposeShortMessage(kNoteOffStatus, 0, 60, 0));
+}
+
+TEST(SoundOutputTest, ALogThatFailsWhileSendingIsReportedOnce) {
+    SoundOutput sound(FullLog());
+    EXPECT_TRUE(sound.problems().empty());
+    std::vector<std::string> reported;
+    sound.whenProblem([&reported](const std::string& problem) { reported.push_back(problem); });
+    Play(sound);
+    EXPECT_THAT(reported, ElementsAre(HasSubstr("cannot write MIDI log '/dev/full' any more: ")));
+    EXPECT_TRUE(sound.problems().empty());
+}
+
+TEST(SoundOutputTest, AProblemBeforeAnyoneListensIsKeptWithTheOthers) {
+    SoundOutput sound(FullLog());
+    Play(sound);
+    EXPECT_THAT(sound.problems(),
+                ElementsAre(HasSubstr("cannot write MIDI log '/dev/full' any more: ")));
+}
+
+}  // namespace
+}  // namespace velmora
