@@ -83,8 +83,9 @@ bool ClickPlay() {
     constexpr int kMenuBarPixels = 20;
     const ControlDesign& play = DesignOf("cmdPlay");
     const ControlDesign& frame = DesignOf(play.container);
-    const int x = (frame.left + play.left + play.width / 2) / kTwipsPerPixel;
-    const int y = kMenuBarPixels + (frame.top + play.top + play.height / 2) / kTwipsPerPixel;
+    const Place& at = play.place;
+    const int x = (frame.place.left + at.left + at.width / 2) / kTwipsPerPixel;
+    const int y = kMenuBarPixels + (frame.place.top + at.top + at.height / 2) / kTwipsPerPixel;
     const std::string command =
         "timeout 20 xdotool search --sync --onlyvisible --name '^Velmora$' "
         "sleep 0.5 mousemove --window %1 " +
