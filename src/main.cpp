@@ -57,6 +57,17 @@ protected:
     }
 };
 
+// An audio output given up at closing may still be starting on a worker
+// thread, inside a sound library that cannot be interrupted: the process ends
+// without tearing down the libraries (and our own statics) under its feet.
+void EndIfAStartStillRuns(int status) {
+    if (velmora::BackgroundOpen::StartsStillRunning() == 0) return;
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);  // the MIDI log too
+    std::_Exit(status);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,15 +120,17 @@ int main(int argc, char** argv) {
     velmora::Trainer trainer(sound.device(), scheduler, sound.beeper());
     velmora::MainWindow window(trainer);
     trainer.Form_Load();
-    window.setSoundStatus(QString::fromStdString(sound.device().description()));
-    sound.whenOpen([&sound, &window] {
-        std::vector<std::string> problems = sound.problems();
-        if (!sound.device().isWorking())
-            problems.insert(problems.begin(), sound.device().description());
-        for (const auto& problem : problems) std::cerr << kProgram << ": " << problem << "\n";
-        window.setSoundStatus(QString::fromStdString(problems.empty() ? sound.device().description()
-                                                                      : problems.front()));
-    });
+    // The status line always says what plays, or what is wrong; the terminal
+    // hears of each problem once, as it arises.
+    auto showSound = [&sound, &window] {
+        const velmora::SoundReport report = sound.report();
+        for (const auto& problem : report.newProblems) {
+            std::cerr << kProgram << ": " << problem << "\n";
+        }
+        window.setSoundStatus(QString::fromStdString(report.status));
+    };
+    showSound();
+    sound.onChange(showSound);
 
     std::unique_ptr<FirstPaintReport> firstPaint;
     if (std::getenv("VELMORA_REPORT_FIRST_PAINT") != nullptr) {
@@ -127,5 +140,6 @@ int main(int argc, char** argv) {
     window.show();
     const int status = application.exec();
     trainer.Form_Unload();
+    EndIfAStartStillRuns(status);
     return status;
 }

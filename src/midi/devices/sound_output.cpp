@@ -51,13 +51,25 @@ SoundOutput::SoundOutput(const Options& options, BackgroundOpen::Post post) {
         beeper_ = ownBeeper_.get();
     } else {
         auto synth = std::make_unique<FluidSynthOut>(SynthConfigFrom(options));
-        beeper_ = synth.get();
+        synth_ = synth.get();
+        beeper_ = synth_;
         device = std::move(synth);
         if (post) {
-            Beeper* synthBeeper = beeper_;
+            // The synthesizer tells from a thread of its own; this object
+            // may be gone by the time the news arrives.
+            synth_->onChange([this, post, alive = std::weak_ptr<int>(alive_)] {
+                post([this, alive] {
+                    if (!alive.expired() && background_ && !background_->closed() && changed_) {
+                        changed_();
+                    }
+                });
+            });
             auto background =
-                std::make_unique<BackgroundOpen>(std::move(device), synthBeeper, std::move(post));
+                std::make_unique<BackgroundOpen>(std::move(device), synth_, std::move(post));
             background_ = background.get();
+            background_->onOpened([this] {
+                if (changed_) changed_();
+            });
             beeper_ = background_;
             device = std::move(background);
         }
@@ -71,14 +83,37 @@ SoundOutput::SoundOutput(const Options& options, BackgroundOpen::Post post) {
     device_ = std::move(device);
 }
 
-SoundOutput::~SoundOutput() = default;
+SoundOutput::~SoundOutput() {
+    // The synthesizer may outlive this object, closing on a worker thread.
+    if (synth_ != nullptr) synth_->onChange(nullptr);
+}
 
-void SoundOutput::whenOpen(std::function<void()> done) {
-    if (background_) {
-        background_->whenOpen(std::move(done));
-    } else {
-        done();
+SoundReport SoundOutput::report() {
+    SoundReport report;
+    if (background_ != nullptr && background_->opening()) {
+        report.status = device_->description();
+        return report;
     }
+    std::string problem;
+    if (!device_->isWorking()) {
+        problem = device_->description();
+    } else if (synth_ != nullptr) {
+        problem = synth_->notice();
+    }
+    if (!setUpTold_) {
+        if (!problem.empty()) report.newProblems.push_back(problem);
+        report.newProblems.insert(report.newProblems.end(), problems_.begin(), problems_.end());
+        setUpTold_ = true;
+    } else if (!problem.empty() && problem != lastProblem_) {
+        report.newProblems.push_back(problem);
+    }
+    lastProblem_ = problem;
+    if (!problem.empty()) {
+        report.status = problem;
+    } else {
+        report.status = problems_.empty() ? device_->description() : problems_.front();
+    }
+    return report;
 }
 
 std::vector<std::string> ListMidiOutputs() {

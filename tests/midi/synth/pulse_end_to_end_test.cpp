@@ -23,9 +23,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <thread>
 
+#include "app/command_line.h"
+#include "midi/devices/sound_output.h"
 #include "midi/messages.h"
 #include "midi/synth/fluidsynth_out.h"
 #include "support/sound_test_support.h"
@@ -525,6 +528,70 @@ TEST_F(PulseEndToEndTest, ASettingThatCannotBeUsedIsToldWhenAnotherOutputPlays) 
     FluidSynthOut fine(this->config(false));
     ASSERT_TRUE(fine.open()) << fine.description();
     EXPECT_EQ(fine.notice(), "");
+}
+
+// What the window's status line and the terminal are told as the server
+// goes and comes: each loss once, as it happens; the output in use once back.
+TEST_F(PulseEndToEndTest, TheStatusFollowsTheServerAndEachLossIsToldOnce) {
+    Options options;
+    options.audioDriver = "pulseaudio";
+    options.synthSettings = {{"audio.pulseaudio.server", "unix:" + socket_.string()}};
+    std::mutex mutex;
+    std::vector<std::function<void()>> posted;
+    SoundOutput sound(options, [&](std::function<void()> done) {
+        const std::lock_guard lock(mutex);
+        posted.push_back(std::move(done));
+    });
+    int changes = 0;
+    sound.onChange([&] { ++changes; });
+    // The window's event loop: runs what was posted, once something was.
+    auto runPosted = [&](std::chrono::milliseconds limit) {
+        std::vector<std::function<void()>> due;
+        WaitFor(
+            [&] {
+                const std::lock_guard lock(mutex);
+                due.swap(posted);
+                return !due.empty();
+            },
+            limit);
+        for (auto& done : due) done();
+    };
+    const std::string lost = "No sound: the connection to the sound server was lost";
+
+    sound.device().open();
+    SoundReport report = sound.report();
+    EXPECT_EQ(report.status, "Starting the built-in synthesizer");
+    EXPECT_TRUE(report.newProblems.empty());
+    runPosted(10s);
+    EXPECT_EQ(changes, 1);
+    report = sound.report();
+    EXPECT_THAT(report.status, ::testing::EndsWith("(pulseaudio)"));
+    EXPECT_TRUE(report.newProblems.empty());
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        killServer();
+        runPosted(2s);
+        EXPECT_EQ(changes, 2 + 2 * round);
+        report = sound.report();
+        EXPECT_EQ(report.status, lost);
+        EXPECT_EQ(report.newProblems, std::vector<std::string>{lost});
+        EXPECT_TRUE(sound.report().newProblems.empty()) << "told twice";
+
+        startServer();
+        runPosted(5s);
+        EXPECT_EQ(changes, 3 + 2 * round);
+        report = sound.report();
+        EXPECT_THAT(report.status, ::testing::EndsWith("(pulseaudio)"));
+        EXPECT_TRUE(report.newProblems.empty());
+    }
+
+    // Once closed, the output's news are nobody's concern.
+    sound.device().close();
+    killServer();
+    std::this_thread::sleep_for(300ms);
+    runPosted(0ms);
+    EXPECT_EQ(changes, 5);
 }
 
 // The user may quit at any moment after the sound server went away: no
