@@ -18,6 +18,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_scheduler.h"
 #include "ui/quit_signals.h"
+#include "ui/window_system_check.h"
 
 namespace {
 
@@ -105,7 +106,9 @@ int main(int argc, char** argv) {
     toolkitArgv.push_back(nullptr);
     int toolkitArgc = static_cast<int>(toolkitArguments.size());
 
+    auto windowSystemCheck = std::make_unique<velmora::WindowSystemCheck>(kProgram);
     QApplication application(toolkitArgc, toolkitArgv.data());
+    windowSystemCheck.reset();
     QApplication::setApplicationName(kProgram);
     QApplication::setApplicationVersion(velmora::kVersion);
     // Desktop shells find the menu entry, and with it the icon, by this name.
@@ -136,7 +139,13 @@ int main(int argc, char** argv) {
     if (std::getenv("VELMORA_REPORT_FIRST_PAINT") != nullptr) {
         firstPaint = std::make_unique<FirstPaintReport>(window);
     }
+    // Every way out releases what sounds, also on an external synthesizer.
     velmora::QuitSignals quitSignals([&window] { window.close(); });
+    velmora::WindowDestroyedFromOutside windowGone(window, [&window] { window.close(); });
+    velmora::LastWords lastWords([&trainer] {
+        trainer.Form_Unload();
+        EndIfAStartStillRuns(1);  // Qt exits so when the display connection breaks
+    });
     window.show();
     const int status = application.exec();
     trainer.Form_Unload();
