@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
     velmora::WindowDestroyedFromOutside windowGone(window, [&window] { window.close(); });
     velmora::LastWords lastWords([&trainer] {
         trainer.Form_Unload();
-        EndIfAStartStillRuns(1);  // Qt exits so when the display connection breaks
+        EndIfAStartStillRuns(1);  // Qt calls exit(1) when the display connection breaks
     });
     window.show();
     const int status = application.exec();
