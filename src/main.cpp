@@ -19,6 +19,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_scheduler.h"
 #include "ui/quit_signals.h"
+#include "ui/window_system_check.h"
 
 namespace {
 
@@ -57,6 +58,17 @@ protected:
         return false;
     }
 };
+
+// An audio output given up at closing may still be starting on a worker
+// thread, inside a sound library that cannot be interrupted: the process ends
+// without tearing down the libraries (and our own statics) under its feet.
+void EndIfAStartStillRuns(int status) {
+    if (velmora::BackgroundOpen::StartsStillRunning() == 0) return;
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);  // the MIDI log too
+    std::_Exit(status);
+}
 
 }  // namespace
 
@@ -98,7 +110,9 @@ int main(int argc, char** argv) {
     toolkitArgv.push_back(nullptr);
     int toolkitArgc = static_cast<int>(toolkitArguments.size());
 
+    auto windowSystemCheck = std::make_unique<velmora::WindowSystemCheck>(kProgram);
     QApplication application(toolkitArgc, toolkitArgv.data());
+    windowSystemCheck.reset();
     QApplication::setApplicationName(kProgram);
     QApplication::setApplicationVersion(velmora::kVersion);
     // Desktop shells find the menu entry, and with it the icon, by this name.
@@ -113,27 +127,32 @@ int main(int argc, char** argv) {
     velmora::Trainer trainer(sound.device(), scheduler, sound.beeper());
     velmora::MainWindow window(trainer);
     trainer.Form_Load();
-    window.setSoundStatus(QString::fromStdString(sound.device().description()));
-    sound.whenOpen([&sound, &window] {
-        std::vector<std::string> problems = sound.problems();
-        if (!sound.device().isWorking())
-            problems.insert(problems.begin(), sound.device().description());
-        for (const auto& problem : problems) std::cerr << kProgram << ": " << problem << "\n";
-        window.setSoundStatus(QString::fromStdString(problems.empty() ? sound.device().description()
-                                                                      : problems.front()));
-    });
-    sound.whenProblem([&window](const std::string& problem) {
-        std::cerr << kProgram << ": " << problem << "\n";
-        window.setSoundStatus(QString::fromStdString(problem));
-    });
+    // The status line always says what plays, or what is wrong; the terminal
+    // hears of each problem once, as it arises.
+    auto showSound = [&sound, &window] {
+        const velmora::SoundReport report = sound.report();
+        for (const auto& problem : report.newProblems) {
+            std::cerr << kProgram << ": " << problem << "\n";
+        }
+        window.setSoundStatus(QString::fromStdString(report.status));
+    };
+    showSound();
+    sound.onChange(showSound);
 
     std::unique_ptr<FirstPaintReport> firstPaint;
     if (std::getenv("VELMORA_REPORT_FIRST_PAINT") != nullptr) {
         firstPaint = std::make_unique<FirstPaintReport>(window);
     }
+    // Every way out releases what sounds, also on an external synthesizer.
     velmora::QuitSignals quitSignals([&window] { window.close(); });
+    velmora::WindowDestroyedFromOutside windowGone(window, [&window] { window.close(); });
+    velmora::LastWords lastWords([&trainer] {
+        trainer.Form_Unload();
+        EndIfAStartStillRuns(1);  // Qt calls exit(1) when the display connection breaks
+    });
     window.show();
     const int status = application.exec();
     trainer.Form_Unload();
+    EndIfAStartStillRuns(status);
     return status;
 }

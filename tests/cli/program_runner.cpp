@@ -12,7 +12,8 @@ namespace velmora::testing {
 
 using Clock = std::chrono::steady_clock;
 
-ProgramRunner::ProgramRunner(std::vector<std::string> arguments) {
+ProgramRunner::ProgramRunner(std::vector<std::string> arguments,
+                             std::vector<std::string> environment) {
     int outPipe[2];
     int errPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return;
@@ -21,6 +22,7 @@ ProgramRunner::ProgramRunner(std::vector<std::string> arguments) {
     if (pid_ == 0) {
         dup2(outPipe[1], STDOUT_FILENO);
         dup2(errPipe[1], STDERR_FILENO);
+        for (auto& entry : environment) putenv(entry.data());
         std::vector<char*> argv;
         for (auto& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);

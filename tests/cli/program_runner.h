@@ -10,7 +10,9 @@ namespace velmora::testing {
 // program as a user starts it. Every wait is bounded.
 class ProgramRunner {
 public:
-    explicit ProgramRunner(std::vector<std::string> arguments);
+    // `environment`: NAME=value entries set for the program on top of ours.
+    explicit ProgramRunner(std::vector<std::string> arguments,
+                           std::vector<std::string> environment = {});
     ~ProgramRunner();
 
     // Collects output until `text` has appeared on stderr, the program has
@@ -25,6 +27,7 @@ public:
     // Waits for the program to end on its own.
     int wait(std::chrono::milliseconds limit);
 
+    int pid() const { return pid_; }
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
 

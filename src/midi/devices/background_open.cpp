@@ -1,11 +1,18 @@
 #include "midi/devices/background_open.h"
 
+#include <atomic>
 #include <set>
 #include <utility>
 
 #include "midi/messages.h"
 
 namespace velmora {
+
+namespace {
+
+std::atomic<int> startsStillRunning{0};
+
+}  // namespace
 
 BackgroundOpen::BackgroundOpen(std::unique_ptr<MidiOut> inner, Beeper* innerBeeper, Post post)
     : inner_(std::move(inner)), innerBeeper_(innerBeeper), post_(std::move(post)) {}
@@ -14,16 +21,40 @@ BackgroundOpen::~BackgroundOpen() {
     close();
 }
 
+int BackgroundOpen::StartsStillRunning() {
+    return startsStillRunning.load();
+}
+
 bool BackgroundOpen::open() {
     close();
+    // An open given up before owns the output until its worker has closed it.
+    if (givenUp_) {
+        std::unique_lock lock(givenUp_->mutex);
+        givenUp_->ended.wait(lock, [this] { return givenUp_->done; });
+        lock.unlock();
+        givenUp_.reset();
+    }
     stage_ = Stage::Opening;
-    token_ = std::make_shared<int>(0);
-    std::weak_ptr<int> token = token_;
-    worker_ = std::thread([this, token] {
-        inner_->open();
-        post_([this, token] {
-            if (!token.expired()) finishOpen();
-        });
+    auto start = std::make_shared<Start>();
+    start_ = start;
+    worker_ = std::thread([this, start, inner = inner_] {
+        inner->open();
+        std::unique_lock lock(start->mutex);
+        start->finished = true;
+        if (!start->givenUp) {
+            // Under the lock: close() cannot give up between the check and the
+            // post, so this object and `post_` are still there.
+            post_([this, start] {
+                if (!start->givenUp) finishOpen();
+            });
+            return;
+        }
+        lock.unlock();
+        inner->close();
+        lock.lock();
+        start->done = true;
+        --startsStillRunning;
+        start->ended.notify_all();
     });
     return true;
 }
@@ -31,12 +62,11 @@ bool BackgroundOpen::open() {
 void BackgroundOpen::finishOpen() {
     if (stage_ != Stage::Opening) return;
     worker_.join();
+    start_.reset();
     stage_ = Stage::Open;
     for (std::uint32_t message : StillSounding(pending_)) inner_->send(message);
     pending_.clear();
-    auto waiting = std::move(whenOpen_);
-    whenOpen_.clear();
-    for (auto& done : waiting) done();
+    if (onOpened_) onOpened_();
 }
 
 void BackgroundOpen::send(std::uint32_t message) {
@@ -59,19 +89,35 @@ void BackgroundOpen::setNoteLength(std::chrono::nanoseconds length) {
 }
 
 void BackgroundOpen::close() {
-    if (worker_.joinable()) worker_.join();
-    token_.reset();
+    bool innerIsOurs = stage_ != Stage::Closed;
+    if (start_) {
+        bool finished = false;
+        {
+            const std::lock_guard lock(start_->mutex);
+            start_->givenUp = true;
+            finished = start_->finished;
+            if (!finished) ++startsStillRunning;
+        }
+        if (finished) {
+            worker_.join();
+        } else {
+            worker_.detach();
+            givenUp_ = start_;
+            innerIsOurs = false;
+        }
+        start_.reset();
+    }
     pending_.clear();
-    if (stage_ != Stage::Closed) inner_->close();
+    if (innerIsOurs) inner_->close();
     stage_ = Stage::Closed;
-    // Whoever waited learns that there is nothing more to wait for.
-    auto waiting = std::move(whenOpen_);
-    whenOpen_.clear();
-    for (auto& done : waiting) done();
 }
 
 std::string BackgroundOpen::description() const {
     if (stage_ == Stage::Opening) return "Starting the built-in synthesizer";
+    if (givenUp_) {
+        const std::lock_guard lock(givenUp_->mutex);
+        if (!givenUp_->done) return "Closed";
+    }
     return inner_->description();
 }
 
@@ -82,14 +128,6 @@ bool BackgroundOpen::isWorking() const {
 void BackgroundOpen::Beep(int frequencyHz, int durationMs) {
     if (stage_ == Stage::Open && innerBeeper_ != nullptr) {
         innerBeeper_->Beep(frequencyHz, durationMs);
-    }
-}
-
-void BackgroundOpen::whenOpen(std::function<void()> done) {
-    if (stage_ == Stage::Opening) {
-        whenOpen_.push_back(std::move(done));
-    } else {
-        done();
     }
 }
 

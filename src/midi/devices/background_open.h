@@ -1,8 +1,10 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,7 +37,9 @@ public:
     bool open() override;
     void send(std::uint32_t message) override;
     void setNoteLength(std::chrono::nanoseconds length) override;
-    // Waits for an open still under way, then closes.
+    // Never waits for an open under way (a sound server may keep it for a
+    // while): the worker closes the inner output itself once that ends, and
+    // `post` is not called any more.
     void close() override;
     std::string description() const override;
     bool isWorking() const override;
@@ -44,26 +48,40 @@ public:
     // answer: it is not played.
     void Beep(int frequencyHz, int durationMs) override;
 
-    // Runs `done` once the inner output has opened or failed, or at once when
-    // no open is under way.
-    void whenOpen(std::function<void()> done);
+    // Runs on the owning thread whenever an open in the background has ended,
+    // whether the output works or not; never for an open that close() gave up.
+    void onOpened(std::function<void()> opened) { onOpened_ = std::move(opened); }
     bool opening() const { return stage_ == Stage::Opening; }
+    bool closed() const { return stage_ == Stage::Closed; }
+
+    // Opens given up by close() whose workers still run, in the whole
+    // process. Such a worker is inside a library that cannot be interrupted:
+    // the process should end without tearing libraries down under its feet.
+    static int StartsStillRunning();
 
 private:
     enum class Stage { Closed, Opening, Open };
+    // What the worker and the owning thread share; outlives this object while
+    // a given-up worker runs.
+    struct Start {
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool finished = false;  // the inner open() has returned
+        bool givenUp = false;   // closed meanwhile: the worker closes the output
+        bool done = false;      // the worker touches nothing any more
+    };
 
     void finishOpen();
 
-    std::unique_ptr<MidiOut> inner_;
+    std::shared_ptr<MidiOut> inner_;
     Beeper* innerBeeper_;
     Post post_;
     Stage stage_ = Stage::Closed;
     std::thread worker_;
+    std::shared_ptr<Start> start_;    // the open under way, if any
+    std::shared_ptr<Start> givenUp_;  // the latest open close() gave up
     std::vector<std::uint32_t> pending_;
-    std::vector<std::function<void()>> whenOpen_;
-    // Posted ends of an open check it: this object may be gone, or closed and
-    // opened again, by the time one runs.
-    std::shared_ptr<int> token_;
+    std::function<void()> onOpened_;
 };
 
 // The messages of `pending` that still matter once the output is open: every

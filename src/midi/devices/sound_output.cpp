@@ -43,7 +43,7 @@ SynthConfig SynthConfigFrom(const Options& options) {
 
 }  // namespace
 
-SoundOutput::SoundOutput(const Options& options, BackgroundOpen::Post post) {
+SoundOutput::SoundOutput(const Options& options, BackgroundOpen::Post post) : post_(post) {
     std::unique_ptr<MidiOut> device;
     // Output 0 is the built-in synthesizer, as --list-midi-outputs shows.
     if (options.midiOut && *options.midiOut != "0") {
@@ -52,13 +52,25 @@ SoundOutput::SoundOutput(const Options& options, BackgroundOpen::Post post) {
         beeper_ = ownBeeper_.get();
     } else {
         auto synth = std::make_unique<FluidSynthOut>(SynthConfigFrom(options));
-        beeper_ = synth.get();
+        synth_ = synth.get();
+        beeper_ = synth_;
         device = std::move(synth);
         if (post) {
-            Beeper* synthBeeper = beeper_;
+            // The synthesizer tells from a thread of its own; this object
+            // may be gone by the time the news arrives.
+            synth_->onChange([this, post, alive = std::weak_ptr<int>(alive_)] {
+                post([this, alive] {
+                    if (!alive.expired() && background_ && !background_->closed() && changed_) {
+                        changed_();
+                    }
+                });
+            });
             auto background =
-                std::make_unique<BackgroundOpen>(std::move(device), synthBeeper, std::move(post));
+                std::make_unique<BackgroundOpen>(std::move(device), synth_, std::move(post));
             background_ = background.get();
+            background_->onOpened([this] {
+                if (changed_) changed_();
+            });
             beeper_ = background_;
             device = std::move(background);
         }
@@ -67,30 +79,60 @@ SoundOutput::SoundOutput(const Options& options, BackgroundOpen::Post post) {
     if (options.midiLog) {
         auto log = std::make_unique<MidiLog>(std::move(device), *options.midiLog);
         if (!log->problem().empty()) problems_.push_back(log->problem());
+        // Comes while the trainer sends: the status line hears of it after.
         log->onWriteError([this](const std::string& problem) {
-            if (reportProblem_ && !(background_ && background_->opening())) {
-                reportProblem_(problem);
-            } else {
-                problems_.push_back(problem);
+            logProblem_ = problem;
+            untold_.push_back(problem);
+            if (!post_) {
+                if (changed_) changed_();
+                return;
             }
+            post_([this, alive = std::weak_ptr<int>(alive_)] {
+                if (!alive.expired() && !(background_ && background_->closed()) && changed_) {
+                    changed_();
+                }
+            });
         });
         device = std::move(log);
     }
     device_ = std::move(device);
 }
 
-SoundOutput::~SoundOutput() = default;
-
-void SoundOutput::whenOpen(std::function<void()> done) {
-    if (background_) {
-        background_->whenOpen(std::move(done));
-    } else {
-        done();
-    }
+SoundOutput::~SoundOutput() {
+    // The synthesizer may outlive this object, closing on a worker thread.
+    if (synth_ != nullptr) synth_->onChange(nullptr);
 }
 
-void SoundOutput::whenProblem(std::function<void(const std::string&)> report) {
-    reportProblem_ = std::move(report);
+SoundReport SoundOutput::report() {
+    SoundReport report;
+    if (background_ != nullptr && background_->opening()) {
+        report.status = device_->description();
+        return report;
+    }
+    std::string problem;
+    if (!device_->isWorking()) {
+        problem = device_->description();
+    } else if (synth_ != nullptr) {
+        problem = synth_->notice();
+    }
+    if (!setUpTold_) {
+        if (!problem.empty()) report.newProblems.push_back(problem);
+        report.newProblems.insert(report.newProblems.end(), problems_.begin(), problems_.end());
+        setUpTold_ = true;
+    } else if (!problem.empty() && problem != lastProblem_) {
+        report.newProblems.push_back(problem);
+    }
+    lastProblem_ = problem;
+    report.newProblems.insert(report.newProblems.end(), untold_.begin(), untold_.end());
+    untold_.clear();
+    if (!problem.empty()) {
+        report.status = problem;
+    } else if (!logProblem_.empty()) {
+        report.status = logProblem_;
+    } else {
+        report.status = problems_.empty() ? device_->description() : problems_.front();
+    }
+    return report;
 }
 
 std::vector<std::string> ListMidiOutputs() {

@@ -12,6 +12,15 @@
 
 namespace velmora {
 
+// What to show about the sound now: the status line, and the problems to
+// tell on the terminal, each once as it arises.
+struct SoundReport {
+    std::string status;
+    std::vector<std::string> newProblems;
+};
+
+class FluidSynthOut;
+
 // The sound the command line asks for, chosen in this one place: the built-in
 // synthesizer by default, or an external MIDI port; optionally logged.
 class SoundOutput {
@@ -27,27 +36,30 @@ public:
     MidiOut& device() { return *device_; }
     Beeper& beeper() { return *beeper_; }
 
-    // Problems found while setting up, one line each (the device's own
-    // problems are in device().description() once it is opened).
-    const std::vector<std::string>& problems() const { return problems_; }
-
-    // Runs `done` once the device opened by the trainer has opened or failed;
-    // at once unless it opens in the background.
-    void whenOpen(std::function<void()> done);
-
-    // Runs `report` with each problem that comes up later, while the trainer
-    // sends (the MIDI log cannot be written any more), on the thread that
-    // sends. One that comes up while the device is still opening, or before
-    // anyone listens, joins problems() instead.
-    void whenProblem(std::function<void(const std::string&)> report);
+    // Runs `changed` on the owning thread whenever report() may have news:
+    // when the device opened in the background has started or failed, and
+    // when the built-in synthesizer loses its audio output or gets one
+    // back, or when the MIDI log can no longer be written. Never once the
+    // device is closed.
+    void onChange(std::function<void()> changed) { changed_ = std::move(changed); }
+    // The device's state as the user should see it. Problems found while
+    // setting up are told with the device's first report after opening.
+    SoundReport report();
 
 private:
     std::unique_ptr<MidiOut> device_;
     std::unique_ptr<Beeper> ownBeeper_;  // the beep, when the notes go to an external port
     Beeper* beeper_ = nullptr;
     BackgroundOpen* background_ = nullptr;  // inside device_, when it opens in the background
-    std::vector<std::string> problems_;
-    std::function<void(const std::string&)> reportProblem_;
+    FluidSynthOut* synth_ = nullptr;        // inside device_, when it is the built-in synthesizer
+    BackgroundOpen::Post post_;
+    std::vector<std::string> problems_;  // found while setting up
+    std::string logProblem_;             // why the MIDI log stopped
+    std::vector<std::string> untold_;    // problems that came up after setting up
+    std::function<void()> changed_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // checked by posted changes
+    bool setUpTold_ = false;
+    std::string lastProblem_;  // the device's, as last told
 };
 
 // One line per MIDI output, numbered as --midi-out takes them after the

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <utility>
 
+#include "midi/messages.h"
 #include "midi/soundfont_locator.h"
 #include "midi/synth/pulse_output.h"
 #include "midi/synth/synth_engine.h"
@@ -36,6 +38,11 @@ constexpr int kServerPeriodSize = 512;
 
 // How long the audio thread sleeps at most while nothing sounds.
 constexpr std::chrono::milliseconds kIdleWait{1000};
+// How often an audio output is tried while none plays. Each try gives up on
+// a sound server within 2 s.
+constexpr std::chrono::milliseconds kRetryInterval{1000};
+constexpr int kControlChange = 0xB0;
+constexpr int kAllSoundOff = 120;
 
 int RenderCallback(void* data, int frames, int fxCount, float* fx[], int outCount, float* out[]) {
     auto* engine = static_cast<SynthEngine*>(data);
@@ -91,20 +98,45 @@ std::string ChosenDriver(const SynthConfig& config) {
     return chosen;
 }
 
-// Our own PulseAudio output goes before FluidSynth's drivers when the user
-// asked for "pulseaudio", or asked for nothing and a sound server runs.
-bool TryPulseOutput(const SynthConfig& config) {
-    const std::string chosen = ChosenDriver(config);
-    return chosen.empty() ? SoundServerRunning() : chosen == "pulseaudio";
+// The drivers the user's settings are about (audio.<driver>.<name>), in
+// their order, among those this FluidSynth has.
+std::vector<std::string> ConfiguredDrivers(const SynthConfig& config,
+                                           const std::vector<std::string>& available) {
+    std::vector<std::string> drivers;
+    for (const auto& [name, value] : config.settings) {
+        if (name.rfind("audio.", 0) != 0) continue;
+        const std::size_t dot = name.find('.', 6);
+        if (dot == std::string::npos) continue;
+        const std::string driver = name.substr(6, dot - 6);
+        if (Contains(available, driver) && !Contains(drivers, driver)) drivers.push_back(driver);
+    }
+    return drivers;
 }
 
+// The user's own settings for `driver`, as given: "audio.alsa.device=hw:1".
+std::string SettingsFor(const SynthConfig& config, const std::string& driver) {
+    const std::string prefix = "audio." + driver + ".";
+    std::string text;
+    for (const auto& [name, value] : config.settings) {
+        if (name.rfind(prefix, 0) == 0) {
+            text += (text.empty() ? "" : " ") + Printable(name + "=" + value);
+        }
+    }
+    return text;
+}
+
+// In order: the driver the user chose, alone; else the drivers the user's
+// settings are about, the sound server's, FluidSynth's own choice and the
+// fallbacks. "pulseaudio" stands for our own client of the server first.
 std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_t* settings) {
     if (std::string chosen = ChosenDriver(config); !chosen.empty()) return {chosen};
 
+    const std::vector<std::string> available = AvailableDrivers(settings);
+    std::vector<std::string> drivers = ConfiguredDrivers(config, available);
     std::vector<std::string> candidates;
     // Where a sound server runs, FluidSynth's default ALSA output reaches it
     // through ALSA's own plugin, which costs several percent of a core in
-    // small periods; FluidSynth's driver for the server costs far less.
+    // small periods; our own client of the server costs far less.
     if (SoundServerRunning()) candidates.emplace_back("pulseaudio");
     char* fluidDefault = nullptr;
     if (fluid_settings_getstr_default(settings, "audio.driver", &fluidDefault) == FLUID_OK &&
@@ -118,9 +150,6 @@ std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_
         fluid_free(current);
     }
     candidates.insert(candidates.end(), std::begin(kFallbackDrivers), std::end(kFallbackDrivers));
-
-    const std::vector<std::string> available = AvailableDrivers(settings);
-    std::vector<std::string> drivers;
     for (const std::string& name : candidates) {
         if (Contains(available, name) && !Contains(drivers, name) && name != "jack" &&
             name != "file") {
@@ -181,7 +210,7 @@ PulseOutput::Options PulseOptions(const SynthConfig& config, fluid_settings_t* s
 
 std::string Join(const std::vector<std::string>& words) {
     std::string text;
-    for (const std::string& word : words) text += (text.empty() ? "" : ", ") + word;
+    for (const std::string& word : words) text += (text.empty() ? "" : ", ") + Printable(word);
     return text;
 }
 
@@ -227,6 +256,7 @@ bool FluidSynthOut::open() {
     close();
     auto fail = [this](const std::string& why) {
         close();
+        const std::lock_guard lock(mutex_);
         description_ = "No sound: " + why;
         return false;
     };
@@ -235,6 +265,7 @@ bool FluidSynthOut::open() {
     if (config_.loadSoundFont) {
         soundFont = LocateSoundFont(config_.soundFont);
         if (!soundFont.error.empty()) return fail(soundFont.error);
+        soundFontName_ = SoundFontName(soundFont.path);
     }
 
     engine_ = std::make_unique<SynthEngine>();
@@ -251,68 +282,209 @@ bool FluidSynthOut::open() {
     }
 
     fluid_settings_t* settings = engine_->settings();
-    const std::vector<std::string> drivers = DriversToTry(config_, settings);
     const std::vector<std::string> available = AvailableDrivers(settings);
-    for (const std::string& name : drivers) {
+    for (const std::string& name : DriversToTry(config_, settings)) {
         if (!Contains(available, name)) {
             return fail("unknown audio driver " + Quoted(name) + " (there are: " + Join(available) +
                         ")");
         }
     }
-    std::string firstReason;
-    bool serverHangs = false;
-    if (TryPulseOutput(config_)) {
-        auto pulse = std::make_unique<PulseOutput>(*engine_);
-        firstReason = pulse->open(PulseOptions(config_, settings));
-        serverHangs = pulse->unanswered();
-        if (firstReason.empty()) {
-            driver_ = std::make_unique<Driver>();
-            driver_->pulse = std::move(pulse);
-            driver_->name = "pulseaudio";
-        }
+
+    serverHangs_ = false;
+    {
+        const std::lock_guard lock(attemptMutex_);
+        giveUp_ = false;
     }
+    {
+        const std::lock_guard lock(watchMutex_);
+        stopping_ = false;
+        lost_ = false;
+    }
+    Started started = startDriver(false);
+    const bool playing = started.driver != nullptr;
+    if (playing) {
+        install(std::move(started));
+    } else {
+        // The engine stays: it renders fine, it just has nowhere to play yet.
+        const std::lock_guard lock(mutex_);
+        description_ = "No sound: " + started.why;
+    }
+    watcher_ = std::thread([this, playing] { watch(playing); });
+    return playing;
+}
+
+FluidSynthOut::Started FluidSynthOut::startDriver(bool serverOnly) {
+    fluid_settings_t* settings = engine_->settings();
+    const std::vector<std::string> drivers =
+        serverOnly ? std::vector<std::string>{"pulseaudio"} : DriversToTry(config_, settings);
+    Started started;
+    std::vector<std::pair<std::string, std::string>> failures;  // driver, why
+    bool serverTried = false;
+    auto givingUp = [this] {
+        const std::lock_guard lock(attemptMutex_);
+        return giveUp_;
+    };
     for (const std::string& name : drivers) {
-        if (driver_) break;
-        // FluidSynth's driver would wait for that server for ever.
-        if (name == "pulseaudio" && serverHangs) continue;
+        if (name == "pulseaudio" && !serverTried) {
+            serverTried = true;
+            auto pulse = std::make_unique<PulseOutput>(*engine_);
+            pulse->onLost([this] {
+                {
+                    const std::lock_guard lock(watchMutex_);
+                    lost_ = true;
+                }
+                watchWake_.notify_all();
+            });
+            {
+                // With the check: a close() from now on cancels this attempt.
+                const std::lock_guard lock(attemptMutex_);
+                if (giveUp_) break;
+                attempt_ = pulse.get();
+            }
+            std::string why = pulse->open(PulseOptions(config_, settings));
+            {
+                const std::lock_guard lock(attemptMutex_);
+                attempt_ = nullptr;
+            }
+            if (why.empty()) {
+                serverHangs_ = false;
+                started.driver = std::make_unique<Driver>();
+                started.driver->pulse = std::move(pulse);
+                started.driver->name = name;
+                break;
+            }
+            failures.emplace_back(name, why);
+            // Once it has been seen to hang, a server's queue of connections
+            // fills up and it refuses at once: still the same server.
+            if (pulse->unanswered()) serverHangs_ = true;
+            // FluidSynth's driver for the server would not notice it going.
+            if (serverOnly) break;
+        }
+        if (givingUp()) break;
+        // FluidSynth's driver would wait for that server for ever, and ALSA's
+        // default device, routed to it by PulseAudio's ALSA plugin, half a
+        // minute.
+        if (serverHangs_ &&
+            (name == "pulseaudio" ||
+             (name == "alsa" && ServerSetting(settings, "audio.alsa.device").empty()))) {
+            continue;
+        }
         fluid_settings_setstr(settings, "audio.driver", name.c_str());
         ApplyLatency(config_, settings, name);
         ClearSynthErrors();
         if (fluid_audio_driver_t* handle =
                 new_fluid_audio_driver2(settings, RenderCallback, engine_.get())) {
-            driver_ = std::make_unique<Driver>();
-            driver_->handle = handle;
-            driver_->name = name;
+            started.driver = std::make_unique<Driver>();
+            started.driver->handle = handle;
+            started.driver->name = name;
             break;
         }
-        if (firstReason.empty()) firstReason = LastSynthError();
-    }
-    if (!driver_) {
-        std::string why;
-        if (drivers.empty()) {
-            why = "this FluidSynth has no audio driver to use";
-        } else if (drivers.size() == 1) {
-            why = "audio driver " + Quoted(drivers.front()) + " could not be started";
-            if (!firstReason.empty()) why += ": " + firstReason;
-        } else {
-            why = "no audio output could be opened (tried " + Join(drivers) + ")";
-            if (!firstReason.empty()) why += "; " + drivers.front() + ": " + firstReason;
-        }
-        // Keep the engine: it renders fine, it just has nowhere to play.
-        description_ = "No sound: " + why;
-        working_ = false;
-        return false;
+        failures.emplace_back(name, LastSynthError());
     }
 
+    if (started.driver) {
+        // Settings the user gave for a driver that failed, while another plays.
+        for (const auto& [name, why] : failures) {
+            const std::string settingsText = SettingsFor(config_, name);
+            if (name == started.driver->name || settingsText.empty()) continue;
+            started.notice = "Playing through " + Printable(started.driver->name) + ": " +
+                             settingsText + " could not be used";
+            if (!why.empty()) started.notice += " (" + why + ")";
+            break;
+        }
+    } else if (drivers.empty()) {
+        started.why = "this FluidSynth has no audio driver to use";
+    } else if (drivers.size() == 1) {
+        started.why = "audio driver " + Quoted(drivers.front()) + " could not be started";
+        if (!failures.empty() && !failures.front().second.empty()) {
+            started.why += ": " + failures.front().second;
+        }
+    } else {
+        started.why = "no audio output could be opened (tried " + Join(drivers) + ")";
+        if (!failures.empty() && !failures.front().second.empty()) {
+            started.why +=
+                "; " + Printable(failures.front().first) + ": " + failures.front().second;
+        }
+    }
+    return started;
+}
+
+std::string FluidSynthOut::playingDescription(const std::string& driver) const {
+    return config_.loadSoundFont ? "Built-in synthesizer · " + soundFontName_ + " (" + driver + ")"
+                                 : "Beep output (" + driver + ")";
+}
+
+void FluidSynthOut::install(Started started) {
+    const std::lock_guard lock(mutex_);
+    description_ = playingDescription(started.driver->name);
+    notice_ = std::move(started.notice);
+    driver_ = std::move(started.driver);
     working_ = true;
-    description_ =
-        config_.loadSoundFont
-            ? "Built-in synthesizer · " + SoundFontName(soundFont.path) + " (" + driver_->name + ")"
-            : "Beep output (" + driver_->name + ")";
-    return true;
+}
+
+// The sound server's thread only raises lost_; everything else happens here,
+// where waiting for a server does not hold up a message or a close().
+void FluidSynthOut::watch(bool playing) {
+    // Once the sound server has gone, only the server is tried again: any
+    // other output, as the sound card itself, would keep it from the server
+    // as that comes back.
+    bool serverOnly = false;
+    for (;;) {
+        bool lost = false;
+        {
+            std::unique_lock lock(watchMutex_);
+            if (playing) {
+                watchWake_.wait(lock, [this] { return stopping_ || lost_; });
+            } else {
+                watchWake_.wait_for(lock, kRetryInterval, [this] { return stopping_; });
+            }
+            if (stopping_) return;
+            lost = std::exchange(lost_, false);
+        }
+        if (lost) {
+            dropLostDriver();
+            playing = false;
+            serverOnly = true;
+            tellChange();
+        } else if (!playing) {
+            if (Started started = startDriver(serverOnly); started.driver) {
+                install(std::move(started));
+                playing = true;
+                tellChange();
+            }
+        }
+    }
+}
+
+void FluidSynthOut::dropLostDriver() {
+    std::unique_ptr<Driver> gone;
+    {
+        const std::lock_guard lock(mutex_);
+        gone = std::move(driver_);
+        working_ = false;
+        description_ = "No sound: the connection to the sound server was lost";
+        notice_.clear();
+    }
+    gone.reset();  // ends its thread: nothing renders now
+    // What sounded would go on where it stopped once the server is back.
+    const std::lock_guard lock(mutex_);
+    for (int channel = 0; channel < 16; ++channel) {
+        engine_->send(ComposeShortMessage(kControlChange, channel, kAllSoundOff, 0));
+    }
+}
+
+void FluidSynthOut::tellChange() {
+    const std::lock_guard lock(changeMutex_);
+    if (onChange_) onChange_();
+}
+
+void FluidSynthOut::onChange(std::function<void()> changed) {
+    const std::lock_guard lock(changeMutex_);
+    onChange_ = std::move(changed);
 }
 
 void FluidSynthOut::send(std::uint32_t message) {
+    const std::lock_guard lock(mutex_);
     if (working_ && engine_->hasSoundFont()) {
         engine_->send(message);
         if (driver_->pulse) driver_->pulse->wake();
@@ -320,29 +492,52 @@ void FluidSynthOut::send(std::uint32_t message) {
 }
 
 void FluidSynthOut::setNoteLength(std::chrono::nanoseconds length) {
+    const std::lock_guard lock(mutex_);
     if (working_ && engine_->hasSoundFont()) engine_->setNoteLength(length);
 }
 
 void FluidSynthOut::close() {
-    working_ = false;
+    {
+        const std::lock_guard lock(watchMutex_);
+        stopping_ = true;
+    }
+    watchWake_.notify_all();
+    {
+        const std::lock_guard lock(attemptMutex_);
+        giveUp_ = true;
+        if (attempt_ != nullptr) attempt_->cancel();
+    }
+    if (watcher_.joinable()) watcher_.join();
+
+    std::unique_ptr<Driver> driver;
+    {
+        const std::lock_guard lock(mutex_);
+        working_ = false;
+        notice_.clear();
+        driver = std::move(driver_);
+    }
     if (engine_) engine_->stopWaiting();
-    driver_.reset();  // stops the audio thread before the engine goes
+    driver.reset();  // stops the audio thread before the engine goes
     engine_.reset();
 }
 
-bool FluidSynthOut::serverLost() const {
-    return driver_ && driver_->pulse && driver_->pulse->lost();
-}
-
 std::string FluidSynthOut::description() const {
-    return serverLost() ? "No sound: the connection to the sound server was lost" : description_;
+    const std::lock_guard lock(mutex_);
+    return description_;
 }
 
 bool FluidSynthOut::isWorking() const {
-    return working_ && !serverLost();
+    const std::lock_guard lock(mutex_);
+    return working_;
+}
+
+std::string FluidSynthOut::notice() const {
+    const std::lock_guard lock(mutex_);
+    return notice_;
 }
 
 void FluidSynthOut::Beep(int frequencyHz, int durationMs) {
+    const std::lock_guard lock(mutex_);
     if (working_) {
         engine_->beep(frequencyHz, durationMs);
         if (driver_->pulse) driver_->pulse->wake();

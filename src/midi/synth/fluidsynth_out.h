@@ -1,8 +1,12 @@
 #pragma once
 
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -23,6 +27,7 @@ struct SynthConfig {
 };
 
 class SynthEngine;
+class PulseOutput;
 
 // The audio buffering the built-in synthesizer asks `driver` for with this
 // configuration, in milliseconds: period size x periods / sample rate, where
@@ -32,6 +37,11 @@ double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver)
 // The built-in synthesizer: MIDI output device 0 unless another port is chosen.
 // Plays through the system's audio; the wrong-answer beep is mixed into the
 // same stream. Never throws, never prints: what is wrong is in description().
+//
+// The SoundFont is loaded once per open(). While no audio output plays, a
+// thread of its own tries to start one once a second, and it notices at once
+// when the sound server it plays through goes away; then the notes sounding
+// are released and the server is tried again until it is back.
 class FluidSynthOut final : public MidiOut, public Beeper {
 public:
     explicit FluidSynthOut(SynthConfig config);
@@ -40,23 +50,62 @@ public:
     bool open() override;
     void send(std::uint32_t message) override;
     void setNoteLength(std::chrono::nanoseconds length) override;
+    // Also gives up an audio output being started, at once for the sound server.
     void close() override;
     std::string description() const override;
     bool isWorking() const override;
 
     void Beep(int frequencyHz, int durationMs) override;
 
+    // Any thread. `changed` runs on a thread of this output's own whenever it
+    // has lost its audio output or got one; the previous function is not
+    // called any more once this returns.
+    void onChange(std::function<void()> changed);
+    // What the user's settings asked for and could not have while another
+    // output plays, in one line; empty when there is nothing to say.
+    std::string notice() const;
+
 private:
     struct Driver;
+    struct Started {
+        std::unique_ptr<Driver> driver;
+        std::string why;     // when there is no driver
+        std::string notice;  // when another driver than the one asked for plays
+    };
 
-    // Our own PulseAudio output was playing and its server has gone.
-    bool serverLost() const;
+    // Starts the first audio output that works: our own client of the sound
+    // server only, or every driver there is to try.
+    Started startDriver(bool serverOnly);
+    void install(Started started);
+    void watch(bool playing);
+    void dropLostDriver();
+    void tellChange();
+    std::string playingDescription(const std::string& driver) const;
 
     SynthConfig config_;
-    std::unique_ptr<SynthEngine> engine_;
-    std::unique_ptr<Driver> driver_;  // declared after engine_: stops before it
+    std::unique_ptr<SynthEngine> engine_;  // kept from open() to close(), whatever plays it
+    std::string soundFontName_;
+    // open() and the watcher: the sound server took a connection and never answered.
+    bool serverHangs_ = false;
+
+    mutable std::mutex mutex_;  // guards the four below; held while the engine is sent to
+    std::unique_ptr<Driver> driver_;
     std::string description_;
+    std::string notice_;
     bool working_ = false;
+
+    std::thread watcher_;
+    std::mutex watchMutex_;  // taken by the sound server's thread: nothing is waited for under it
+    std::condition_variable watchWake_;
+    bool stopping_ = false;  // by watchMutex_
+    bool lost_ = false;      // by watchMutex_: the sound server's connection went
+
+    std::mutex attemptMutex_;
+    PulseOutput* attempt_ = nullptr;  // by attemptMutex_: being opened by the watcher
+    bool giveUp_ = false;             // by attemptMutex_: close() has begun
+
+    std::mutex changeMutex_;
+    std::function<void()> onChange_;  // by changeMutex_
 };
 
 }  // namespace velmora

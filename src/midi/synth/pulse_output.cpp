@@ -37,6 +37,8 @@ std::string PulseOutput::failure(const std::string& what) {
     std::string message = what;
     if (context_ != nullptr && pa_context_errno(context_) != PA_OK) {
         message += std::string(": ") + pa_strerror(pa_context_errno(context_));
+    } else if (cancelled_) {
+        message += ": given up";
     } else if (timedOut_) {
         message += ": the sound server does not answer";
         unanswered_ = true;
@@ -74,6 +76,10 @@ std::string PulseOutput::open(const Options& options) {
     }
     if (pa_threaded_mainloop_start(mainloop_) < 0) return failure("no PulseAudio thread");
     started_ = true;
+    {
+        const std::lock_guard lock(cancelMutex_);
+        cancellable_ = true;
+    }
 
     pa_threaded_mainloop_lock(mainloop_);
     locked_ = true;
@@ -88,7 +94,7 @@ std::string PulseOutput::open(const Options& options) {
     // With the lock held: until `done`, a failure or the time is up.
     auto waitFor = [this](const std::function<bool()>& done, const std::function<bool()>& good) {
         while (!done()) {
-            if (!good() || timedOut_) return false;
+            if (!good() || timedOut_ || cancelled_) return false;
             pa_threaded_mainloop_wait(mainloop_);
         }
         return true;
@@ -172,8 +178,23 @@ void PulseOutput::wake() {
     pa_threaded_mainloop_unlock(mainloop_);
 }
 
+void PulseOutput::cancel() {
+    const std::lock_guard lock(cancelMutex_);
+    cancelled_ = true;
+    // open() checks the flag before every wait; this wakes the one under way.
+    if (cancellable_) {
+        pa_threaded_mainloop_lock(mainloop_);
+        pa_threaded_mainloop_signal(mainloop_, 0);
+        pa_threaded_mainloop_unlock(mainloop_);
+    }
+}
+
 void PulseOutput::close() {
     if (mainloop_ == nullptr) return;
+    {
+        const std::lock_guard lock(cancelMutex_);
+        cancellable_ = false;
+    }
     if (started_) pa_threaded_mainloop_lock(mainloop_);
     if (timeout_ != nullptr) {
         pa_threaded_mainloop_get_api(mainloop_)->time_free(timeout_);
@@ -212,14 +233,19 @@ void PulseOutput::close() {
 
 void PulseOutput::OnContextState(pa_context* context, void* data) {
     auto* self = static_cast<PulseOutput*>(data);
-    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context)) && self->ready_) self->lost_ = true;
+    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) self->connectionFailed();
     pa_threaded_mainloop_signal(self->mainloop_, 0);
 }
 
 void PulseOutput::OnStreamState(pa_stream* stream, void* data) {
     auto* self = static_cast<PulseOutput*>(data);
-    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)) && self->ready_) self->lost_ = true;
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) self->connectionFailed();
     pa_threaded_mainloop_signal(self->mainloop_, 0);
+}
+
+void PulseOutput::connectionFailed() {
+    // Before ready, open() sees the failure itself and says why.
+    if (ready_ && !lost_.exchange(true) && onLost_) onLost_();
 }
 
 void PulseOutput::OnWrite(pa_stream*, std::size_t bytes, void* data) {

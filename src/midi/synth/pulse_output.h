@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -51,7 +53,13 @@ public:
     // Stops the stream and the mainloop thread; render() is not called after.
     // Also when the server has gone or hangs.
     void close();
+    // Any thread, while open() runs on another: open() gives up at once. An
+    // output once cancelled does not open any more.
+    void cancel();
 
+    // Before open(): called once, on the mainloop thread, when the connection
+    // is lost after open() succeeded. It must not wait for anything.
+    void onLost(std::function<void()> lost) { onLost_ = std::move(lost); }
     // The connection was lost after open() succeeded.
     bool lost() const { return lost_.load(); }
     // The last open() gave up waiting for a server that took the connection.
@@ -62,6 +70,8 @@ private:
     static void OnStreamState(pa_stream* stream, void* self);
     static void OnWrite(pa_stream* stream, std::size_t bytes, void* self);
 
+    // Mainloop thread: the context or the stream failed.
+    void connectionFailed();
     void fill(std::size_t bytes);
     void refill();
     void corkIfStillQuiet(std::uint64_t wakesBeforeRender);
@@ -75,8 +85,12 @@ private:
     pa_time_event* timeout_ = nullptr;
     pa_defer_event* refill_ = nullptr;  // answers the server's request after a wake
     bool started_ = false;              // the mainloop thread runs
-    bool locked_ = false;               // open() holds the mainloop lock
-    bool timedOut_ = false;             // by the mainloop lock
+    std::mutex cancelMutex_;            // never taken while holding the mainloop lock
+    bool cancellable_ = false;          // by cancelMutex_: started_, and mainloop_ is there
+    std::atomic<bool> cancelled_{false};
+    std::function<void()> onLost_;
+    bool locked_ = false;    // open() holds the mainloop lock
+    bool timedOut_ = false;  // by the mainloop lock
     bool unanswered_ = false;
     int bufferFrames_ = kDefaultBufferFrames;
     std::vector<float> left_;        // mainloop thread: one chunk of the engine's output

@@ -28,19 +28,25 @@ void Play(SoundOutput& sound) {
 
 TEST(SoundOutputTest, ALogThatFailsWhileSendingIsReportedOnce) {
     SoundOutput sound(FullLog());
-    EXPECT_TRUE(sound.problems().empty());
-    std::vector<std::string> reported;
-    sound.whenProblem([&reported](const std::string& problem) { reported.push_back(problem); });
+    int changes = 0;
+    sound.onChange([&changes] { ++changes; });
+    sound.device().open();
+    const SoundReport atStart = sound.report();
+    EXPECT_THAT(atStart.newProblems, ElementsAre(HasSubstr("no such port anywhere")));
+
     Play(sound);
-    EXPECT_THAT(reported, ElementsAre(HasSubstr("cannot write MIDI log '/dev/full' any more: ")));
-    EXPECT_TRUE(sound.problems().empty());
+    EXPECT_EQ(changes, 1);
+    const SoundReport later = sound.report();
+    EXPECT_THAT(later.newProblems,
+                ElementsAre(HasSubstr("cannot write MIDI log '/dev/full' any more: ")));
+    EXPECT_TRUE(sound.report().newProblems.empty()) << "told once";
 }
 
-TEST(SoundOutputTest, AProblemBeforeAnyoneListensIsKeptWithTheOthers) {
+TEST(SoundOutputTest, AProblemBeforeAnyoneListensIsToldWithTheFirstReport) {
     SoundOutput sound(FullLog());
     Play(sound);
-    EXPECT_THAT(sound.problems(),
-                ElementsAre(HasSubstr("cannot write MIDI log '/dev/full' any more: ")));
+    EXPECT_THAT(sound.report().newProblems,
+                ::testing::Contains(HasSubstr("cannot write MIDI log '/dev/full' any more: ")));
 }
 
 }  // namespace

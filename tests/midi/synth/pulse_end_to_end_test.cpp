@@ -5,7 +5,9 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -20,8 +23,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <thread>
 
+#include "app/command_line.h"
+#include "midi/devices/sound_output.h"
 #include "midi/messages.h"
 #include "midi/synth/fluidsynth_out.h"
 #include "support/sound_test_support.h"
@@ -36,6 +43,8 @@ using namespace std::chrono_literals;
 using soundtest::StderrCapture;
 using soundtest::TempDir;
 using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
 
 constexpr double kRate = 48000.0;
 
@@ -171,6 +180,38 @@ std::vector<std::size_t> Onsets(const std::vector<float>& samples, double gap,
     return onsets;
 }
 
+// Sets an environment variable while it exists, for the sound libraries.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnvironment() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// Something accepts connections on the Unix socket.
+bool Listening(const fs::path& socket) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket.c_str());
+    const bool connected =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
         .count();
@@ -179,10 +220,10 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
 class PulseEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string pulseaudio = FindProgram("pulseaudio");
+        pulseaudio_ = FindProgram("pulseaudio");
         parec_ = FindProgram("parec");
         pactl_ = FindProgram("pactl");
-        ASSERT_FALSE(pulseaudio.empty() || parec_.empty() || pactl_.empty())
+        ASSERT_FALSE(pulseaudio_.empty() || parec_.empty() || pactl_.empty())
             << "pulseaudio, parec and pactl are needed: apt-get install pulseaudio "
                "pulseaudio-utils";
         fs::create_directories(dir_.path() / "runtime");
@@ -190,15 +231,26 @@ protected:
         socket_ = dir_.path() / "native";
         environment_ = {"HOME=" + dir_.path().string(),
                         "XDG_RUNTIME_DIR=" + (dir_.path() / "runtime").string()};
+        startServer();
+    }
+
+    void startServer() {
+        server_.reset();
         server_ = std::make_unique<Child>(
             std::vector<std::string>{
-                pulseaudio, "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
+                pulseaudio_, "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
                 "--disable-shm", "--log-level=info", "-L",
                 "module-null-sink sink_name=velmora_test rate=48000", "-L",
                 "module-native-protocol-unix socket=" + socket_.string() + " auth-anonymous=1"},
             environment_, dir_.path() / "pulseaudio.log");
-        ASSERT_TRUE(WaitFor([this] { return fs::exists(socket_); }, 10s))
+        ASSERT_TRUE(WaitFor([this] { return Listening(socket_); }, 10s))
             << "PulseAudio did not start: " << ReadText(dir_.path() / "pulseaudio.log");
+    }
+
+    // As a crash would: no goodbye to the clients, the socket file left behind.
+    void killServer() {
+        server_->signal(SIGKILL);
+        server_->stop();
     }
 
     // Records the virtual sound card while `play` runs.
@@ -242,6 +294,7 @@ protected:
 
     TempDir dir_;
     fs::path socket_;
+    std::string pulseaudio_;
     std::string parec_;
     std::string pactl_;
     std::vector<std::string> environment_;
@@ -361,6 +414,186 @@ TEST_F(PulseEndToEndTest, TheServerIsAskedForTheBufferTheLatencyFigureNames) {
             << expected << " is not in the server's log:\n"
             << serverLog();
     }
+}
+
+// The server goes away in the middle of a note and comes back: the loss is
+// told at once, the note does not sound on when the server is back, and
+// what is played then is heard, without opening the output again.
+TEST_F(PulseEndToEndTest, AServerThatComesBackIsPlayedThroughAgain) {
+    FluidSynthOut out(config(true));
+    std::atomic<int> changes{0};
+    out.onChange([&] { ++changes; });
+    ASSERT_TRUE(out.open()) << out.description();
+    out.send(ComposeShortMessage(kProgramChangeStatus, 0, 73, 0));  // a flute: no decay
+    out.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
+    std::this_thread::sleep_for(300ms);
+
+    killServer();
+    const auto killed = std::chrono::steady_clock::now();
+    EXPECT_TRUE(WaitFor([&] { return changes == 1; }, 2s)) << "the loss was not told";
+    EXPECT_LT(MillisecondsSince(killed), 2000.0);
+    EXPECT_FALSE(out.isWorking());
+    EXPECT_EQ(out.description(), "No sound: the connection to the sound server was lost");
+    // Sent while there is no sound: dropped, not kept for later.
+    out.send(ComposeShortMessage(kNoteOnStatus, 0, 76, 110));
+    std::this_thread::sleep_for(500ms);
+
+    startServer();
+    const auto restarted = std::chrono::steady_clock::now();
+    EXPECT_TRUE(WaitFor([&] { return out.isWorking(); }, 5s)) << out.description();
+    EXPECT_LT(MillisecondsSince(restarted), 5000.0);
+    EXPECT_EQ(changes, 2);
+    EXPECT_THAT(out.description(), ::testing::EndsWith("(pulseaudio)"));
+
+    const std::vector<float> heard = record([&] {
+        std::this_thread::sleep_for(400ms);
+        out.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
+        std::this_thread::sleep_for(400ms);
+        out.send(ComposeShortMessage(kNoteOffStatus, 0, 69, 0));
+    });
+    out.close();
+    ASSERT_GT(heard.size(), kRate / 2);
+    // The recording's first 0.3 s come before the new note: nothing of the
+    // notes that sounded or were sent while the server was away.
+    EXPECT_LT(soundtest::Rms(heard, 0, kRate * 3 / 10), 1e-4);
+    const std::vector<float> loudest = LoudestWindow(heard);
+    EXPECT_GT(soundtest::Rms(loudest, 0, loudest.size()), 1e-3);
+    EXPECT_NEAR(soundtest::EstimatePitch(loudest, kRate), 440.0, 10.0);
+}
+
+TEST_F(PulseEndToEndTest, AServerThatStartsLaterIsUsed) {
+    killServer();
+    fs::remove(socket_);
+    FluidSynthOut out(config(false));
+    std::atomic<int> changes{0};
+    out.onChange([&] { ++changes; });
+    EXPECT_FALSE(out.open());
+    EXPECT_THAT(out.description(), HasSubstr("No sound: "));
+    std::this_thread::sleep_for(1500ms);  // a few tries in vain
+    EXPECT_EQ(changes, 0);
+
+    startServer();
+    EXPECT_TRUE(WaitFor([&] { return out.isWorking(); }, 5s)) << out.description();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(out.description(), "Beep output (pulseaudio)");
+    const std::vector<float> heard = record([&] {
+        out.Beep(440, 200);
+        std::this_thread::sleep_for(400ms);
+    });
+    out.close();
+    EXPECT_NEAR(soundtest::SoundingSeconds(heard, kRate), 0.2, 0.03);
+}
+
+// Without a driver chosen every output is tried. ALSA's default device goes
+// to the sound server too, through PulseAudio's ALSA plugin where that is
+// installed, and would wait half a minute for a server that never answers.
+TEST_F(PulseEndToEndTest, AServerThatNeverAnswersIsGivenUpOnQuickly) {
+    const ScopedEnvironment session("PULSE_SERVER", "unix:" + socket_.string());
+    SynthConfig config = this->config(true);
+    config.audioDriver.reset();
+    server_->signal(SIGSTOP);
+    FluidSynthOut out(config);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(out.open());
+    EXPECT_LT(MillisecondsSince(start), 4000.0);
+    EXPECT_THAT(out.description(), HasSubstr("the sound server does not answer"));
+
+    // It tries again once a second, each time waiting up to 2 s for the
+    // server: a close meanwhile does not wait for that.
+    std::this_thread::sleep_for(1500ms);
+    const auto closing = std::chrono::steady_clock::now();
+    out.close();
+    EXPECT_LT(MillisecondsSince(closing), 500.0);
+    server_->signal(SIGCONT);
+}
+
+// A setting for the sound server that cannot be had: the sound goes elsewhere
+// (here through ALSA's plugin to the same server's default), and the user is
+// told why their setting did nothing.
+TEST_F(PulseEndToEndTest, ASettingThatCannotBeUsedIsToldWhenAnotherOutputPlays) {
+    const ScopedEnvironment session("PULSE_SERVER", "unix:" + socket_.string());
+    SynthConfig config = this->config(false);
+    config.audioDriver.reset();
+    config.settings.emplace_back("audio.pulseaudio.device", "nonexistent");
+    FluidSynthOut out(config);
+    StderrCapture stderrCapture;
+    if (!out.open()) GTEST_SKIP() << "no other output here: " << out.description();
+    EXPECT_THAT(out.description(), Not(HasSubstr("(pulseaudio)")));
+    EXPECT_THAT(out.notice(), StartsWith("Playing through "));
+    EXPECT_THAT(out.notice(), HasSubstr("audio.pulseaudio.device=nonexistent could not be used"));
+    EXPECT_THAT(out.notice(), Not(HasSubstr("\n")));
+    out.close();
+    EXPECT_EQ(out.notice(), "");
+    EXPECT_EQ(stderrCapture.text(), "");
+
+    // Where the setting works, there is nothing to say.
+    FluidSynthOut fine(this->config(false));
+    ASSERT_TRUE(fine.open()) << fine.description();
+    EXPECT_EQ(fine.notice(), "");
+}
+
+// What the window's status line and the terminal are told as the server
+// goes and comes: each loss once, as it happens; the output in use once back.
+TEST_F(PulseEndToEndTest, TheStatusFollowsTheServerAndEachLossIsToldOnce) {
+    Options options;
+    options.audioDriver = "pulseaudio";
+    options.synthSettings = {{"audio.pulseaudio.server", "unix:" + socket_.string()}};
+    std::mutex mutex;
+    std::vector<std::function<void()>> posted;
+    SoundOutput sound(options, [&](std::function<void()> done) {
+        const std::lock_guard lock(mutex);
+        posted.push_back(std::move(done));
+    });
+    int changes = 0;
+    sound.onChange([&] { ++changes; });
+    // The window's event loop: runs what was posted, once something was.
+    auto runPosted = [&](std::chrono::milliseconds limit) {
+        std::vector<std::function<void()>> due;
+        WaitFor(
+            [&] {
+                const std::lock_guard lock(mutex);
+                due.swap(posted);
+                return !due.empty();
+            },
+            limit);
+        for (auto& done : due) done();
+    };
+    const std::string lost = "No sound: the connection to the sound server was lost";
+
+    sound.device().open();
+    SoundReport report = sound.report();
+    EXPECT_EQ(report.status, "Starting the built-in synthesizer");
+    EXPECT_TRUE(report.newProblems.empty());
+    runPosted(10s);
+    EXPECT_EQ(changes, 1);
+    report = sound.report();
+    EXPECT_THAT(report.status, ::testing::EndsWith("(pulseaudio)"));
+    EXPECT_TRUE(report.newProblems.empty());
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        killServer();
+        runPosted(2s);
+        EXPECT_EQ(changes, 2 + 2 * round);
+        report = sound.report();
+        EXPECT_EQ(report.status, lost);
+        EXPECT_EQ(report.newProblems, std::vector<std::string>{lost});
+        EXPECT_TRUE(sound.report().newProblems.empty()) << "told twice";
+
+        startServer();
+        runPosted(5s);
+        EXPECT_EQ(changes, 3 + 2 * round);
+        report = sound.report();
+        EXPECT_THAT(report.status, ::testing::EndsWith("(pulseaudio)"));
+        EXPECT_TRUE(report.newProblems.empty());
+    }
+
+    // Once closed, the output's news are nobody's concern.
+    sound.device().close();
+    killServer();
+    std::this_thread::sleep_for(300ms);
+    runPosted(0ms);
+    EXPECT_EQ(changes, 5);
 }
 
 // The user may quit at any moment after the sound server went away: no

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+
+struct xcb_connection_t;
+
+namespace velmora::testing {
+
+// An Xvfb of its own, stopped when destroyed. Every test program gets one at
+// start-up (see x_server.cpp), in DISPLAY; a test may start more.
+class XServer {
+public:
+    XServer();
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    // ":<number>"; empty when it did not start.
+    const std::string& display() const { return display_; }
+    // Sends `signal` (SIGKILL: as if it crashed) and reaps it.
+    void stop(int signal);
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+// Another client of an X server, doing to the program's window what the
+// user's desktop or a hostile tool can.
+class XClient {
+public:
+    explicit XClient(const std::string& display);
+    ~XClient();
+    XClient(const XClient&) = delete;
+    XClient& operator=(const XClient&) = delete;
+
+    bool connected() const;
+    // The mapped top-level window of process `pid`; 0 while there is none.
+    std::uint32_t windowOf(pid_t pid);
+    // A left click at (x, y) inside `window`.
+    void click(std::uint32_t window, int x, int y);
+    void destroy(std::uint32_t window);
+
+private:
+    xcb_connection_t* connection_ = nullptr;
+};
+
+}  // namespace velmora::testing
