@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/panel.h"
-#include "app/trainer_state.h"
 #include "midi/playback.h"
+#include "model/panel.h"
+#include "model/trainer_state.h"
 #include "practice/practice_timer.h"
 #include "practice/settings_lock.h"
 #include "questions/question_generator.h"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/panel.h"
 #include "app/run_control.h"
-#include "app/trainer_state.h"
 #include "midi/midi_output.h"
 #include "midi/playback.h"
+#include "model/panel.h"
+#include "model/trainer_state.h"
 #include "ports/beeper.h"
 #include "ports/clock_random.h"
 #include "ports/random.h"

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdint>
 
-#include "app/panel.h"
-#include "app/trainer_state.h"
+#include "model/panel.h"
+#include "model/trainer_state.h"
 
 namespace velmora {
 

@@ -3,9 +3,9 @@
 #include <functional>
 #include <vector>
 
-#include "app/panel.h"
-#include "app/trainer_state.h"
 #include "midi/midi_output.h"
+#include "model/panel.h"
+#include "model/trainer_state.h"
 #include "ports/scheduler.h"
 
 namespace velmora {

@@ -1,6 +1,6 @@
 #include "practice/exercises.h"
 
-#include "app/controls.h"
+#include "model/controls.h"
 
 namespace velmora {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/panel.h"
-#include "app/trainer_state.h"
+#include "model/panel.h"
+#include "model/trainer_state.h"
 #include "ports/wall_clock.h"
 
 namespace velmora {

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/panel.h"
+#include "model/panel.h"
 
 namespace velmora {
 

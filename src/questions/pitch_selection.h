@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/panel.h"
-#include "app/trainer_state.h"
+#include "model/panel.h"
+#include "model/trainer_state.h"
 #include "scoring/spelling.h"
 
 namespace velmora {

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "app/panel.h"
-#include "app/trainer_state.h"
 #include "midi/playback.h"
+#include "model/panel.h"
+#include "model/trainer_state.h"
 #include "ports/random.h"
 
 namespace velmora {

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "app/panel.h"
-#include "app/trainer_state.h"
+#include "model/panel.h"
+#include "model/trainer_state.h"
 #include "ports/beeper.h"
 #include "scoring/response_log.h"
 

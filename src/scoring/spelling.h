@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/panel.h"
-#include "app/trainer_state.h"
+#include "model/panel.h"
+#include "model/trainer_state.h"
 
 namespace velmora {
 

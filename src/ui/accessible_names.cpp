@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/window_design.h"
+#include "model/window_design.h"
 
 namespace velmora {
 

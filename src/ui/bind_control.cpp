@@ -9,7 +9,7 @@
 #include <QScrollBar>
 #include <QTableView>
 
-#include "app/window_design.h"
+#include "model/window_design.h"
 #include "ui/list_bindings.h"
 #include "ui/one_row_list.h"
 #include "ui/simple_bindings.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
+#include "model/controls.h"
 
 class QWidget;
 

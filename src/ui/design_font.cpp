@@ -2,7 +2,7 @@
 
 #include <QFontMetrics>
 
-#include "app/window_design.h"
+#include "model/window_design.h"
 #include "ui/twips.h"
 
 namespace velmora {

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "app/trainer.h"
-#include "app/window_design.h"
+#include "model/window_design.h"
 #include "ui/artwork.h"
 #include "ui/bind_control.h"
 #include "ui/control_binding.h"

@@ -1,6 +1,6 @@
 #include "ui/results_model.h"
 
-#include "app/controls.h"
+#include "model/controls.h"
 
 namespace velmora {
 

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "app/window_design.h"
+#include "model/window_design.h"
 
 class QWidget;
 

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QScrollBar>
 
-#include "app/window_design.h"
+#include "model/window_design.h"
 #include "ui/accessible_names.h"
 #include "ui/shading.h"
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/window_design.h"
+#include "model/window_design.h"
 
 namespace velmora {
 

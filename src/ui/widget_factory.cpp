@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/window_design.h"
+#include "model/window_design.h"
 #include "ui/artwork.h"
 #include "ui/list_box_widget.h"
 #include "ui/one_row_list.h"

@@ -18,7 +18,7 @@
 #include <sstream>
 
 #include "app/trainer_fixture.h"
-#include "app/window_design.h"
+#include "model/window_design.h"
 #include "practice/exercises.h"
 #include "practice/practice_timer.h"
 #include "questions/question_generator.h"

@@ -13,8 +13,8 @@
 #include <fstream>
 #include <random>
 
-#include "app/window_design.h"
 #include "cli/program_runner.h"
+#include "model/window_design.h"
 #include "support/test_locale.h"
 
 namespace velmora::testing {

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/window_design.h"
+#include "model/window_design.h"
 
 namespace velmora::testing {
 

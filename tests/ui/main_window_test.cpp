@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "app/trainer.h"
-#include "app/window_design.h"
 #include "midi/recording_midi_out.h"
+#include "model/window_design.h"
 #include "ports/manual_scheduler.h"
 #include "ui/artwork.h"
 #include "ui/one_row_list.h"

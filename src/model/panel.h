@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/controls.h"
+#include "model/controls.h"
 
 namespace velmora {
 

@@ -1,10 +1,10 @@
-#include "app/panel.h"
+#include "model/panel.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "app/window_design.h"
+#include "model/window_design.h"
 
 namespace velmora {
 namespace {

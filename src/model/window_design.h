@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/controls.h"
+#include "model/controls.h"
 
 namespace velmora {
 

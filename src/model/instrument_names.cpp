@@ -1,4 +1,4 @@
-#include "app/instrument_names.h"
+#include "model/instrument_names.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "model/controls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/window_design.h"
+#include "model/window_design.h"
 
 #include <algorithm>
 #include <stdexcept>

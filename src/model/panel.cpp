@@ -1,7 +1,7 @@
-#include "app/panel.h"
+#include "model/panel.h"
 
-#include "app/instrument_names.h"
-#include "app/window_design.h"
+#include "model/instrument_names.h"
+#include "model/window_design.h"
 #include "practice/exercises.h"
 
 namespace velmora {
