@@ -1,8 +1,8 @@
 #include "model/panel.h"
 
+#include "model/exercise_table.h"
 #include "model/instrument_names.h"
 #include "model/window_design.h"
-#include "practice/exercises.h"
 
 namespace velmora {
 

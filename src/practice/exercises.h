@@ -1,18 +1,8 @@
 #pragma once
 
-#include <array>
-#include <string_view>
+#include "model/exercise_table.h"
 
 namespace velmora {
-
-// A graded practice plan: the menu caption and which pitch classes it asks,
-// as twelve "0"/"1" characters from C to B.
-struct Exercise {
-    std::string_view caption;
-    std::string_view mask;
-};
-
-extern const std::array<Exercise, 22> kExercises;
 
 class CheckList;
 
