@@ -52,7 +52,8 @@ double CpuPercentOver(QApplication& app) {
 // The trainer as main() builds it, sound included, with its window offscreen.
 class Program {
 public:
-    Program() : sound_(velmora::Options{}), trainer_(sound_.device(), scheduler_, sound_.beeper()) {
+    Program()
+        : sound_(velmora::SoundOptions{}), trainer_(sound_.device(), scheduler_, sound_.beeper()) {
         window_ = std::make_unique<velmora::MainWindow>(trainer_);
         trainer_.Form_Load();  // opens the synthesizer before it returns
         window_->show();

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (c < 0x20 || c == 0x7F) std::abort();
     }
     if (error.empty()) {
-        for (const auto& [name, value] : result.options.synthSettings) {
+        for (const auto& [name, value] : result.options.sound.synthSettings) {
             if (name.empty()) std::abort();
         }
         if (result.options.toolkitArguments.size() > arguments.size()) std::abort();

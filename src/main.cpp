@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
 
     // Loading the SoundFont and starting the audio driver take a while: they
     // run on a worker thread while the window comes up, and report back here.
-    velmora::SoundOutput sound(options, [&application](std::function<void()> done) {
+    velmora::SoundOutput sound(options.sound, [&application](std::function<void()> done) {
         QMetaObject::invokeMethod(&application, std::move(done), Qt::QueuedConnection);
     });
     velmora::QtScheduler scheduler;

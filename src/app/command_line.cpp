@@ -71,13 +71,13 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         std::string text;
         bool ok = true;
         if (word == "--soundfont" || word == "-F") {
-            if ((ok = value(text))) options.soundFont = text;
+            if ((ok = value(text))) options.sound.soundFont = text;
         } else if (word == "--audio-driver" || word == "-a") {
-            if ((ok = value(text))) options.audioDriver = text;
+            if ((ok = value(text))) options.sound.audioDriver = text;
         } else if (word == "--midi-out") {
-            if ((ok = value(text))) options.midiOut = text;
+            if ((ok = value(text))) options.sound.midiOut = text;
         } else if (word == "--midi-log") {
-            if ((ok = value(text))) options.midiLog = text;
+            if ((ok = value(text))) options.sound.midiLog = text;
         } else if (word == "-o" || word == "--option") {
             if ((ok = value(text))) {
                 const auto eq = text.find('=');
@@ -86,7 +86,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
                         "option " + Quoted(word) + " wants name=value, got " + Quoted(text);
                     ok = false;
                 } else {
-                    options.synthSettings.emplace_back(text.substr(0, eq), text.substr(eq + 1));
+                    options.sound.synthSettings.emplace_back(text.substr(0, eq),
+                                                             text.substr(eq + 1));
                 }
             }
         } else if (word == "--list-midi-outputs") {

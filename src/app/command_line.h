@@ -1,18 +1,14 @@
 #pragma once
 
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "midi/devices/sound_options.h"
 
 namespace velmora {
 
 struct Options {
-    std::optional<std::string> soundFont;
-    std::optional<std::string> audioDriver;
-    std::vector<std::pair<std::string, std::string>> synthSettings;  // -o name=value
-    std::optional<std::string> midiOut;
-    std::optional<std::string> midiLog;
+    SoundOptions sound;
     bool listMidiOutputs = false;
     bool help = false;
     bool version = false;

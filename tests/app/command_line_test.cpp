@@ -10,14 +10,14 @@ TEST(CommandLine, ReadsEveryOptionInBothSpellings) {
                                             "-o", "audio.periods=4", "-o", "synth.gain=0.5",
                                             "--midi-out", "Through", "--midi-log=/tmp/log.txt"});
     ASSERT_EQ(r.error, "");
-    EXPECT_EQ(r.options.soundFont, "/a.sf2");
-    EXPECT_EQ(r.options.audioDriver, "pulseaudio");
-    EXPECT_EQ(r.options.midiOut, "Through");
-    EXPECT_EQ(r.options.midiLog, "/tmp/log.txt");
-    ASSERT_EQ(r.options.synthSettings.size(), 2u);
-    EXPECT_EQ(r.options.synthSettings[0],
+    EXPECT_EQ(r.options.sound.soundFont, "/a.sf2");
+    EXPECT_EQ(r.options.sound.audioDriver, "pulseaudio");
+    EXPECT_EQ(r.options.sound.midiOut, "Through");
+    EXPECT_EQ(r.options.sound.midiLog, "/tmp/log.txt");
+    ASSERT_EQ(r.options.sound.synthSettings.size(), 2u);
+    EXPECT_EQ(r.options.sound.synthSettings[0],
               std::make_pair(std::string("audio.periods"), std::string("4")));
-    EXPECT_EQ(r.options.synthSettings[1].second, "0.5");
+    EXPECT_EQ(r.options.sound.synthSettings[1].second, "0.5");
 
     EXPECT_TRUE(ParseCommandLine({"--list-midi-outputs"}).options.listMidiOutputs);
     EXPECT_TRUE(ParseCommandLine({"-h"}).options.help);
@@ -29,7 +29,7 @@ TEST(CommandLine, HandsTheToolkitItsOwnOptions) {
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.options.toolkitArguments,
               (std::vector<std::string>{"-platform", "offscreen", "-reverse"}));
-    EXPECT_EQ(r.options.soundFont, "x.sf2");
+    EXPECT_EQ(r.options.sound.soundFont, "x.sf2");
 }
 
 TEST(CommandLine, BadInputIsAClearError) {

@@ -33,7 +33,7 @@ private:
     std::unique_ptr<FluidSynthOut> output_;
 };
 
-SynthConfig SynthConfigFrom(const Options& options) {
+SynthConfig SynthConfigFrom(const SoundOptions& options) {
     SynthConfig config;
     config.soundFont = options.soundFont;
     config.audioDriver = options.audioDriver;
@@ -43,7 +43,7 @@ SynthConfig SynthConfigFrom(const Options& options) {
 
 }  // namespace
 
-SoundOutput::SoundOutput(const Options& options, BackgroundOpen::Post post) : post_(post) {
+SoundOutput::SoundOutput(const SoundOptions& options, BackgroundOpen::Post post) : post_(post) {
     std::unique_ptr<MidiOut> device;
     // Output 0 is the built-in synthesizer, as --list-midi-outputs shows.
     if (options.midiOut && *options.midiOut != "0") {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
 #include "midi/devices/background_open.h"
+#include "midi/devices/sound_options.h"
 #include "midi/midi_out.h"
 #include "ports/beeper.h"
 
@@ -21,13 +21,13 @@ struct SoundReport {
 
 class FluidSynthOut;
 
-// The sound the command line asks for, chosen in this one place: the built-in
+// The sound the user asks for, chosen in this one place: the built-in
 // synthesizer by default, or an external MIDI port; optionally logged.
 class SoundOutput {
 public:
     // With `post`, the built-in synthesizer opens on a worker thread and
     // reports back through it (see BackgroundOpen); without, open() blocks.
-    explicit SoundOutput(const Options& options, BackgroundOpen::Post post = nullptr);
+    explicit SoundOutput(const SoundOptions& options, BackgroundOpen::Post post = nullptr);
     ~SoundOutput();
     SoundOutput(const SoundOutput&) = delete;
     SoundOutput& operator=(const SoundOutput&) = delete;

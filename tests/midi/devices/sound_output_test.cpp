@@ -13,8 +13,8 @@ using ::testing::HasSubstr;
 
 // Notes to a port that is not there, logged to a device that is always full:
 // the log's write error comes up only once the trainer sends.
-Options FullLog() {
-    Options options;
+SoundOptions FullLog() {
+    SoundOptions options;
     options.midiOut = "no such port anywhere";
     options.midiLog = "/dev/full";
     return options;

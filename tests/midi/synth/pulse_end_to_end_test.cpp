@@ -535,7 +535,7 @@ TEST_F(PulseEndToEndTest, ASettingThatCannotBeUsedIsToldWhenAnotherOutputPlays) 
 // What the window's status line and the terminal are told as the server
 // goes and comes: each loss once, as it happens; the output in use once back.
 TEST_F(PulseEndToEndTest, TheStatusFollowsTheServerAndEachLossIsToldOnce) {
-    Options options;
+    SoundOptions options;
     options.audioDriver = "pulseaudio";
     options.synthSettings = {{"audio.pulseaudio.server", "unix:" + socket_.string()}};
     std::mutex mutex;
