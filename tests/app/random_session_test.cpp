@@ -379,17 +379,29 @@ std::string Session::checkInvariants() {
     if (!running && !waiting && isLocked) return "settings locked after the run ended";
 
     // Pool, chord-tone limits and answer buttons follow the pitches and the range.
-    std::vector<Note> pool;
+    const std::vector<Note>& pool = st.candidateNotes;
+    const int low = p.vsbNoteRange[0].value(), high = p.vsbNoteRange[1].value();
+    if (std::adjacent_find(pool.begin(), pool.end(), std::greater_equal<>()) != pool.end()) {
+        return "candidate pool not rising";
+    }
     for (int pc = 0; pc < kPitchClasses; ++pc) {
         if (p.cmdAnswerButton[pc].enabled() != p.lstPitch.selected(pc)) {
             return "answer button " + std::to_string(pc) + " out of step with its pitch";
         }
-        for (int n = p.vsbNoteRange[0].value(); n <= p.vsbNoteRange[1].value(); ++n) {
-            if (PitchClassOf(n) == pc && p.lstPitch.selected(pc)) pool.push_back(Note(n));
+        std::vector<int> octaves;
+        for (Note n : pool) {
+            if (PitchClassOf(n) == pc) octaves.push_back(n);
+        }
+        // Of each checked pitch, every note from its first at or above `low` to `high`.
+        const int first = (low + 11 - pc) / 12 * 12 + pc;
+        const std::size_t expected =
+            p.lstPitch.selected(pc) && first <= high ? (high - first) / 12 + 1 : 0;
+        if (octaves.size() != expected ||
+            (!octaves.empty() && (octaves.front() != first || octaves.back() > high))) {
+            return "candidate pool out of step with pitch " + std::to_string(pc) + " in " +
+                   std::to_string(low) + ".." + std::to_string(high);
         }
     }
-    std::sort(pool.begin(), pool.end());
-    if (pool != st.candidateNotes) return "candidate pool out of step with the settings";
     // An empty pool leaves the cap where the last pool put it, which may have
     // been a passing one.
     const int cap = pool.empty() ? p.vsbMaximum.maximum()
