@@ -21,7 +21,8 @@ struct ChildOutputs {
 };
 
 // A started program, found on PATH or named by path. Every wait is bounded;
-// whatever happens to the test, it is killed and reaped when destroyed.
+// whatever happens to the test, it is stopped (SIGTERM, SIGKILL after 5 s)
+// and reaped when destroyed.
 class Child {
 public:
     // `environment`: NAME=value entries replace or add to ours; a bare NAME
@@ -33,9 +34,8 @@ public:
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
-    // False when the program could not be started.
-    bool started() const { return pid_ > 0; }
     pid_t pid() const { return pid_; }
+    // False too when it could not be started.
     bool running();
     // Sends `number` while it runs (SIGSTOP: a program that stops answering).
     void signal(int number);

@@ -1,6 +1,5 @@
 #include "testing/servers.h"
 
-#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -41,10 +40,6 @@ XServer::XServer()
     }
 }
 
-XServer::~XServer() {
-    stop(SIGTERM);
-}
-
 void XServer::stop(int number) {
     server_.stop(number, 10s);
 }
@@ -53,10 +48,6 @@ SoundServer::SoundServer() : runtime_(dir_.path() / "runtime") {
     fs::create_directories(runtime_ / "pulse");
     fs::permissions(runtime_, fs::perms::owner_all);
     fs::permissions(runtime_ / "pulse", fs::perms::owner_all);
-}
-
-SoundServer::~SoundServer() {
-    stop(SIGTERM);
 }
 
 std::vector<std::string> SoundServer::environment() const {

@@ -17,9 +17,6 @@ namespace velmora::testing {
 class XServer {
 public:
     XServer();
-    ~XServer();
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
 
     // ":<number>"; empty when it did not start.
     const std::string& display() const { return display_; }
@@ -34,13 +31,10 @@ private:
 // A PulseAudio server playing into a null sink, "velmora_test", whose
 // monitor records what is played. A program finds it by address(), or as
 // its session's server with runtimeDir() as XDG_RUNTIME_DIR. Needs the
-// pulseaudio and pactl programs.
+// pulseaudio and pactl programs. Stopped when destroyed.
 class SoundServer {
 public:
     SoundServer();
-    ~SoundServer();
-    SoundServer(const SoundServer&) = delete;
-    SoundServer& operator=(const SoundServer&) = delete;
 
     // Starts it, or again after stop(); true once it takes connections.
     bool start();
