@@ -36,7 +36,9 @@ XServer::XServer()
               {.err = "/dev/null"}) {
     // Xvfb writes its display number once it accepts connections.
     if (server_.waitForStdout("\n", 10s)) {
-        display_ = ":" + server_.out().substr(0, server_.out().find('\n'));
+        const std::string& out = server_.out();
+        display_ = out.substr(0, out.find('\n'));
+        display_.insert(0, 1, ':');
     }
 }
 
