@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/trainer.h"
-#include "child_process.h"
+#include "figures.h"
 #include "midi/messages.h"
 #include "midi/recording_midi_out.h"
 #include "sixteenth_questions.h"

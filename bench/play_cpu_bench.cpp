@@ -16,9 +16,10 @@
 
 #include "app/command_line.h"
 #include "app/trainer.h"
-#include "child_process.h"
+#include "figures.h"
 #include "midi/devices/sound_output.h"
 #include "midi/synth/fluidsynth_out.h"
+#include "testing/servers.h"
 #include "ui/main_window.h"
 #include "ui/qt_scheduler.h"
 
@@ -94,7 +95,7 @@ private:
 
 int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    velmora::bench::TempDir runtime("velmora-bench-play");
+    velmora::testing::TempDir runtime;
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
     QApplication app(argc, argv);
     const std::string how =
@@ -117,8 +118,8 @@ int main(int argc, char** argv) {
                     Format("%.2f %%", fast), "<= 0.5 %", how);
     }
 
-    velmora::bench::SoundServer server;
-    if (!server.running()) {
+    velmora::testing::SoundServer server;
+    if (!server.start()) {
         std::fprintf(stderr, "play_cpu_bench: PulseAudio could not be started: %s\n",
                      server.log().c_str());
         return 1;

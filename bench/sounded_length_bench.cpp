@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "app/trainer.h"
-#include "child_process.h"
+#include "figures.h"
 #include "midi/midi_out.h"
 #include "midi/synth/synth_engine.h"
 #include "sixteenth_questions.h"

@@ -2,6 +2,7 @@
 // it holds once settled: the real program on a private X server, started
 // again and again (warm: the first start is not counted).
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,12 +11,13 @@
 #include <thread>
 #include <vector>
 
-#include "child_process.h"
+#include "figures.h"
+#include "testing/servers.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using velmora::bench::Child;
+using velmora::testing::Child;
 
 constexpr int kStarts = 15;
 
@@ -31,12 +33,12 @@ double ResidentMb(pid_t pid) {
 }  // namespace
 
 int main() {
-    velmora::bench::XServer x;
-    if (!x.running()) {
+    velmora::testing::XServer x;
+    if (x.display().empty()) {
         std::fprintf(stderr, "startup_bench: Xvfb could not be started\n");
         return 1;
     }
-    velmora::bench::TempDir runtime("velmora-bench-startup");
+    velmora::testing::TempDir runtime;
     const std::vector<std::string> environment = {
         "DISPLAY=" + x.display(), "XDG_RUNTIME_DIR=" + runtime.path().string(),
         "VELMORA_REPORT_FIRST_PAINT=1", "QT_QPA_PLATFORM=xcb"};
@@ -45,17 +47,15 @@ int main() {
     std::vector<double> launchMs;
     for (int start = 0; start <= kStarts; ++start) {
         const double before = velmora::bench::MonotonicSeconds();
-        Child program({binary}, environment, {}, runtime.path() / "stderr.txt");
-        std::string line;
-        bool painted = false;
-        while (program.readLine(line, 20s)) {
-            if (line.rfind("first-paint ", 0) == 0) {
-                if (start > 0) launchMs.push_back((std::stod(line.substr(12)) - before) * 1000.0);
-                painted = true;
-                break;
-            }
+        Child program({binary}, environment, {.err = runtime.path() / "stderr.txt"});
+        // Its only output, written at once: the line comes whole.
+        const bool painted = program.waitForStdout("first-paint ", 20s);
+        if (painted && start > 0) {
+            const std::string& out = program.out();
+            const double paint = std::stod(out.substr(out.find("first-paint ") + 12));
+            launchMs.push_back((paint - before) * 1000.0);
         }
-        program.stop();
+        program.stop(SIGTERM, 10s);
         if (!painted) {
             std::fprintf(stderr, "startup_bench: the window was never painted\n");
             return 1;
@@ -73,10 +73,10 @@ int main() {
     // Memory once the trainer has settled, SoundFont loaded.
     std::vector<double> residentMb;
     for (int run = 0; run < 3; ++run) {
-        Child program({binary}, environment, {}, runtime.path() / "stderr.txt");
+        Child program({binary}, environment, {.err = runtime.path() / "stderr.txt"});
         std::this_thread::sleep_for(5s);
         residentMb.push_back(ResidentMb(program.pid()));
-        program.stop();
+        program.stop(SIGTERM, 10s);
     }
     std::printf("resident memory 5 s after start (MB): %.1f %.1f %.1f\n", residentMb[0],
                 residentMb[1], residentMb[2]);

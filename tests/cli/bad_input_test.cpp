@@ -11,9 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
-#include "cli/program_runner.h"
+#include "cli/program_support.h"
 #include "model/window_design.h"
 #include "support/test_locale.h"
 
@@ -60,20 +59,13 @@ private:
 
 class BadInputProgram : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("velmora-bad-input-" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     fs::path fifo() const {
-        const fs::path path = dir_ / "midi.fifo";
+        const fs::path path = dir_.path() / "midi.fifo";
         EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
         return path;
     }
 
-    fs::path dir_;
+    TempDir dir_;
 };
 
 // Clicks PLAY once the window is up, as a user would (xdotool, on the tests'
@@ -120,7 +112,7 @@ TEST_F(BadInputProgram, SettingsAreNumbersInEveryLocaleAndNeverNaN) {
                      << " is not installed; scripts/install-deps --test generates it";
     }
     ScopedEnvironment german("LC_ALL", GermanLocale::kName);
-    ProgramRunner program({"-o", "synth.gain=0.5", "-o", "synth.reverb.level=nan"});
+    Child program(Velmora({"-o", "synth.gain=0.5", "-o", "synth.reverb.level=nan"}));
     ASSERT_TRUE(program.waitForStderr("\n", 20s)) << program.err();
     program.collectFor(500ms);
     EXPECT_EQ(program.err(),
@@ -133,13 +125,13 @@ TEST_F(BadInputProgram, SettingsAreNumbersInEveryLocaleAndNeverNaN) {
 // line, the name escaped and given once, no library's noise around it.
 TEST_F(BadInputProgram, ADamagedSoundFontWithAStrangeNameIsOneCleanLine) {
     const std::string body = std::string("sfbk") + "JUNK" + std::string("\4\0\0\0", 4) + "abcd";
-    const fs::path file = dir_ / "bad\n\x1b[31m.sf2";
+    const fs::path file = dir_.path() / "bad\n\x1b[31m.sf2";
     std::ofstream(file, std::ios::binary)
         << "RIFF" << static_cast<char>(body.size()) << std::string(3, '\0') << body;
-    ProgramRunner program({"--soundfont", file.string()});
+    Child program(Velmora({"--soundfont", file.string()}));
     ASSERT_TRUE(program.waitForStderr("\n", 20s)) << program.err();
     program.collectFor(500ms);
-    const std::string shown = (dir_ / "bad\\n\\x1b[31m.sf2").string();
+    const std::string shown = (dir_.path() / "bad\\n\\x1b[31m.sf2").string();
     const std::string expected = "velmora: No sound: SoundFont '" + shown + "' could not be loaded";
     EXPECT_EQ(program.err().rfind(expected, 0), 0u) << program.err();
     EXPECT_EQ(Count(program.err(), "\n"), 1) << program.err();
@@ -151,7 +143,7 @@ TEST_F(BadInputProgram, ADamagedSoundFontWithAStrangeNameIsOneCleanLine) {
 // Opening a FIFO for writing waits for a reader: the window never came.
 TEST_F(BadInputProgram, AFifoWithoutAReaderHoldsNothingUp) {
     const fs::path path = fifo();
-    ProgramRunner program(Joined({"--midi-log", path.string()}, kNoAudioDevice));
+    Child program(Velmora(Joined({"--midi-log", path.string()}, kNoAudioDevice)));
     ASSERT_TRUE(program.waitForStderr("no program is reading it\n", 20s)) << program.err();
     EXPECT_EQ(Count(program.err(), "velmora: cannot write MIDI log '" + path.string() +
                                        "': no program is reading it\n"),
@@ -170,7 +162,7 @@ TEST_F(BadInputProgram, ALogReaderThatEndsIsReportedAndTheTrainingGoesOn) {
     // Not inherited by the program: it would be a reader of its own log.
     const int reader = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(reader, 0);
-    ProgramRunner program(Joined({"--midi-log", path.string()}, kNoAudioDevice));
+    Child program(Velmora(Joined({"--midi-log", path.string()}, kNoAudioDevice)));
     ASSERT_TRUE(ClickPlay()) << "the window did not come up";
     const std::string line = FirstLine(reader, 10s);
     close(reader);
@@ -187,7 +179,7 @@ TEST_F(BadInputProgram, ALogReaderThatEndsIsReportedAndTheTrainingGoesOn) {
 
 TEST_F(BadInputProgram, AFullLogIsReportedOnceAndTheTrainingGoesOn) {
     if (!HaveXdotool()) GTEST_SKIP() << "xdotool is needed to press PLAY";
-    ProgramRunner program(Joined({"--midi-log", "/dev/full"}, kNoAudioDevice));
+    Child program(Velmora(Joined({"--midi-log", "/dev/full"}, kNoAudioDevice)));
     ASSERT_TRUE(ClickPlay()) << "the window did not come up";
     const std::string problem = "velmora: cannot write MIDI log '/dev/full' any more: ";
     EXPECT_TRUE(program.waitForStderr(problem, 15s)) << "nothing said: did the click miss PLAY?\n"

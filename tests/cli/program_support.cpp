@@ -1,9 +1,11 @@
 #include "cli/program_support.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -14,6 +16,11 @@ namespace velmora::testing {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+
+std::vector<std::string> Velmora(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), VELMORA_BINARY);
+    return arguments;
+}
 
 const std::vector<std::string> kQuietSound = {"--audio-driver", "alsa", "-o",
                                               "audio.alsa.device=null"};
@@ -40,16 +47,6 @@ std::string ReadText(const fs::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "velmora-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-}
-
 std::set<std::pair<int, int>> NotesLeftSounding(const std::string& log) {
     std::set<std::pair<int, int>> sounding;
     std::istringstream lines(log);
@@ -71,7 +68,7 @@ std::set<std::pair<int, int>> NotesLeftSounding(const std::string& log) {
     return sounding;
 }
 
-std::uint32_t WaitForWindow(XClient& x, ProgramRunner& program) {
+std::uint32_t WaitForWindow(XClient& x, Child& program) {
     std::uint32_t window = 0;
     WaitFor(
         [&] {
@@ -98,3 +95,33 @@ bool ClickPlay(XClient& x, std::uint32_t window, const fs::path& log) {
 }
 
 }  // namespace velmora::testing
+
+namespace {
+
+// The program tests run the trainer on a real X server, as on a desktop: one
+// of their own for the whole test program.
+class XServerForTheTests final : public ::testing::Environment {
+public:
+    void SetUp() override {
+        runtimeDir_.emplace();
+        setenv("XDG_RUNTIME_DIR", runtimeDir_->path().c_str(), 1);
+        unsetenv("QT_QPA_PLATFORM");
+        server_.emplace();
+        ASSERT_FALSE(server_->display().empty())
+            << "Xvfb is needed for these tests (Debian package xvfb)";
+        setenv("DISPLAY", server_->display().c_str(), 1);
+    }
+
+    void TearDown() override {
+        server_.reset();
+        runtimeDir_.reset();
+    }
+
+private:
+    std::optional<velmora::testing::TempDir> runtimeDir_;
+    std::optional<velmora::testing::XServer> server_;
+};
+
+const auto* const kXServer = ::testing::AddGlobalTestEnvironment(new XServerForTheTests);
+
+}  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 
-// What the program tests share: waiting, files, reading the MIDI log, and
-// playing as the user does.
+// What the program tests share: starting the program, waiting, files,
+// reading the MIDI log, and playing as the user does. Their test program
+// starts an Xvfb of its own first, in DISPLAY.
 
 #include <chrono>
 #include <cstdint>
@@ -12,10 +13,13 @@
 #include <utility>
 #include <vector>
 
-#include "cli/program_runner.h"
-#include "cli/x_server.h"
+#include "cli/x_client.h"
+#include "testing/servers.h"
 
 namespace velmora::testing {
+
+// The command that starts the program with `arguments`, to give to a Child.
+std::vector<std::string> Velmora(std::vector<std::string> arguments = {});
 
 // The sound needs no device and makes no noise: ALSA's null output.
 extern const std::vector<std::string> kQuietSound;
@@ -26,27 +30,13 @@ double SecondsSince(std::chrono::steady_clock::time_point start);
 int LineCount(const std::string& text);
 std::string ReadText(const std::filesystem::path& file);
 
-// A folder of the test's own, short enough for a socket path; removed with
-// everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
 // (channel, key) of the notes a MIDI log leaves sounding: their last message
 // is a note-on.
 std::set<std::pair<int, int>> NotesLeftSounding(const std::string& log);
 
 // The program's window, once it is on the screen; 0 if it ended first or
 // none came.
-std::uint32_t WaitForWindow(XClient& x, ProgramRunner& program);
+std::uint32_t WaitForWindow(XClient& x, Child& program);
 
 // Starts a run as the user does, with a click on PLAY, and waits until its
 // first note sounds, as the program's MIDI log `log` shows.

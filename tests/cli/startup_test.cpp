@@ -1,36 +1,30 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <algorithm>
-
-#include "cli/program_runner.h"
+#include "cli/program_support.h"
 
 namespace velmora::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
-int LineCount(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
-
 TEST(CommandLineProgram, HelpVersionAndBadOptions) {
-    ProgramRunner help({"--help"});
+    Child help(Velmora({"--help"}));
     EXPECT_EQ(help.wait(10s), 0);
     EXPECT_NE(help.out().find("--list-midi-outputs"), std::string::npos);
 
-    ProgramRunner version({"--version"});
+    Child version(Velmora({"--version"}));
     EXPECT_EQ(version.wait(10s), 0);
     EXPECT_EQ(version.out().rfind("velmora ", 0), 0u);
 
-    ProgramRunner bad({"--no-such-option"});
+    Child bad(Velmora({"--no-such-option"}));
     EXPECT_EQ(bad.wait(10s), 2);
     EXPECT_NE(bad.err().find("unknown option '--no-such-option'"), std::string::npos);
     EXPECT_EQ(bad.out(), "");
 }
 
 TEST(CommandLineProgram, ListsTheBuiltInSynthesizerFirst) {
-    ProgramRunner list({"--list-midi-outputs"});
+    Child list(Velmora({"--list-midi-outputs"}));
     EXPECT_EQ(list.wait(10s), 0);
     EXPECT_EQ(list.out().rfind("0: Built-in synthesizer\n", 0), 0u) << list.out();
     EXPECT_EQ(list.err(), "");
@@ -39,7 +33,7 @@ TEST(CommandLineProgram, ListsTheBuiltInSynthesizerFirst) {
 // The trainer must start and keep running without sound, say what is wrong in
 // one line, and end normally when asked.
 void ExpectRunsWithoutSound(std::vector<std::string> arguments, const std::string& problem) {
-    ProgramRunner program(arguments);
+    Child program(Velmora(arguments));
     ASSERT_TRUE(program.waitForStderr("\n", 20s)) << "no message; stderr: " << program.err();
     program.collectFor(1s);
     EXPECT_TRUE(program.running()) << program.err();

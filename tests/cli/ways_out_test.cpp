@@ -21,7 +21,7 @@ TEST(WaysOut, TheDisplayGoingAwayReleasesTheSoundingNotes) {
     const fs::path log = dir.path() / "midi.txt";
     std::vector<std::string> arguments = kQuietSound;
     arguments.insert(arguments.end(), {"--midi-log", log.string()});
-    ProgramRunner program(arguments, {"DISPLAY=" + own.display()});
+    Child program(Velmora(arguments), {"DISPLAY=" + own.display()});
     XClient x(own.display());
     const std::uint32_t window = WaitForWindow(x, program);
     ASSERT_NE(window, 0u) << program.err();
@@ -37,7 +37,7 @@ TEST(WaysOut, AWindowDestroyedFromOutsideEndsTheProgramAsClosingIt) {
     const fs::path log = dir.path() / "midi.txt";
     std::vector<std::string> arguments = kQuietSound;
     arguments.insert(arguments.end(), {"--midi-log", log.string()});
-    ProgramRunner program(arguments);
+    Child program(Velmora(arguments));
     XClient x(std::getenv("DISPLAY"));
     const std::uint32_t window = WaitForWindow(x, program);
     ASSERT_NE(window, 0u) << program.err();
@@ -61,7 +61,7 @@ TEST(WaysOut, AWindowSystemThatCannotBeUsedIsOneLineAndStatusOne) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.named);
-        ProgramRunner program(c.arguments, c.environment);
+        Child program(Velmora(c.arguments), c.environment);
         EXPECT_EQ(program.wait(10s), 1);
         EXPECT_EQ(LineCount(program.err()), 1) << program.err();
         EXPECT_EQ(program.err().rfind("velmora: cannot open the window: ", 0), 0u) << program.err();
@@ -70,7 +70,7 @@ TEST(WaysOut, AWindowSystemThatCannotBeUsedIsOneLineAndStatusOne) {
 }
 
 TEST(WaysOut, QuittingAtOnceSaysNothing) {
-    ProgramRunner program(kQuietSound);
+    Child program(Velmora(kQuietSound));
     XClient x(std::getenv("DISPLAY"));
     ASSERT_NE(WaitForWindow(x, program), 0u) << program.err();
     EXPECT_EQ(program.stop(SIGTERM, 10s), 0);

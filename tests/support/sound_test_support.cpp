@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sstream>
 
 #include "midi/synth/synth_engine.h"
@@ -80,25 +79,6 @@ std::vector<float> RenderMono(SynthEngine& engine, int frames) {
     engine.render(left.data(), right.data(), frames);
     for (std::size_t i = 0; i < left.size(); ++i) left[i] = 0.5f * (left[i] + right[i]);
     return left;
-}
-
-TempDir::TempDir() {
-    std::random_device random;
-    const auto base = std::filesystem::temp_directory_path();
-    do {
-        path_ = base / ("velmora-test-" + std::to_string(random()));
-    } while (!std::filesystem::create_directory(path_));
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::filesystem::path TempDir::write(const std::string& name, const std::string& bytes) const {
-    const auto file = path_ / name;
-    std::ofstream(file, std::ios::binary) << bytes;
-    return file;
 }
 
 StderrCapture::StderrCapture() {

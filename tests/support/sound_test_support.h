@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/temp_dir.h"
+
 namespace velmora {
 class SynthEngine;
 }
@@ -38,20 +40,6 @@ double SoundingSeconds(const std::vector<float>& samples, double sampleRate, dou
 // The next `frames` of the engine's output, both channels averaged.
 std::vector<float> RenderMono(SynthEngine& engine, int frames);
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path write(const std::string& name, const std::string& bytes) const;
-
-private:
-    std::filesystem::path path_;
-};
-
 // Everything written to file descriptor 2 while it exists, by this process
 // or by libraries: text() stops the capture and returns it.
 class StderrCapture {
@@ -64,7 +52,7 @@ public:
 
 private:
     void restore();
-    TempDir dir_;
+    testing::TempDir dir_;
     int saved_ = -1;
 };
 

@@ -10,10 +10,10 @@ namespace velmora {
 namespace {
 
 using soundtest::StderrCapture;
-using soundtest::TempDir;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
+using testing::TempDir;
 
 SynthConfig Config(std::optional<std::string> soundFont, std::optional<std::string> audioDriver,
                    std::vector<std::pair<std::string, std::string>> settings = {}) {

@@ -2,14 +2,7 @@
 // comes out of a virtual sound card: the whole path from send() to a speaker,
 // and what happens when that server goes away or stops answering.
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -32,8 +25,7 @@
 #include "midi/messages.h"
 #include "midi/synth/fluidsynth_out.h"
 #include "support/sound_test_support.h"
-
-extern char** environ;
+#include "testing/servers.h"
 
 namespace velmora {
 namespace {
@@ -41,24 +33,14 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using soundtest::StderrCapture;
-using soundtest::TempDir;
+using testing::Child;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using testing::SoundServer;
 using ::testing::StartsWith;
+using testing::TempDir;
 
 constexpr double kRate = 48000.0;
-
-std::string FindProgram(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-    for (std::size_t start = 0; start <= dirs.size();) {
-        const std::size_t end = std::min(dirs.find(':', start), dirs.size());
-        const fs::path candidate = fs::path(dirs.substr(start, end - start)) / name;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-        start = end + 1;
-    }
-    return {};
-}
 
 // Polls (with sleeps) until `done` or the time is up.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
@@ -69,70 +51,6 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
     }
     return true;
 }
-
-// A child process with its output in a file; stopped and reaped when destroyed.
-class Child {
-public:
-    Child(const std::vector<std::string>& command, const std::vector<std::string>& extraEnvironment,
-          const fs::path& output) {
-        std::vector<std::string> environment = extraEnvironment;
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string variable = *entry;
-            if (variable.rfind("HOME=", 0) != 0 && variable.rfind("XDG_RUNTIME_DIR=", 0) != 0 &&
-                variable.rfind("PULSE_", 0) != 0) {
-                environment.push_back(variable);
-            }
-        }
-        std::vector<char*> argv, envp;
-        for (const auto& word : command) argv.push_back(const_cast<char*>(word.c_str()));
-        for (const auto& word : environment) envp.push_back(const_cast<char*>(word.c_str()));
-        argv.push_back(nullptr);
-        envp.push_back(nullptr);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Child() { stop(); }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    bool running() const {
-        if (pid_ <= 0 || exited_) return false;
-        exited_ = ::waitpid(pid_, nullptr, WNOHANG) == pid_;
-        return !exited_;
-    }
-
-    void signal(int number) const {
-        if (running()) ::kill(pid_, number);
-    }
-
-    void stop() {
-        if (pid_ <= 0) return;
-        if (!running()) {
-            pid_ = -1;
-            return;
-        }
-        ::kill(pid_, SIGCONT);  // a stopped process would not act on SIGTERM
-        ::kill(pid_, SIGTERM);
-        if (!WaitFor([this] { return ::waitpid(pid_, nullptr, WNOHANG) != 0; }, 5s)) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    mutable bool exited_ = false;  // reaped already
-};
 
 std::string ReadText(const fs::path& file) {
     std::ifstream in(file);
@@ -200,18 +118,6 @@ private:
     std::optional<std::string> old_;
 };
 
-// Something accepts connections on the Unix socket.
-bool Listening(const fs::path& socket) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket.c_str());
-    const bool connected =
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return connected;
-}
-
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
         .count();
@@ -219,86 +125,51 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
 
 class PulseEndToEndTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        pulseaudio_ = FindProgram("pulseaudio");
-        parec_ = FindProgram("parec");
-        pactl_ = FindProgram("pactl");
-        ASSERT_FALSE(pulseaudio_.empty() || parec_.empty() || pactl_.empty())
-            << "pulseaudio, parec and pactl are needed: apt-get install pulseaudio "
-               "pulseaudio-utils";
-        fs::create_directories(dir_.path() / "runtime");
-        fs::permissions(dir_.path() / "runtime", fs::perms::owner_all);
-        socket_ = dir_.path() / "native";
-        environment_ = {"HOME=" + dir_.path().string(),
-                        "XDG_RUNTIME_DIR=" + (dir_.path() / "runtime").string()};
-        startServer();
-    }
+    void SetUp() override { startServer(); }
 
     void startServer() {
-        server_.reset();
-        server_ = std::make_unique<Child>(
-            std::vector<std::string>{
-                pulseaudio_, "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
-                "--disable-shm", "--log-level=info", "-L",
-                "module-null-sink sink_name=velmora_test rate=48000", "-L",
-                "module-native-protocol-unix socket=" + socket_.string() + " auth-anonymous=1"},
-            environment_, dir_.path() / "pulseaudio.log");
-        ASSERT_TRUE(WaitFor([this] { return Listening(socket_); }, 10s))
-            << "PulseAudio did not start: " << ReadText(dir_.path() / "pulseaudio.log");
+        ASSERT_TRUE(server_.start())
+            << "PulseAudio did not start (apt-get install pulseaudio pulseaudio-utils): "
+            << server_.log();
     }
 
     // As a crash would: no goodbye to the clients, the socket file left behind.
-    void killServer() {
-        server_->signal(SIGKILL);
-        server_->stop();
-    }
+    void killServer() { server_.stop(SIGKILL); }
 
     // Records the virtual sound card while `play` runs.
     std::vector<float> record(const std::function<void()>& play) {
         const fs::path recording = dir_.path() / "recording.raw";
+        const fs::path errors = dir_.path() / "parec.txt";
         Child parec(
-            {parec_, "--server=unix:" + socket_.string(), "-d", "velmora_test.monitor", "--raw",
+            {"parec", "--server=" + server_.address(), "-d", "velmora_test.monitor", "--raw",
              "--format=s16le", "--rate=48000", "--channels=1", "--latency-msec=20"},
-            environment_, recording);
+            server_.environment(), {.out = recording, .err = errors});
         // The null sink's monitor streams silence as soon as parec is connected.
         EXPECT_TRUE(
             WaitFor([&] { return fs::exists(recording) && fs::file_size(recording) > 0; }, 5s))
-            << "parec did not record: " << ReadText(recording);
+            << "parec did not record: " << ReadText(errors);
         play();
         std::this_thread::sleep_for(200ms);  // let the tail reach the recording
-        parec.stop();
+        parec.stop(SIGTERM, 5s);
         return ReadS16(recording);
     }
 
     SynthConfig config(bool loadSoundFont) const {
         SynthConfig config;
         config.audioDriver = "pulseaudio";
-        config.settings = {{"audio.pulseaudio.server", "unix:" + socket_.string()}};
+        config.settings = {{"audio.pulseaudio.server", server_.address()}};
         config.loadSoundFont = loadSoundFont;
         if (fs::exists(soundtest::kTestSoundFont)) config.soundFont = soundtest::kTestSoundFont;
         return config;
     }
 
     // The server's own account of the streams playing into it.
-    std::string sinkInputs() {
-        const fs::path listing = dir_.path() / "sink-inputs.txt";
-        Child pactl({pactl_, "--server=unix:" + socket_.string(), "list", "sink-inputs"},
-                    environment_, listing);
-        EXPECT_TRUE(WaitFor([&] { return !pactl.running(); }, 5s)) << "pactl did not finish";
-        return ReadText(listing);
-    }
+    std::string sinkInputs() { return server_.pactl({"list", "sink-inputs"}); }
 
     bool corked() { return sinkInputs().find("Corked: yes") != std::string::npos; }
 
-    std::string serverLog() const { return ReadText(dir_.path() / "pulseaudio.log"); }
-
     TempDir dir_;
-    fs::path socket_;
-    std::string pulseaudio_;
-    std::string parec_;
-    std::string pactl_;
-    std::vector<std::string> environment_;
-    std::unique_ptr<Child> server_;
+    SoundServer server_;
 };
 
 TEST_F(PulseEndToEndTest, ANoteIsHeardAtItsPitch) {
@@ -410,9 +281,9 @@ TEST_F(PulseEndToEndTest, TheServerIsAskedForTheBufferTheLatencyFigureNames) {
         char expected[64];
         std::snprintf(expected, sizeof expected, "Requested tlength=%.2f ms, minreq=%.2f ms",
                       latencyMs, latencyMs / 2);
-        EXPECT_TRUE(WaitFor([&] { return serverLog().find(expected) != std::string::npos; }, 2s))
+        EXPECT_TRUE(WaitFor([&] { return server_.log().find(expected) != std::string::npos; }, 2s))
             << expected << " is not in the server's log:\n"
-            << serverLog();
+            << server_.log();
     }
 }
 
@@ -463,7 +334,7 @@ TEST_F(PulseEndToEndTest, AServerThatComesBackIsPlayedThroughAgain) {
 
 TEST_F(PulseEndToEndTest, AServerThatStartsLaterIsUsed) {
     killServer();
-    fs::remove(socket_);
+    fs::remove(server_.socket());
     FluidSynthOut out(config(false));
     std::atomic<int> changes{0};
     out.onChange([&] { ++changes; });
@@ -488,10 +359,10 @@ TEST_F(PulseEndToEndTest, AServerThatStartsLaterIsUsed) {
 // to the sound server too, through PulseAudio's ALSA plugin where that is
 // installed, and would wait half a minute for a server that never answers.
 TEST_F(PulseEndToEndTest, AServerThatNeverAnswersIsGivenUpOnQuickly) {
-    const ScopedEnvironment session("PULSE_SERVER", "unix:" + socket_.string());
+    const ScopedEnvironment session("PULSE_SERVER", server_.address());
     SynthConfig config = this->config(true);
     config.audioDriver.reset();
-    server_->signal(SIGSTOP);
+    server_.signal(SIGSTOP);
     FluidSynthOut out(config);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(out.open());
@@ -504,14 +375,14 @@ TEST_F(PulseEndToEndTest, AServerThatNeverAnswersIsGivenUpOnQuickly) {
     const auto closing = std::chrono::steady_clock::now();
     out.close();
     EXPECT_LT(MillisecondsSince(closing), 500.0);
-    server_->signal(SIGCONT);
+    server_.signal(SIGCONT);
 }
 
 // A setting for the sound server that cannot be had: the sound goes elsewhere
 // (here through ALSA's plugin to the same server's default), and the user is
 // told why their setting did nothing.
 TEST_F(PulseEndToEndTest, ASettingThatCannotBeUsedIsToldWhenAnotherOutputPlays) {
-    const ScopedEnvironment session("PULSE_SERVER", "unix:" + socket_.string());
+    const ScopedEnvironment session("PULSE_SERVER", server_.address());
     SynthConfig config = this->config(false);
     config.audioDriver.reset();
     config.settings.emplace_back("audio.pulseaudio.device", "nonexistent");
@@ -537,7 +408,7 @@ TEST_F(PulseEndToEndTest, ASettingThatCannotBeUsedIsToldWhenAnotherOutputPlays) 
 TEST_F(PulseEndToEndTest, TheStatusFollowsTheServerAndEachLossIsToldOnce) {
     SoundOptions options;
     options.audioDriver = "pulseaudio";
-    options.synthSettings = {{"audio.pulseaudio.server", "unix:" + socket_.string()}};
+    options.synthSettings = {{"audio.pulseaudio.server", server_.address()}};
     std::mutex mutex;
     std::vector<std::function<void()>> posted;
     SoundOutput sound(options, [&](std::function<void()> done) {
@@ -604,7 +475,7 @@ TEST_F(PulseEndToEndTest, AServerThatDiesWhilePlayingLeavesAQuietOutput) {
     ASSERT_TRUE(out.open()) << out.description();
     out.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
     std::this_thread::sleep_for(200ms);
-    server_->signal(SIGKILL);
+    server_.signal(SIGKILL);
     EXPECT_TRUE(WaitFor([&] { return !out.isWorking(); }, 2s));
     EXPECT_EQ(out.description(), "No sound: the connection to the sound server was lost");
     const auto start = std::chrono::steady_clock::now();
@@ -622,7 +493,7 @@ TEST_F(PulseEndToEndTest, AServerThatStopsAnsweringHoldsNothingUp) {
         FluidSynthOut out(config(true));
         ASSERT_TRUE(out.open()) << out.description();
         ASSERT_TRUE(WaitFor([&] { return corked(); }, 5s));
-        server_->signal(SIGSTOP);
+        server_.signal(SIGSTOP);
         const auto start = std::chrono::steady_clock::now();
         for (int note = 60; note < 72; ++note) {
             out.send(ComposeShortMessage(kNoteOnStatus, 0, note, 110));
@@ -640,7 +511,7 @@ TEST_F(PulseEndToEndTest, AServerThatStopsAnsweringHoldsNothingUp) {
     EXPECT_EQ(out.description(),
               "No sound: audio driver 'pulseaudio' could not be started: no connection to the "
               "sound server: the sound server does not answer");
-    server_->signal(SIGCONT);
+    server_.signal(SIGCONT);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 using namespace soundtest;
+using testing::TempDir;
 
 class SynthEngineTest : public ::testing::Test {
 protected:

@@ -9,25 +9,6 @@ struct xcb_connection_t;
 
 namespace velmora::testing {
 
-// An Xvfb of its own, stopped when destroyed. Every test program gets one at
-// start-up (see x_server.cpp), in DISPLAY; a test may start more.
-class XServer {
-public:
-    XServer();
-    ~XServer();
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
-
-    // ":<number>"; empty when it did not start.
-    const std::string& display() const { return display_; }
-    // Sends `signal` (SIGKILL: as if it crashed) and reaps it.
-    void stop(int signal);
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
-
 // Another client of an X server, doing to the program's window what the
 // user's desktop or a hostile tool can.
 class XClient {

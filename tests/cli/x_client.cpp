@@ -1,64 +1,12 @@
-// The program tests run the trainer on a real X server, as on a desktop:
-// a private Xvfb started once for the whole test program.
-#include "cli/x_server.h"
+#include "cli/x_client.h"
 
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
-extern char** environ;
-
 namespace velmora::testing {
-
-XServer::XServer() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    const std::string displayFd = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb",      "-displayfd", displayFd.c_str(),
-                          "-screen",   "0",          "1280x1024x24",
-                          "-nolisten", "tcp",        nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const int spawned =
-        posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    if (spawned != 0) {
-        pid_ = -1;
-        close(fds[0]);
-        return;
-    }
-    // Xvfb writes its display number once it accepts connections.
-    std::string number;
-    pollfd pfd{fds[0], POLLIN, 0};
-    char c;
-    while (poll(&pfd, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (!number.empty()) display_ = ":" + number;
-}
-
-XServer::~XServer() {
-    stop(SIGTERM);
-}
-
-void XServer::stop(int signal) {
-    if (pid_ <= 0) return;
-    kill(pid_, signal);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-}
 
 XClient::XClient(const std::string& display) {
     connection_ = xcb_connect(display.c_str(), nullptr);
@@ -136,36 +84,3 @@ void XClient::destroy(std::uint32_t window) {
 }
 
 }  // namespace velmora::testing
-
-namespace {
-
-class XServerForTheTests final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        runtimeDir_ =
-            std::filesystem::temp_directory_path() / ("velmora-cli-" + std::to_string(getpid()));
-        std::filesystem::create_directories(runtimeDir_);
-        std::filesystem::permissions(runtimeDir_, std::filesystem::perms::owner_all);
-        setenv("XDG_RUNTIME_DIR", runtimeDir_.c_str(), 1);
-        unsetenv("QT_QPA_PLATFORM");
-
-        server_ = std::make_unique<velmora::testing::XServer>();
-        ASSERT_FALSE(server_->display().empty())
-            << "Xvfb is needed for these tests (Debian package xvfb)";
-        setenv("DISPLAY", server_->display().c_str(), 1);
-    }
-
-    void TearDown() override {
-        server_.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(runtimeDir_, ignored);
-    }
-
-private:
-    std::unique_ptr<velmora::testing::XServer> server_;
-    std::filesystem::path runtimeDir_;
-};
-
-const auto* const kXServer = ::testing::AddGlobalTestEnvironment(new XServerForTheTests);
-
-}  // namespace

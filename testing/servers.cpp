@@ -1,0 +1,104 @@
+#include "testing/servers.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+extern char** environ;
+
+namespace velmora::testing {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Something accepts connections on the Unix socket.
+bool Listening(const fs::path& socket) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket.c_str());
+    const bool connected =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
+}  // namespace
+
+XServer::XServer()
+    : server_({"Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {},
+              {.err = "/dev/null"}) {
+    // Xvfb writes its display number once it accepts connections.
+    if (server_.waitForStdout("\n", 10s)) {
+        const std::string& out = server_.out();
+        display_ = out.substr(0, out.find('\n'));
+        display_.insert(0, 1, ':');
+    }
+}
+
+void XServer::stop(int number) {
+    server_.stop(number, 10s);
+}
+
+SoundServer::SoundServer() : runtime_(dir_.path() / "runtime") {
+    fs::create_directories(runtime_ / "pulse");
+    fs::permissions(runtime_, fs::perms::owner_all);
+    fs::permissions(runtime_ / "pulse", fs::perms::owner_all);
+}
+
+std::vector<std::string> SoundServer::environment() const {
+    std::vector<std::string> changes = {"HOME=" + dir_.path().string(),
+                                        "XDG_RUNTIME_DIR=" + runtime_.string()};
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string variable = *entry;
+        if (variable.rfind("PULSE_", 0) == 0)
+            changes.push_back(variable.substr(0, variable.find('=')));
+    }
+    return changes;
+}
+
+bool SoundServer::start() {
+    server_.reset();
+    const fs::path log = dir_.path() / "pulseaudio.log";
+    server_.emplace(
+        std::vector<std::string>{
+            "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
+            "--disable-shm", "--log-level=info", "-L",
+            "module-null-sink sink_name=velmora_test rate=48000", "-L",
+            "module-native-protocol-unix socket=" + socket().string() + " auth-anonymous=1"},
+        environment(), ChildOutputs{.out = log, .err = log});
+    for (int waited = 0; waited < 500 && server_->running(); ++waited) {
+        if (Listening(socket())) return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+void SoundServer::signal(int number) {
+    if (server_) server_->signal(number);
+}
+
+void SoundServer::stop(int number) {
+    if (server_) server_->stop(number, 10s);
+}
+
+std::string SoundServer::pactl(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {"pactl", "--server=" + address()};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    Child pactl(command, environment(), {.err = "/dev/null"});
+    pactl.wait(5s);
+    return pactl.out();
+}
+
+std::string SoundServer::log() const {
+    std::ifstream in(dir_.path() / "pulseaudio.log");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace velmora::testing
