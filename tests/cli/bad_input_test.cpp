@@ -38,25 +38,6 @@ std::vector<std::string> Joined(std::vector<std::string> first,
     return first;
 }
 
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnvironment() {
-        if (saved_.empty()) {
-            unsetenv(name_.c_str());
-        } else {
-            setenv(name_.c_str(), saved_.c_str(), 1);
-        }
-    }
-
-private:
-    std::string name_;
-    std::string saved_;
-};
-
 class BadInputProgram : public ::testing::Test {
 protected:
     fs::path fifo() const {

@@ -25,26 +25,12 @@ std::vector<std::string> Velmora(std::vector<std::string> arguments) {
 const std::vector<std::string> kQuietSound = {"--audio-driver", "alsa", "-o",
                                               "audio.alsa.device=null"};
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    while (!done()) {
-        if (Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 int LineCount(const std::string& text) {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
-
-std::string ReadText(const fs::path& file) {
-    std::ifstream in(file);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::set<std::pair<int, int>> NotesLeftSounding(const std::string& log) {

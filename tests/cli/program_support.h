@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/x_client.h"
+#include "testing/helpers.h"
 #include "testing/servers.h"
 
 namespace velmora::testing {
@@ -24,11 +25,8 @@ std::vector<std::string> Velmora(std::vector<std::string> arguments = {});
 // The sound needs no device and makes no noise: ALSA's null output.
 extern const std::vector<std::string> kQuietSound;
 
-// Polls (with sleeps) until `done` or the time is up.
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit);
 double SecondsSince(std::chrono::steady_clock::time_point start);
 int LineCount(const std::string& text);
-std::string ReadText(const std::filesystem::path& file);
 
 // (channel, key) of the notes a MIDI log leaves sounding: their last message
 // is a note-on.

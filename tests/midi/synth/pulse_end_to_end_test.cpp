@@ -25,6 +25,7 @@
 #include "midi/messages.h"
 #include "midi/synth/fluidsynth_out.h"
 #include "support/sound_test_support.h"
+#include "testing/helpers.h"
 #include "testing/servers.h"
 
 namespace velmora {
@@ -36,26 +37,14 @@ using soundtest::StderrCapture;
 using testing::Child;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using testing::ReadText;
+using testing::ScopedEnvironment;
 using testing::SoundServer;
 using ::testing::StartsWith;
 using testing::TempDir;
+using testing::WaitFor;
 
 constexpr double kRate = 48000.0;
-
-// Polls (with sleeps) until `done` or the time is up.
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
-std::string ReadText(const fs::path& file) {
-    std::ifstream in(file);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<float> ReadS16(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -97,26 +86,6 @@ std::vector<std::size_t> Onsets(const std::vector<float>& samples, double gap,
     }
     return onsets;
 }
-
-// Sets an environment variable while it exists, for the sound libraries.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
