@@ -2,18 +2,15 @@
 // in one clean line, keeps running and loses nothing.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "cli/program_support.h"
-#include "model/window_design.h"
 #include "support/test_locale.h"
 
 namespace velmora::testing {
@@ -49,39 +46,11 @@ protected:
     TempDir dir_;
 };
 
-// Clicks PLAY once the window is up, as a user would (xdotool, on the tests'
-// own X server). The menu bar above the window's client area is about 20
-// pixels; PLAY is 33 pixels square, so the click lands well inside it.
-bool ClickPlay() {
-    constexpr int kMenuBarPixels = 20;
-    const ControlDesign& play = DesignOf("cmdPlay");
-    const ControlDesign& frame = DesignOf(play.container);
-    const Place& at = play.place;
-    const int x = (frame.place.left + at.left + at.width / 2) / kTwipsPerPixel;
-    const int y = kMenuBarPixels + (frame.place.top + at.top + at.height / 2) / kTwipsPerPixel;
-    const std::string command =
-        "timeout 20 xdotool search --sync --onlyvisible --name '^Velmora$' "
-        "sleep 0.5 mousemove --window %1 " +
-        std::to_string(x) + " " + std::to_string(y) + " click 1";
-    return std::system(command.c_str()) == 0;
-}
-
-bool HaveXdotool() {
-    return std::system("command -v xdotool >/dev/null 2>&1") == 0;
-}
-
-// Reads from `fd` until a whole line has come, or `limit` has passed.
-std::string FirstLine(int fd, std::chrono::milliseconds limit) {
-    std::string text;
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (text.find('\n') == std::string::npos && std::chrono::steady_clock::now() < end) {
-        pollfd readable{fd, POLLIN, 0};
-        if (poll(&readable, 1, 100) <= 0) continue;
-        char buffer[256];
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got > 0) text.append(buffer, static_cast<std::size_t>(got));
-    }
-    return text.substr(0, text.find('\n'));
+// The window, once it is up; 0 (and a failed test) if it never came.
+std::uint32_t Window(XClient& x, Child& program) {
+    const std::uint32_t window = WaitForWindow(x, program);
+    EXPECT_NE(window, 0u) << program.err();
+    return window;
 }
 
 // On a German desktop "0.5" was a bad value; "nan" passed and crashed the
@@ -138,16 +107,21 @@ TEST_F(BadInputProgram, AFifoWithoutAReaderHoldsNothingUp) {
 // The reader goes while notes play: the program died of SIGPIPE with a note
 // left on. It must go on, and say once that the log has stopped.
 TEST_F(BadInputProgram, ALogReaderThatEndsIsReportedAndTheTrainingGoesOn) {
-    if (!HaveXdotool()) GTEST_SKIP() << "xdotool is needed to press PLAY";
     const fs::path path = fifo();
     // Not inherited by the program: it would be a reader of its own log.
     const int reader = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(reader, 0);
     Child program(Velmora(Joined({"--midi-log", path.string()}, kNoAudioDevice)));
-    ASSERT_TRUE(ClickPlay()) << "the window did not come up";
-    const std::string line = FirstLine(reader, 10s);
+    XClient x(std::getenv("DISPLAY"));
+    std::string sent;
+    const bool played = ClickPlay(x, Window(x, program), [&] {
+        char buffer[256];
+        const ssize_t got = read(reader, buffer, sizeof buffer);
+        if (got > 0) sent.append(buffer, static_cast<std::size_t>(got));
+        return sent.find('\n') != std::string::npos;
+    });
     close(reader);
-    ASSERT_FALSE(line.empty()) << "nothing was sent: did the click miss PLAY?\n" << program.err();
+    ASSERT_TRUE(played) << "nothing was sent\n" << program.err();
 
     const std::string problem = "velmora: cannot write MIDI log '" + path.string() +
                                 "' any more: the program reading it has ended\n";
@@ -159,12 +133,13 @@ TEST_F(BadInputProgram, ALogReaderThatEndsIsReportedAndTheTrainingGoesOn) {
 }
 
 TEST_F(BadInputProgram, AFullLogIsReportedOnceAndTheTrainingGoesOn) {
-    if (!HaveXdotool()) GTEST_SKIP() << "xdotool is needed to press PLAY";
     Child program(Velmora(Joined({"--midi-log", "/dev/full"}, kNoAudioDevice)));
-    ASSERT_TRUE(ClickPlay()) << "the window did not come up";
+    XClient x(std::getenv("DISPLAY"));
     const std::string problem = "velmora: cannot write MIDI log '/dev/full' any more: ";
-    EXPECT_TRUE(program.waitForStderr(problem, 15s)) << "nothing said: did the click miss PLAY?\n"
-                                                     << program.err();
+    EXPECT_TRUE(
+        ClickPlay(x, Window(x, program), [&] { return program.waitForStderr(problem, 50ms); }))
+        << "nothing said\n"
+        << program.err();
     program.collectFor(3s);
     EXPECT_TRUE(program.running());
     EXPECT_EQ(Count(program.err(), problem), 1) << program.err();

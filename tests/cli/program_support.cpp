@@ -65,7 +65,7 @@ std::uint32_t WaitForWindow(XClient& x, Child& program) {
     return window;
 }
 
-bool ClickPlay(XClient& x, std::uint32_t window, const fs::path& log) {
+bool ClickPlay(XClient& x, std::uint32_t window, const std::function<bool()>& playing) {
     const ControlDesign& frame = DesignOf("Frame5");
     const ControlDesign& play = DesignOf("cmdPlay");
     const Place& at = play.place;
@@ -75,9 +75,13 @@ bool ClickPlay(XClient& x, std::uint32_t window, const fs::path& log) {
     // it: the clicks try a few heights, from below the least one up.
     for (int menuBar = 10; menuBar <= 50; menuBar += 8) {
         x.click(window, centreX, menuBar + centreY);
-        if (WaitFor([&] { return !NotesLeftSounding(ReadText(log)).empty(); }, 1s)) return true;
+        if (WaitFor(playing, 1s)) return true;
     }
     return false;
+}
+
+bool ClickPlay(XClient& x, std::uint32_t window, const fs::path& log) {
+    return ClickPlay(x, window, [&] { return !NotesLeftSounding(ReadText(log)).empty(); });
 }
 
 }  // namespace velmora::testing

@@ -36,8 +36,9 @@ std::set<std::pair<int, int>> NotesLeftSounding(const std::string& log);
 // none came.
 std::uint32_t WaitForWindow(XClient& x, Child& program);
 
-// Starts a run as the user does, with a click on PLAY, and waits until its
-// first note sounds, as the program's MIDI log `log` shows.
+// Starts a run as the user does, with a click on PLAY, and waits until
+// `playing` says it has begun, or its first note sounds in the MIDI log `log`.
+bool ClickPlay(XClient& x, std::uint32_t window, const std::function<bool()>& playing);
 bool ClickPlay(XClient& x, std::uint32_t window, const std::filesystem::path& log);
 
 }  // namespace velmora::testing

@@ -14,39 +14,47 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
+// The program on `display`, logging its MIDI, with a run's first note sounding.
+struct Playing {
+    explicit Playing(const std::string& display)
+        : program(Velmora(Arguments(log.path() / "midi.txt")), {"DISPLAY=" + display}),
+          x(display),
+          window(WaitForWindow(x, program)) {
+        EXPECT_NE(window, 0u) << program.err();
+        started = ClickPlay(x, window, log.path() / "midi.txt");
+        EXPECT_TRUE(started) << "no note after clicking PLAY:\n" << midi();
+    }
+    static std::vector<std::string> Arguments(const fs::path& log) {
+        std::vector<std::string> arguments = kQuietSound;
+        arguments.insert(arguments.end(), {"--midi-log", log.string()});
+        return arguments;
+    }
+    std::string midi() const { return ReadText(log.path() / "midi.txt"); }
+
+    TempDir log;
+    Child program;
+    XClient x;
+    std::uint32_t window;
+    bool started = false;
+};
+
 TEST(WaysOut, TheDisplayGoingAwayReleasesTheSoundingNotes) {
     XServer own;
     ASSERT_FALSE(own.display().empty()) << "Xvfb did not start";
-    TempDir dir;
-    const fs::path log = dir.path() / "midi.txt";
-    std::vector<std::string> arguments = kQuietSound;
-    arguments.insert(arguments.end(), {"--midi-log", log.string()});
-    Child program(Velmora(arguments), {"DISPLAY=" + own.display()});
-    XClient x(own.display());
-    const std::uint32_t window = WaitForWindow(x, program);
-    ASSERT_NE(window, 0u) << program.err();
-    ASSERT_TRUE(ClickPlay(x, window, log)) << "no note after clicking PLAY:\n" << ReadText(log);
-
+    Playing playing(own.display());
+    ASSERT_TRUE(playing.started);
     own.stop(SIGKILL);
-    EXPECT_EQ(program.wait(10s), 1) << program.err();
-    EXPECT_TRUE(NotesLeftSounding(ReadText(log)).empty()) << ReadText(log);
+    EXPECT_EQ(playing.program.wait(10s), 1) << playing.program.err();
+    EXPECT_TRUE(NotesLeftSounding(playing.midi()).empty()) << playing.midi();
 }
 
 TEST(WaysOut, AWindowDestroyedFromOutsideEndsTheProgramAsClosingIt) {
-    TempDir dir;
-    const fs::path log = dir.path() / "midi.txt";
-    std::vector<std::string> arguments = kQuietSound;
-    arguments.insert(arguments.end(), {"--midi-log", log.string()});
-    Child program(Velmora(arguments));
-    XClient x(std::getenv("DISPLAY"));
-    const std::uint32_t window = WaitForWindow(x, program);
-    ASSERT_NE(window, 0u) << program.err();
-    ASSERT_TRUE(ClickPlay(x, window, log)) << "no note after clicking PLAY:\n" << ReadText(log);
-
-    x.destroy(window);
-    EXPECT_EQ(program.wait(10s), 0) << program.err();
-    EXPECT_TRUE(NotesLeftSounding(ReadText(log)).empty()) << ReadText(log);
-    EXPECT_EQ(program.err(), "");
+    Playing playing(std::getenv("DISPLAY"));
+    ASSERT_TRUE(playing.started);
+    playing.x.destroy(playing.window);
+    EXPECT_EQ(playing.program.wait(10s), 0) << playing.program.err();
+    EXPECT_TRUE(NotesLeftSounding(playing.midi()).empty()) << playing.midi();
+    EXPECT_EQ(playing.program.err(), "");
 }
 
 TEST(WaysOut, AWindowSystemThatCannotBeUsedIsOneLineAndStatusOne) {
