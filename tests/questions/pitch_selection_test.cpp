@@ -28,17 +28,6 @@ TEST_F(PitchSelectionTest, StartUpPoolIsEbAndFSharpBetweenC2AndC6) {
     EXPECT_EQ(state().noteRangeHigh, 84);
 }
 
-TEST_F(PitchSelectionTest, PoolFollowsPitchesAndRangeWithBothBoundsIncluded) {
-    checkOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
-    EXPECT_EQ(state().candidateNotes.size(), 49u);
-    EXPECT_EQ(cap(), 10);
-
-    checkOnly({0});
-    setRange(48, 60);
-    EXPECT_EQ(state().candidateNotes, (std::vector<Note>{48, 60}));
-    EXPECT_EQ(enabledButtons(), std::vector<int>{0});
-}
-
 TEST_F(PitchSelectionTest, CapForcesBothChordToneSettingsDown) {
     checkOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
     panel().vsbMaximum.setValue(8);

@@ -33,16 +33,6 @@ TEST(NoteLabel, OctaveFollowsTheNumberEvenAcrossTheLetterBoundary) {
     EXPECT_EQ(NoteLabel(std::numeric_limits<int>::max(), Row(0)), "G178956969");
 }
 
-TEST(SpellingTable, RowsThatARuleWouldNotGive) {
-    EXPECT_EQ(Row(2), Row(9));
-    EXPECT_EQ(Row(1)[4], "Fb");
-    EXPECT_EQ(Row(1)[11], "Cb");
-    EXPECT_EQ(Row(4)[0], "B#");
-    EXPECT_EQ(Row(6)[2], "Cx");
-    EXPECT_EQ(Row(6)[5], "E#");
-    EXPECT_EQ(Row(6)[7], "Fx");
-}
-
 using KeySignature = TrainerTest;
 
 TEST_F(KeySignature, StartsInFMajorAndNamesEveryPlaceAPitchIsShown) {
@@ -77,15 +67,6 @@ TEST_F(KeySignature, FSharpMajorRespellsButtonsListAndMenuButNotTheKeys) {
     EXPECT_TRUE(panel().lstPitch.selected(6));
     EXPECT_FALSE(panel().lstPitch.selected(2));
     EXPECT_EQ(trainer.spelling().NoteLabel(60), "B#4");
-}
-
-TEST_F(KeySignature, KeySignatureTextsKeepTheirExactSpacing) {
-    const auto& items = panel().lstKeySignature.items();
-    ASSERT_EQ(items.size(), 12u);
-    EXPECT_EQ(items[0], "C Major  or A minor");
-    EXPECT_EQ(items[2], "D Major or  B minor");
-    EXPECT_EQ(items[6], "F# Major  or D# minor");
-    EXPECT_EQ(items[11], "B Major or G# minor");
 }
 
 }  // namespace
