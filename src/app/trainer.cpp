@@ -6,7 +6,7 @@
 namespace velmora {
 
 Trainer::Trainer(MidiOut& device, Scheduler& scheduler, Beeper& beeper, Random* random,
-                 const WallClock* wallClock)
+                 const WallClock* wallClock, MidiIn* keyboard)
     : device_(device),
       beeper_(beeper),
       scheduler_(scheduler),
@@ -24,7 +24,9 @@ Trainer::Trainer(MidiOut& device, Scheduler& scheduler, Beeper& beeper, Random* 
                   practiceTimer_),
       answerEntry_(panel_, state_, responseLog_, beeper_,
                    [this] { runControl_.FocusFirstAnswerButton(); }),
-      singleNoteRepeat_(panel_, state_, playback_, random_) {
+      singleNoteRepeat_(panel_, state_, playback_, random_),
+      keyboard_(keyboard),
+      keyboardNotes_([this](int note) { answerEntry_.keyboardNoteOn(note); }) {
     wireEvents();
 }
 
@@ -116,10 +118,16 @@ void Trainer::Form_Load() {
     deviceOpen_ = true;
     device_.open();
     state_.midiOutHandle = &device_;
+
+    if (keyboard_) {
+        keyboard_->setListener(
+            [this](std::span<const std::uint8_t> bytes) { keyboardNotes_.read(bytes); });
+    }
 }
 
 void Trainer::Form_Unload() {
     if (!deviceOpen_) return;
+    if (keyboard_) keyboard_->setListener({});
     // Whatever still sounds is released while the device can still hear it.
     runControl_.end();
     state_.midiOutHandle = nullptr;

@@ -2,11 +2,13 @@
 
 #include "app/run_control.h"
 #include "midi/midi_output.h"
+#include "midi/note_on_reader.h"
 #include "midi/playback.h"
 #include "model/panel.h"
 #include "model/trainer_state.h"
 #include "ports/beeper.h"
 #include "ports/clock_random.h"
+#include "ports/midi_in.h"
 #include "ports/random.h"
 #include "ports/scheduler.h"
 #include "ports/wall_clock.h"
@@ -29,8 +31,9 @@ class Trainer {
 public:
     // Without a random source or wall clock of their own, the trainer uses the
     // system's: a random source reseeded from the clock and the local time.
+    // Notes played on `keyboard` answer as the letter keys do.
     Trainer(MidiOut& device, Scheduler& scheduler, Beeper& beeper, Random* random = nullptr,
-            const WallClock* wallClock = nullptr);
+            const WallClock* wallClock = nullptr, MidiIn* keyboard = nullptr);
     ~Trainer();
     Trainer(const Trainer&) = delete;
     Trainer& operator=(const Trainer&) = delete;
@@ -76,6 +79,8 @@ private:
     RunControl runControl_;
     AnswerEntry answerEntry_;
     SingleNoteRepeat singleNoteRepeat_;
+    MidiIn* keyboard_;
+    NoteOnReader keyboardNotes_;
     Scheduler::TimerId timer1Ticks_ = Scheduler::kNoTimer;
     bool deviceOpen_ = false;
 };

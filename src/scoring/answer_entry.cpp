@@ -20,6 +20,10 @@ void AnswerEntry::cmdAnswerButton_KeyPress(int /*index*/, int characterCode) {
     if (pitchClass >= 0) cmdAnswerButton_Click(pitchClass);
 }
 
+void AnswerEntry::keyboardNoteOn(int note) {
+    if (note >= 0) cmdAnswerButton_Click(PitchClassOf(note));
+}
+
 void AnswerEntry::cmdAnswerButton_Click(int index) {
     if (!state_.exerciseRunning || state_.repeatActive) return;
     if (index < 0 || index >= kPitchClasses) return;

@@ -33,6 +33,9 @@ public:
     void cmdAnswerButton_Click(int index);
     void cmdAnswerButton_KeyPress(int index, int characterCode);
     void cmdEraseAnswer_Click();
+    // A key played on a MIDI keyboard: the letter key of its pitch class,
+    // without needing the focus.
+    void keyboardNoteOn(int note);
 
 private:
     void gradeShepard(int index);

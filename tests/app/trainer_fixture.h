@@ -10,6 +10,7 @@
 #include "midi/recording_midi_out.h"
 #include "ports/clock_random.h"
 #include "ports/manual_scheduler.h"
+#include "ports/midi_in.h"
 
 namespace velmora::testing {
 
@@ -34,6 +35,19 @@ inline std::uint32_t NoteOffMsg(int note) {
 inline Nanos Ms(double milliseconds) {
     return Nanos(static_cast<Nanos::rep>(milliseconds * 1e6));
 }
+
+// A MIDI keyboard the test plays on.
+class FakeMidiIn final : public MidiIn {
+public:
+    void setListener(Listener listener) override { listener_ = std::move(listener); }
+    bool listened() const { return static_cast<bool>(listener_); }
+    void play(std::initializer_list<std::uint8_t> bytes) {
+        if (listener_) listener_(std::span<const std::uint8_t>(bytes.begin(), bytes.size()));
+    }
+
+private:
+    Listener listener_;
+};
 
 // Local time that moves with the test's scheduler clock, from a chosen start.
 class FollowingWallClock final : public WallClock {
@@ -80,7 +94,8 @@ protected:
     CountingBeeper beeper;
     ClockRandom random{20261206};
     FollowingWallClock wallClock{clock, 9, 0, 0};
-    Trainer trainer{device, clock, beeper, &random, &wallClock};
+    FakeMidiIn keyboard;
+    Trainer trainer{device, clock, beeper, &random, &wallClock, &keyboard};
 };
 
 }  // namespace velmora::testing

@@ -1,0 +1,62 @@
+// Notes played on a MIDI keyboard answer as the letter keys do, without the focus.
+
+#include <gtest/gtest.h>
+
+#include "app/run_fixture.h"
+
+namespace velmora::testing {
+namespace {
+
+class KeyboardAnswers : public RunTest {
+protected:
+    void noteOn(int note, int channel = 0) {
+        keyboard.play(
+            {static_cast<std::uint8_t>(0x90 | channel), static_cast<std::uint8_t>(note), 100});
+    }
+};
+
+TEST_F(KeyboardAnswers, EveryOctaveOfAPitchClassAnswersIt) {
+    panel().cmdPlay.click();
+    panel().cboInstrument.setFocus();  // no answer button has the focus
+    for (int note = 0; note <= 127; ++note) {
+        pose({static_cast<Note>(60 + note % 12)});
+        noteOn(note, note % 16);
+        ASSERT_EQ(panel().lblResult.caption(), "Correct") << note;
+    }
+    EXPECT_EQ(stats()[0], "Right: 128");
+    pose({61});
+    noteOn(60);
+    EXPECT_EQ(panel().lblResult.caption(), "Incorrect");
+    EXPECT_EQ(beeper.beeps.size(), 1u);
+}
+
+TEST_F(KeyboardAnswers, AChordIsAnsweredNoteByNoteAndOtherMessagesAnswerNothing) {
+    checkOnly({0, 4, 7});
+    panel().cmdPlay.click();
+    pose({48, 52, 55});
+    keyboard.play({0x90, 72, 90, 0x80, 72, 0, 0x90, 76, 0, 0xB0, 64, 127, 0xF8, 0xFE});
+    EXPECT_EQ(panel().lblNoteInput.caption(), "C");
+    EXPECT_EQ(panel().lblResult.caption(), "");
+    keyboard.play({0x90, 64, 90, 67, 90});  // running status
+    EXPECT_EQ(panel().lblNoteInput.caption(), "C-E-G");
+    EXPECT_EQ(panel().lblResult.caption(), "Correct");
+}
+
+TEST_F(KeyboardAnswers, NotesAnswerNothingOutsideARunDuringTheDrillOrAfterClosing) {
+    noteOn(63);
+    EXPECT_EQ(panel().lblNoteInput.caption(), "Note Input");
+
+    checkOnly({3});
+    panel().pic_Repeat_1_Note.click();
+    noteOn(63);
+    EXPECT_EQ(panel().lblNoteInput.caption(), "Note Input");
+    EXPECT_EQ(state().rightCount, 0);
+    panel().cmdPlayStop.click();
+
+    EXPECT_TRUE(keyboard.listened());
+    trainer.Form_Unload();
+    EXPECT_FALSE(keyboard.listened()) << "a closed trainer hears no more notes";
+}
+
+}  // namespace
+}  // namespace velmora::testing
