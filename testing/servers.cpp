@@ -1,5 +1,7 @@
 #include "testing/servers.h"
 
+#include "testing/helpers.h"
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -97,8 +99,32 @@ std::string SoundServer::pactl(const std::vector<std::string>& arguments) {
 }
 
 std::string SoundServer::log() const {
-    std::ifstream in(dir_.path() / "pulseaudio.log");
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return ReadText(dir_.path() / "pulseaudio.log");
+}
+
+// JACK 1 keeps a table of eight servers and frees an entry only for a server
+// of the same name: a few names used again keep it from filling up with the
+// servers of tests that crashed.
+JackServer::JackServer() {
+    const fs::path log = dir_.path() / "jackd.log";
+    for (int number = 0; number < 4 && !running_; ++number) {
+        name_ = "velmora-test-" + std::to_string(number);
+        server_.emplace(std::vector<std::string>{"jackd", "--name", name_, "--no-realtime", "-d",
+                                                 "dummy", "-r", "48000", "-p", "64"},
+                        std::vector<std::string>{"JACK_NO_START_SERVER=1",
+                                                 "JACK_DEFAULT_SERVER=" + name_},
+                        ChildOutputs{.out = log, .err = log});
+        const fs::path socket =
+            fs::path("/dev/shm") / ("jack-" + std::to_string(getuid())) / name_ / "jack_0";
+        for (int waited = 0; waited < 500 && server_->running() && !running_; ++waited) {
+            running_ = Listening(socket);
+            if (!running_) std::this_thread::sleep_for(20ms);
+        }
+    }
+}
+
+std::string JackServer::log() const {
+    return ReadText(dir_.path() / "jackd.log");
 }
 
 }  // namespace velmora::testing

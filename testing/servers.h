@@ -62,4 +62,23 @@ private:
     std::optional<Child> server_;
 };
 
+// A JACK server (JACK 1's jackd) on its dummy driver, 64 frames a period at
+// 48 kHz, under a name of its own: a client reaches it with that name in
+// JACK_DEFAULT_SERVER. Stopped when destroyed.
+class JackServer {
+public:
+    JackServer();
+
+    // False when there is no jackd, or it did not come up.
+    bool running() const { return running_; }
+    const std::string& name() const { return name_; }
+    std::string log() const;
+
+private:
+    TempDir dir_;
+    std::string name_;
+    std::optional<Child> server_;
+    bool running_ = false;
+};
+
 }  // namespace velmora::testing

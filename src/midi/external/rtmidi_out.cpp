@@ -1,13 +1,10 @@
 #include "midi/external/rtmidi_out.h"
 
-#include <alsa/asoundlib.h>
 #include <rtmidi/RtMidi.h>
 
-#include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <optional>
 
+#include "midi/external/midi_ports.h"
 #include "midi/messages.h"
 #include "text/printable.h"
 
@@ -17,20 +14,6 @@ namespace {
 
 constexpr const char* kClientName = "Velmora";
 
-// alsa-lib reports its own errors on stderr; ours come back as text instead.
-void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
-
-// RtMidi prints what it cannot throw, and it throws from its constructor after
-// printing. Asking the sequencer ourselves first keeps a machine without one
-// silent.
-bool SequencerAvailable() {
-    snd_lib_error_set_handler(&QuietAlsaError);
-    snd_seq_t* seq = nullptr;
-    if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK) < 0) return false;
-    snd_seq_close(seq);
-    return true;
-}
-
 void IgnoreRtMidiError(RtMidiError::Type, const std::string&, void*) {}
 
 // Keeps the text of RtMidi's latest error in the std::string at `lastError`.
@@ -39,9 +22,10 @@ void KeepRtMidiError(RtMidiError::Type, const std::string& text, void* lastError
 }
 
 // A client on the ALSA sequencer that reports errors through `callback`; null
-// when there is no MIDI system.
+// when there is no MIDI system. RtMidi prints what it cannot throw, and it
+// throws from its constructor after printing: the sequencer is asked first.
 std::unique_ptr<::RtMidiOut> OpenClient(RtMidiErrorCallback callback, void* userData) {
-    if (!SequencerAvailable()) return nullptr;
+    if (!AlsaSequencerAvailable()) return nullptr;
     try {
         auto client = std::make_unique<::RtMidiOut>(RtMidi::LINUX_ALSA, kClientName);
         client->setErrorCallback(callback, userData);
@@ -60,39 +44,6 @@ std::vector<std::string> PortNames(::RtMidiOut& client) {
         // A port that goes away while we ask ends the list.
     }
     return names;
-}
-
-std::string Lowercase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-// The port `wanted` names: its number as listed (from 1: device 0 is the
-// built-in synthesizer), else the first whose name contains it, ignoring case.
-std::optional<unsigned> ChoosePort(const std::vector<std::string>& names,
-                                   const std::string& wanted) {
-    unsigned number = 0;
-    const char* end = wanted.data() + wanted.size();
-    const auto [rest, error] = std::from_chars(wanted.data(), end, number);
-    if (!wanted.empty() && error == std::errc() && rest == end) {
-        if (number >= 1 && number <= names.size()) return number - 1;
-        return std::nullopt;
-    }
-    const std::string part = Lowercase(wanted);
-    for (unsigned i = 0; i < names.size(); ++i) {
-        if (Lowercase(names[i]).find(part) != std::string::npos) return i;
-    }
-    return std::nullopt;
-}
-
-std::string PortList(const std::vector<std::string>& names) {
-    if (names.empty()) return "no ports";
-    std::string list = "ports:";
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        list += (i == 0 ? " " : ", ") + std::to_string(i + 1) + " " + Printable(names[i]);
-    }
-    return list;
 }
 
 }  // namespace

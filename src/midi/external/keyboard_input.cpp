@@ -1,0 +1,403 @@
+#include "midi/external/keyboard_input.h"
+
+#include <fcntl.h>
+#include <jack/jack.h>
+#include <rtmidi/RtMidi.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <regex>
+#include <thread>
+#include <utility>
+
+#include "midi/external/midi_ports.h"
+#include "text/printable.h"
+
+namespace velmora {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kClientName = "Velmora";
+constexpr const char* kPortName = "keyboard in";
+
+void Quiet(const char*) {}
+void IgnoreRtMidiError(RtMidiError::Type, const std::string&, void*) {}
+
+// The name a port keeps when it comes back: ALSA adds the client and port
+// numbers, which change when a device is plugged in again.
+std::string LastingName(const MidiInputPort& port) {
+    static const std::regex kAlsaAddress(" [0-9]+:[0-9]+$");
+    return (port.jack ? "jack " : "alsa ") + std::regex_replace(port.name, kAlsaAddress, "");
+}
+
+bool Contains(const std::vector<MidiInputPort>& ports, const MidiInputPort& port) {
+    return std::find(ports.begin(), ports.end(), port) != ports.end();
+}
+
+// A JACK server that runs, with a client of our own that hears when it shuts
+// down: the MIDI library's client is gone with it and must not be used again.
+class JackServer {
+public:
+    JackServer() {
+        jack_set_error_function(&Quiet);
+        jack_set_info_function(&Quiet);
+        client_ = jack_client_open("Velmora watch", JackNoStartServer, nullptr);
+        if (!client_) return;
+        jack_on_shutdown(client_, &JackServer::ShutDown, this);
+        jack_activate(client_);
+    }
+    ~JackServer() {
+        if (client_) jack_client_close(client_);
+    }
+    JackServer(const JackServer&) = delete;
+    JackServer& operator=(const JackServer&) = delete;
+
+    bool running() const { return client_ && !gone_; }
+
+private:
+    static void ShutDown(void* self) { static_cast<JackServer*>(self)->gone_ = true; }
+
+    jack_client_t* client_ = nullptr;
+    std::atomic<bool> gone_ = false;
+};
+
+// Runs on the MIDI library's thread: a write to a pipe takes no lock, and a
+// full pipe (a window that stopped reading) drops the message.
+void Forward(double, std::vector<unsigned char>* message, void* fd) {
+    if (!message || message->empty()) return;
+    [[maybe_unused]] const ssize_t written =
+        write(*static_cast<const int*>(fd), message->data(), message->size());
+}
+
+std::vector<std::string> Names(const std::vector<MidiInputPort>& ports) {
+    std::vector<std::string> names;
+    for (const auto& port : ports) names.push_back(port.name);
+    return names;
+}
+
+}  // namespace
+
+// The clients on each MIDI system, kept between listings, and the port open on one.
+class MidiInputClients {
+public:
+    explicit MidiInputClients(const int* forwardTo = nullptr) : forwardTo_(forwardTo) {}
+    ~MidiInputClients() { close(); }
+
+    std::vector<MidiInputPort> list() {
+        if (!alsa_ && AlsaSequencerAvailable()) alsa_ = Client(RtMidi::LINUX_ALSA);
+        if (jackServer_ && !jackServer_->running()) {
+            // Its port went with the server; closing it would ask the server.
+            if (open_ == jack_.get()) open_ = nullptr;
+            jack_.reset();
+            jackServer_.reset();
+        }
+        if (!jackServer_) {
+            auto server = std::make_unique<JackServer>();
+            if (server->running()) jackServer_ = std::move(server);
+        }
+        if (jackServer_ && !jack_) jack_ = Client(RtMidi::UNIX_JACK);
+
+        std::vector<MidiInputPort> ports;
+        Append(alsa_.get(), false, ports);
+        Append(jack_.get(), true, ports);
+        return ports;
+    }
+
+    // Opens `port`, found by its place in its system's list now; empty when
+    // done, else what went wrong.
+    std::string connect(const MidiInputPort& port) {
+        close();
+        ::RtMidiIn* client = port.jack ? jack_.get() : alsa_.get();
+        if (!client) return "its MIDI system is gone";
+        std::vector<MidiInputPort> now;
+        Append(client, port.jack, now);
+        const auto at = std::find(now.begin(), now.end(), port);
+        if (at == now.end()) return "it is gone";
+        std::string error;
+        try {
+            client->ignoreTypes(true, true, true);
+            client->setCallback(&Forward, const_cast<int*>(forwardTo_));
+            client->openPort(static_cast<unsigned>(at - now.begin()), kPortName);
+            if (!client->isPortOpen()) error = "the MIDI library could not open it";
+        } catch (const RtMidiError& failure) {
+            error = failure.getMessage();
+        }
+        if (!error.empty()) {
+            client->cancelCallback();
+            return error;
+        }
+        open_ = client;
+        return "";
+    }
+
+    bool isOpen() const { return open_ != nullptr; }
+
+    void dropJack() {
+        if (open_ == jack_.get()) close();
+        jack_.reset();
+        jackServer_.reset();
+    }
+
+    void close() {
+        if (!open_) return;
+        try {
+            open_->closePort();
+            open_->cancelCallback();
+        } catch (const RtMidiError&) {
+            // A port that vanished has nothing left to undo.
+        }
+        open_ = nullptr;
+    }
+
+private:
+    static std::unique_ptr<::RtMidiIn> Client(RtMidi::Api api) {
+        try {
+            auto client = std::make_unique<::RtMidiIn>(api, kClientName);
+            client->setErrorCallback(&IgnoreRtMidiError, nullptr);
+            return client;
+        } catch (const RtMidiError&) {
+            return nullptr;
+        }
+    }
+
+    static void Append(::RtMidiIn* client, bool jack, std::vector<MidiInputPort>& ports) {
+        if (!client) return;
+        try {
+            const unsigned count = client->getPortCount();
+            for (unsigned i = 0; i < count; ++i) ports.push_back({jack, client->getPortName(i)});
+        } catch (const RtMidiError&) {
+            // A port that goes away while we ask ends the list.
+        }
+    }
+
+    const int* forwardTo_;
+    std::unique_ptr<::RtMidiIn> alsa_;
+    std::unique_ptr<JackServer> jackServer_;
+    std::unique_ptr<::RtMidiIn> jack_;
+    ::RtMidiIn* open_ = nullptr;
+};
+
+std::vector<MidiInputPort> ListMidiInputPorts() {
+    return MidiInputClients().list();
+}
+
+// What the watching thread works with. It is shared, so that a thread stuck
+// in a library call at closing can be left behind without harm.
+struct KeyboardInput::Watcher {
+    struct Wanted {
+        std::string spec;                   // as the user gave it
+        std::optional<MidiInputPort> port;  // the port it chose, once found
+    };
+
+    explicit Watcher(std::function<void()> changed) : changed(std::move(changed)) {
+        if (pipe2(pipe, O_CLOEXEC | O_NONBLOCK) != 0) pipe[0] = pipe[1] = -1;
+        clients = std::make_unique<MidiInputClients>(&pipe[1]);
+    }
+    ~Watcher() {
+        clients.reset();  // no more writes into the pipe
+        for (int fd : pipe) {
+            if (fd >= 0) ::close(fd);
+        }
+    }
+
+    void request(const std::function<void()>& change) {
+        {
+            std::lock_guard lock(mutex);
+            change();
+        }
+        wake.notify_all();
+    }
+
+    void watch() {
+        ++running;
+        bool first = true;
+        for (;;) {
+            std::optional<Wanted> request;
+            {
+                std::unique_lock lock(mutex);
+                auto due = [this] { return stopping || refreshNow || requested; };
+                // With no input chosen nothing is watched: the ports are
+                // listed only when asked for.
+                if (!first && wanted.spec.empty()) {
+                    wake.wait(lock, due);
+                } else if (!first) {
+                    wake.wait_for(lock, 1s, due);
+                }
+                first = false;
+                if (stopping) break;
+                request = std::exchange(requested, std::nullopt);
+                refreshNow = false;
+            }
+            if (request) wanted = std::move(*request);
+            step(clients->list());
+            // A JACK client of ours would take part in every period of the server.
+            if (wanted.spec.empty()) clients->dropJack();
+        }
+        clients->close();
+        {
+            std::lock_guard lock(mutex);
+            finished = true;
+        }
+        wake.notify_all();
+        --running;
+    }
+
+    void step(const std::vector<MidiInputPort>& ports) {
+        std::optional<std::string> problem;
+        if (open && (!clients->isOpen() || !Contains(ports, *open))) {
+            clients->close();
+            problem = "MIDI input " + Quoted(open->name) +
+                      " has gone; it is used again when it comes back";
+            status = *problem;
+            open.reset();
+        }
+        if (wanted.spec.empty()) {
+            clients->close();
+            open.reset();
+            status.clear();
+            problem.reset();
+        } else {
+            if (!wanted.port) {
+                if (const auto chosen = ChoosePort(Names(ports), wanted.spec)) {
+                    wanted.port = ports[*chosen];
+                } else {
+                    problem = "MIDI input: no port matches " + Quoted(wanted.spec) + " (" +
+                              PortList(Names(ports)) + ")";
+                    status = *problem;
+                }
+            }
+            if (wanted.port && open && LastingName(*open) != LastingName(*wanted.port)) {
+                clients->close();
+                open.reset();
+            }
+            if (wanted.port && !open) {
+                // The chosen port, or one of the same name that has come back.
+                const auto back = std::find_if(ports.begin(), ports.end(), [this](const auto& p) {
+                    return LastingName(p) == LastingName(*wanted.port);
+                });
+                if (back != ports.end()) {
+                    if (const std::string error = clients->connect(*back); error.empty()) {
+                        open = wanted.port = *back;
+                        status = "MIDI input: " + Printable(back->name);
+                        problem.reset();
+                    } else {
+                        problem = "MIDI input " + Quoted(back->name) + " cannot be opened (" +
+                                  Printable(error) + ")";
+                        status = *problem;
+                    }
+                }
+            }
+        }
+        publish(ports, problem);
+    }
+
+    void publish(const std::vector<MidiInputPort>& ports,
+                 const std::optional<std::string>& problem) {
+        bool changes = false;
+        {
+            std::lock_guard lock(mutex);
+            if (problem && *problem != toldProblem) {
+                report.newProblems.push_back(*problem);
+                changes = true;
+            }
+            toldProblem = problem.value_or("");
+            changes = changes || report.status != status || report.ports != ports ||
+                      report.connected != open;
+            report.status = status;
+            report.ports = ports;
+            report.connected = open;
+        }
+        // Never once the input is closed: what it would tell may be gone.
+        std::lock_guard telling(tellingMutex);
+        if (changes && !closed && changed) changed();
+    }
+
+    inline static std::atomic<int> running = 0;
+
+    const std::function<void()> changed;
+    int pipe[2] = {-1, -1};
+
+    // The thread's own.
+    std::unique_ptr<MidiInputClients> clients;
+    Wanted wanted;
+    std::optional<MidiInputPort> open;
+    std::string status;
+
+    std::mutex mutex;  // guards what follows; never held while a library is called
+    std::condition_variable wake;
+    bool stopping = false;
+    bool finished = false;
+    bool refreshNow = false;
+    std::optional<Wanted> requested;
+    Report report;
+    std::string toldProblem;  // so that a problem that lasts is told once
+
+    std::mutex tellingMutex;
+    bool closed = false;  // under tellingMutex
+};
+
+KeyboardInput::KeyboardInput(std::function<void()> changed)
+    : watcher_(std::make_shared<Watcher>(std::move(changed))) {
+    std::thread([watcher = watcher_] { watcher->watch(); }).detach();
+}
+
+KeyboardInput::~KeyboardInput() {
+    watcher_->request([this] { watcher_->stopping = true; });
+    {
+        std::lock_guard telling(watcher_->tellingMutex);
+        watcher_->closed = true;
+    }
+    // A JACK server that stopped answering can hold the thread for good; it
+    // is left behind then, with what it works on.
+    std::unique_lock lock(watcher_->mutex);
+    watcher_->wake.wait_for(lock, 2s, [this] { return watcher_->finished; });
+}
+
+int KeyboardInput::WatchersStillRunning() {
+    return Watcher::running;
+}
+
+void KeyboardInput::choose(const std::string& spec) {
+    watcher_->request([&] { watcher_->requested = Watcher::Wanted{spec, std::nullopt}; });
+}
+
+void KeyboardInput::choose(const MidiInputPort& port) {
+    watcher_->request([&] { watcher_->requested = Watcher::Wanted{port.name, port}; });
+}
+
+void KeyboardInput::refresh() {
+    watcher_->request([this] { watcher_->refreshNow = true; });
+}
+
+KeyboardInput::Report KeyboardInput::report() {
+    std::lock_guard lock(watcher_->mutex);
+    Report copy = watcher_->report;
+    watcher_->report.newProblems.clear();
+    return copy;
+}
+
+int KeyboardInput::readyFd() const {
+    return watcher_->pipe[0];
+}
+
+void KeyboardInput::setListener(Listener listener) {
+    listener_ = std::move(listener);
+}
+
+void KeyboardInput::deliver() {
+    std::uint8_t buffer[1024];
+    for (;;) {
+        const ssize_t got = read(watcher_->pipe[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return;
+        if (listener_) listener_({buffer, static_cast<std::size_t>(got)});
+    }
+}
+
+}  // namespace velmora

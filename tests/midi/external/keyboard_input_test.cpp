@@ -1,0 +1,183 @@
+// A keyboard played into the trainer through a real MIDI connection: on a
+// JACK server of the test's own, and on the ALSA sequencer where there is one.
+
+#include "midi/external/keyboard_input.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <rtmidi/RtMidi.h>
+
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "app/trainer_fixture.h"
+#include "midi/external/midi_ports.h"
+#include "testing/helpers.h"
+#include "testing/servers.h"
+
+namespace velmora::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Connection {
+    const char* name;
+    RtMidi::Api api;
+};
+
+class KeyboardInputTest : public ::testing::TestWithParam<Connection> {
+protected:
+    void SetUp() override {
+        // A JACK client writes to the next one in the server's chain, which
+        // may have just gone; the program ignores SIGPIPE as well.
+        std::signal(SIGPIPE, SIG_IGN);
+        if (GetParam().api == RtMidi::UNIX_JACK) {
+            jack_.emplace();
+            if (!jack_->running()) {
+                if (std::system("command -v jackd >/dev/null 2>&1") != 0) {
+                    GTEST_SKIP() << "jackd is not installed (Debian: jackd1)";
+                }
+                FAIL() << "jackd did not start:\n" << jack_->log();
+            }
+            server_.emplace("JACK_DEFAULT_SERVER", jack_->name());
+        } else if (!AlsaSequencerAvailable()) {
+            GTEST_SKIP() << "no ALSA sequencer here (/dev/snd/seq)";
+        }
+        input_ = std::make_unique<KeyboardInput>([this] { ++changes_; });
+        trainer_.emplace(device_, clock_, beeper_, nullptr, nullptr, input_.get());
+        trainer_->Form_Load();
+        Panel& panel = trainer_->panel();
+        for (int i = 0; i < kPitchClasses; ++i) panel.lstPitch.setSelected(i, i == 0);
+        panel.vsbNoteRange[0].setValue(60);
+        panel.vsbNoteRange[1].setValue(71);  // every question is C4
+        openSender();
+    }
+
+    void openSender() {
+        sender_ = std::make_unique<RtMidiOut>(GetParam().api, "Velmora test keys");
+
+        sender_->openVirtualPort("keys");
+    }
+
+    // Hands over what arrives, as the window's thread does, until `done`.
+    bool until(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
+        return WaitFor(
+            [&] {
+                pollfd ready{input_->readyFd(), POLLIN, 0};
+                if (poll(&ready, 1, 5) > 0) input_->deliver();
+                return done();
+            },
+            limit);
+    }
+
+    bool connected() {
+        return until([this] { return input_->report().connected.has_value(); });
+    }
+
+    // Plays `note` and waits for the verdict; the run then moves on to the next question.
+    std::string answer(int note) {
+        const std::vector<unsigned char> noteOn = {0x90, static_cast<unsigned char>(note), 100};
+        sender_->sendMessage(&noteOn);
+        const Label& result = trainer_->panel().lblResult;
+        until([&] { return result.caption() == "Correct" || result.caption() == "Incorrect"; });
+        const std::string verdict = result.caption();
+        clock_.advanceBy(4001ms);
+        return verdict;
+    }
+
+    std::optional<JackServer> jack_;
+    std::optional<ScopedEnvironment> server_;
+    RecordingMidiOut device_;
+    ManualScheduler clock_;
+    CountingBeeper beeper_;
+    std::atomic<int> changes_ = 0;
+    std::unique_ptr<KeyboardInput> input_;
+    std::optional<Trainer> trainer_;
+    std::unique_ptr<RtMidiOut> sender_;
+};
+
+TEST_P(KeyboardInputTest, NotesPlayedOnThePortAreAnswers) {
+    input_->choose("test keys");
+    ASSERT_TRUE(connected()) << input_->report().status;
+    EXPECT_NE(input_->report().status.find("MIDI input: Velmora test keys"), std::string::npos)
+        << input_->report().status;
+    trainer_->panel().cmdPlay.click();
+    EXPECT_EQ(answer(72), "Correct");
+    EXPECT_EQ(answer(64), "Incorrect");
+    EXPECT_EQ(answer(36), "Correct");
+    // Note-offs, silent note-ons and controllers answer nothing.
+    const std::vector<std::vector<unsigned char>> others = {
+        {0x80, 60, 0}, {0x90, 60, 0}, {0xB0, 64, 127}};
+    for (const auto& message : others) sender_->sendMessage(&message);
+    until([] { return false; }, 300ms);
+    EXPECT_EQ(trainer_->panel().lblNoteInput.caption(), "");
+    EXPECT_EQ(trainer_->state().rightCount + trainer_->state().wrongCount, 3);
+}
+
+TEST_P(KeyboardInputTest, APortThatGoesIsToldAndUsedAgainWhenItComesBack) {
+    input_->choose("test keys");
+    ASSERT_TRUE(connected()) << input_->report().status;
+    trainer_->panel().cmdPlay.click();
+    ASSERT_EQ(answer(60), "Correct");
+
+    sender_.reset();
+    std::vector<std::string> told;
+    auto gone = [&] {
+        const KeyboardInput::Report report = input_->report();
+        told.insert(told.end(), report.newProblems.begin(), report.newProblems.end());
+        return !report.connected;
+    };
+    ASSERT_TRUE(until(gone));
+    until([&] { return !gone(); }, 1500ms);  // more listings: still told once
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("has gone; it is used again when it comes back"), std::string::npos)
+        << told[0];
+    EXPECT_EQ(input_->report().status, told[0]);
+    trainer_->panel().cmdAnswerButton[0].click();
+    EXPECT_EQ(trainer_->panel().lblResult.caption(), "Correct") << "the buttons still answer";
+    clock_.advanceBy(4001ms);
+
+    openSender();
+    ASSERT_TRUE(connected()) << input_->report().status;
+    EXPECT_EQ(answer(48), "Correct");
+}
+
+TEST_P(KeyboardInputTest, AJackServerThatEndsTakesTheInputWithIt) {
+    if (!jack_) GTEST_SKIP() << "a JACK server's own end";
+    input_->choose("test keys");
+    ASSERT_TRUE(connected()) << input_->report().status;
+    sender_.reset();
+    jack_.reset();
+    EXPECT_TRUE(until([this] { return !input_->report().connected; }));
+    EXPECT_NE(input_->report().status.find("has gone"), std::string::npos)
+        << input_->report().status;
+    trainer_.reset();
+    input_.reset();  // closing neither hangs nor crashes
+}
+
+TEST_P(KeyboardInputTest, APortThatIsNotThereIsOneMessageAndNoneIsNothing) {
+    input_->choose("no such keyboard");
+    ASSERT_TRUE(until([this] { return !input_->report().status.empty(); }));
+    const KeyboardInput::Report report = input_->report();
+    EXPECT_EQ(report.status.rfind("MIDI input: no port matches 'no such keyboard' (ports: ", 0), 0u)
+        << report.status;
+    EXPECT_NE(report.status.find("Velmora test keys"), std::string::npos) << report.status;
+
+    input_->choose("");
+    EXPECT_TRUE(until([this] { return input_->report().status.empty(); }));
+    input_->choose("test keys");
+    ASSERT_TRUE(connected());
+    input_->choose("");
+    EXPECT_TRUE(until([this] { return !input_->report().connected; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Connections, KeyboardInputTest,
+                         ::testing::Values(Connection{"Jack", RtMidi::UNIX_JACK},
+                                           Connection{"Alsa", RtMidi::LINUX_ALSA}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace velmora::testing
