@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QEvent>
+#include <QMenuBar>
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
@@ -16,7 +17,10 @@
 #include "app/trainer.h"
 #include "app/version.h"
 #include "midi/devices/sound_output.h"
+#include "midi/external/keyboard_input.h"
+#include "text/printable.h"
 #include "ui/main_window.h"
+#include "ui/midi_input_menu.h"
 #include "ui/qt_scheduler.h"
 #include "ui/quit_signals.h"
 #include "ui/window_system_check.h"
@@ -60,10 +64,14 @@ protected:
 };
 
 // An audio output given up at closing may still be starting on a worker
-// thread, inside a sound library that cannot be interrupted: the process ends
-// without tearing down the libraries (and our own statics) under its feet.
+// thread, inside a sound library that cannot be interrupted (so may the MIDI
+// input's watcher, on a JACK server that stopped answering): the process
+// ends without tearing down the libraries (and our own statics) under them.
 void EndIfAStartStillRuns(int status) {
-    if (velmora::BackgroundOpen::StartsStillRunning() == 0) return;
+    if (velmora::BackgroundOpen::StartsStillRunning() == 0 &&
+        velmora::KeyboardInput::WatchersStillRunning() == 0) {
+        return;
+    }
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);  // the MIDI log too
@@ -96,6 +104,14 @@ int main(int argc, char** argv) {
         for (const auto& line : velmora::ListMidiOutputs()) std::cout << line << "\n";
         return 0;
     }
+    if (options.listMidiInputs) {
+        const auto ports = velmora::ListMidiInputPorts();
+        for (std::size_t i = 0; i < ports.size(); ++i) {
+            std::cout << i + 1 << ": " << velmora::Printable(ports[i].name) << "\n";
+        }
+        if (ports.empty()) std::cerr << kProgram << ": no MIDI input ports\n";
+        return 0;
+    }
     if (!DisplayAvailable(options)) {
         std::cerr << kProgram << ": no display to open the window on (DISPLAY is not set)\n";
         return 1;
@@ -123,9 +139,17 @@ int main(int argc, char** argv) {
     velmora::SoundOutput sound(options.sound, [&application](std::function<void()> done) {
         QMetaObject::invokeMethod(&application, std::move(done), Qt::QueuedConnection);
     });
+    // The keyboard's ports are watched on a worker thread, which reports here.
+    std::function<void()> showKeyboard;
+    velmora::KeyboardInput keyboard([&application, &showKeyboard] {
+        QMetaObject::invokeMethod(
+            &application, [&showKeyboard] { showKeyboard(); }, Qt::QueuedConnection);
+    });
     velmora::QtScheduler scheduler;
-    velmora::Trainer trainer(sound.device(), scheduler, sound.beeper());
+    velmora::Trainer trainer(sound.device(), scheduler, sound.beeper(), nullptr, nullptr,
+                             &keyboard);
     velmora::MainWindow window(trainer);
+    velmora::MidiInputMenu midiInputMenu(*window.menuBar(), keyboard);
     trainer.Form_Load();
     // The status line always says what plays, or what is wrong; the terminal
     // hears of each problem once, as it arises.
@@ -138,6 +162,15 @@ int main(int argc, char** argv) {
     };
     showSound();
     sound.onChange(showSound);
+    showKeyboard = [&keyboard, &window, &midiInputMenu] {
+        const velmora::KeyboardInput::Report report = keyboard.report();
+        for (const auto& problem : report.newProblems) {
+            std::cerr << kProgram << ": " << problem << "\n";
+        }
+        window.setMidiInputStatus(QString::fromStdString(report.status));
+        midiInputMenu.update(report);
+    };
+    if (options.midiIn) keyboard.choose(*options.midiIn);
 
     std::unique_ptr<FirstPaintReport> firstPaint;
     if (std::getenv("VELMORA_REPORT_FIRST_PAINT") != nullptr) {

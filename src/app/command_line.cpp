@@ -76,6 +76,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
             if ((ok = value(text))) options.sound.audioDriver = text;
         } else if (word == "--midi-out") {
             if ((ok = value(text))) options.sound.midiOut = text;
+        } else if (word == "--midi-in") {
+            if ((ok = value(text))) options.midiIn = text;
         } else if (word == "--midi-log") {
             if ((ok = value(text))) options.sound.midiLog = text;
         } else if (word == "-o" || word == "--option") {
@@ -92,6 +94,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
             }
         } else if (word == "--list-midi-outputs") {
             ok = flag(options.listMidiOutputs);
+        } else if (word == "--list-midi-inputs") {
+            ok = flag(options.listMidiInputs);
         } else if (word == "--help" || word == "-h") {
             ok = flag(options.help);
         } else if (word == "--version" || word == "-V") {
@@ -132,6 +136,11 @@ Sound output (the built-in synthesizer is used unless --midi-out is given):
                             (its number or part of its name)
       --list-midi-outputs   list the MIDI outputs and exit
       --midi-log FILE       also write every MIDI message sent to FILE
+
+Answering from a MIDI keyboard (its notes answer as the letter keys do):
+      --midi-in PORT        the MIDI input port it is connected to
+                            (its number or part of its name)
+      --list-midi-inputs    list the MIDI inputs and exit
 
   -h, --help                show this help and exit
   -V, --version             show the version and exit

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,10 @@ namespace velmora {
 
 struct Options {
     SoundOptions sound;
+    // The MIDI input a keyboard answers through: a port's number or part of its name.
+    std::optional<std::string> midiIn;
     bool listMidiOutputs = false;
+    bool listMidiInputs = false;
     bool help = false;
     bool version = false;
     // Options of the window toolkit (-platform offscreen, -display :1 ...),

@@ -49,6 +49,10 @@ MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent),
 
     soundStatus_ = new StatusLine(this);
     statusBar()->addWidget(soundStatus_, 1);
+    midiInputStatus_ = new StatusLine(this);
+    midiInputStatus_->setAccessibleName(tr("MIDI input"));
+    midiInputStatus_->hide();
+    statusBar()->addWidget(midiInputStatus_, 1);
     statusBar()->setSizeGripEnabled(false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -156,6 +160,11 @@ QWidget* MainWindow::widgetOf(const QString& controlName) const {
 
 void MainWindow::setSoundStatus(const QString& text) {
     soundStatus_->setMessage(text);
+}
+
+void MainWindow::setMidiInputStatus(const QString& text) {
+    midiInputStatus_->setMessage(text);
+    midiInputStatus_->setVisible(!text.isEmpty());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -26,6 +26,9 @@ public:
     // The line under the window that says which sound output is in use, or
     // what is wrong with it.
     void setSoundStatus(const QString& text);
+    // Beside it: the MIDI input in use, or what is wrong with it; nothing
+    // while no input is chosen.
+    void setMidiInputStatus(const QString& text);
 
     // The widget that shows the named control, or null (timers, menus).
     QWidget* widgetOf(const QString& controlName) const;
@@ -42,6 +45,7 @@ private:
     Trainer& trainer_;
     QWidget* client_ = nullptr;
     StatusLine* soundStatus_ = nullptr;
+    StatusLine* midiInputStatus_ = nullptr;
     QHash<QString, QWidget*> widgets_;
     QHash<QWidget*, Control*> controlOf_;
     std::vector<std::unique_ptr<ControlBinding>> bindings_;

@@ -8,18 +8,21 @@ namespace {
 TEST(CommandLine, ReadsEveryOptionInBothSpellings) {
     const ParseResult r = ParseCommandLine({"--soundfont", "/a.sf2", "--audio-driver=pulseaudio",
                                             "-o", "audio.periods=4", "-o", "synth.gain=0.5",
-                                            "--midi-out", "Through", "--midi-log=/tmp/log.txt"});
+                                            "--midi-out", "Through", "--midi-log=/tmp/log.txt",
+                                            "--midi-in=Keystation"});
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.options.sound.soundFont, "/a.sf2");
     EXPECT_EQ(r.options.sound.audioDriver, "pulseaudio");
     EXPECT_EQ(r.options.sound.midiOut, "Through");
     EXPECT_EQ(r.options.sound.midiLog, "/tmp/log.txt");
+    EXPECT_EQ(r.options.midiIn, "Keystation");
     ASSERT_EQ(r.options.sound.synthSettings.size(), 2u);
     EXPECT_EQ(r.options.sound.synthSettings[0],
               std::make_pair(std::string("audio.periods"), std::string("4")));
     EXPECT_EQ(r.options.sound.synthSettings[1].second, "0.5");
 
     EXPECT_TRUE(ParseCommandLine({"--list-midi-outputs"}).options.listMidiOutputs);
+    EXPECT_TRUE(ParseCommandLine({"--list-midi-inputs"}).options.listMidiInputs);
     EXPECT_TRUE(ParseCommandLine({"-h"}).options.help);
     EXPECT_TRUE(ParseCommandLine({"--version"}).options.version);
 }

@@ -12,6 +12,7 @@ TEST(CommandLineProgram, HelpVersionAndBadOptions) {
     Child help(Velmora({"--help"}));
     EXPECT_EQ(help.wait(10s), 0);
     EXPECT_NE(help.out().find("--list-midi-outputs"), std::string::npos);
+    EXPECT_NE(help.out().find("--midi-in PORT"), std::string::npos);
 
     Child version(Velmora({"--version"}));
     EXPECT_EQ(version.wait(10s), 0);
@@ -53,6 +54,12 @@ TEST(CommandLineProgram, RunsWithNoAudioDevice) {
 
 TEST(CommandLineProgram, RunsWithAnUnknownMidiPort) {
     ExpectRunsWithoutSound({"--midi-out", "no-such-port-anywhere"}, "no-such-port-anywhere");
+}
+
+TEST(CommandLineProgram, RunsWithAnUnknownMidiInput) {
+    std::vector<std::string> arguments = kQuietSound;
+    arguments.insert(arguments.end(), {"--midi-in", "no-such-keyboard"});
+    ExpectRunsWithoutSound(arguments, "MIDI input: no port matches 'no-such-keyboard' (");
 }
 
 }  // namespace
