@@ -1,7 +1,8 @@
 // From a key played on a MIDI keyboard to its verdict drawn in the window:
 // a note-on sent through a real connection (a JACK server of the
-// benchmark's own, 64-frame periods at 48 kHz) into the trainer's MIDI
-// input, until the result label paints "Correct" or "Incorrect".
+// benchmark's own, real-time where allowed, 64-frame periods at 48 kHz) into
+// the trainer's MIDI input, until the result label paints "Correct" or
+// "Incorrect".
 
 #include <rtmidi/RtMidi.h>
 #include <QApplication>
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);  // as the program does: JACK clients need it
     QApplication app(argc, argv);
 
-    velmora::testing::JackServer server;
+    velmora::testing::JackServer server(true);
     if (!server.running()) {
         std::fprintf(stderr, "midi_answer_bench: no JACK server (Debian: jackd1):\n%s\n",
                      server.log().c_str());

@@ -67,7 +67,9 @@ private:
 // JACK_DEFAULT_SERVER. Stopped when destroyed.
 class JackServer {
 public:
-    JackServer();
+    // `realtime`: its threads and its clients' run at a real-time priority,
+    // as on a musician's machine, when the system allows it.
+    explicit JackServer(bool realtime = false);
 
     // False when there is no jackd, or it did not come up.
     bool running() const { return running_; }

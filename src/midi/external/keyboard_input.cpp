@@ -216,7 +216,6 @@ struct KeyboardInput::Watcher {
 
     void watch() {
         ++running;
-        bool first = true;
         for (;;) {
             std::optional<Wanted> request;
             {
@@ -224,12 +223,11 @@ struct KeyboardInput::Watcher {
                 auto due = [this] { return stopping || refreshNow || requested; };
                 // With no input chosen nothing is watched: the ports are
                 // listed only when asked for.
-                if (!first && wanted.spec.empty()) {
+                if (wanted.spec.empty()) {
                     wake.wait(lock, due);
-                } else if (!first) {
+                } else {
                     wake.wait_for(lock, 1s, due);
                 }
-                first = false;
                 if (stopping) break;
                 request = std::exchange(requested, std::nullopt);
                 refreshNow = false;

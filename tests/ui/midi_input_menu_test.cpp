@@ -1,0 +1,61 @@
+#include "ui/midi_input_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenuBar>
+
+#include "ui/qt_app.h"
+
+namespace velmora {
+namespace {
+
+struct Entry {
+    QString text;
+    bool checked;
+    bool operator==(const Entry&) const = default;
+};
+
+std::vector<Entry> Entries(const QMenu& menu) {
+    std::vector<Entry> entries;
+    for (const QAction* action : menu.actions()) {
+        if (!action->isSeparator()) entries.push_back({action->text(), action->isChecked()});
+    }
+    return entries;
+}
+
+TEST(MidiInputMenu, ListsNoneAndEveryPortWithTheOneInUseChecked) {
+    EnsureQtApplication();
+    QMenuBar bar;
+    KeyboardInput input([] {});
+    MidiInputMenu menu(bar, input);
+    EXPECT_EQ(menu.menu()->title(), "MIDI Input");
+    EXPECT_EQ(Entries(*menu.menu()), (std::vector<Entry>{{"None", true}}));
+
+    const MidiInputPort keys{false, "Keys & Pads:Keys & Pads MIDI 1 24:0"};
+    const MidiInputPort through{false, "Midi Through:Midi Through Port-0 14:0"};
+    menu.update({.status = "", .newProblems = {}, .ports = {through, keys}, .connected = {}});
+    EXPECT_EQ(Entries(*menu.menu()),
+              (std::vector<Entry>{{"None", true},
+                                  {"Midi Through:Midi Through Port-0 14:0", false},
+                                  {"Keys && Pads:Keys && Pads MIDI 1 24:0", false}}))
+        << "an ampersand is shown, not taken for a mnemonic";
+
+    menu.update({.status = "MIDI input: Keys",
+                 .newProblems = {},
+                 .ports = {through, keys},
+                 .connected = keys});
+    EXPECT_EQ(Entries(*menu.menu())[0], (Entry{"None", false}));
+    EXPECT_TRUE(Entries(*menu.menu())[2].checked);
+
+    // Chosen but gone: neither None nor any port is the one in use.
+    menu.update({.status = "MIDI input 'Keys' has gone",
+                 .newProblems = {},
+                 .ports = {through},
+                 .connected = {}});
+    for (const Entry& entry : Entries(*menu.menu()))
+        EXPECT_FALSE(entry.checked) << entry.text.toStdString();
+}
+
+}  // namespace
+}  // namespace velmora
