@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);  // as the program does: JACK clients need it
     QApplication app(argc, argv);
 
-    velmora::testing::JackServer server(true);
+    velmora::testing::JackServer server;
     if (!server.running()) {
         std::fprintf(stderr, "midi_answer_bench: no JACK server (Debian: jackd1):\n%s\n",
                      server.log().c_str());

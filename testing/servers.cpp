@@ -105,22 +105,25 @@ std::string SoundServer::log() const {
 // JACK 1 keeps a table of eight servers and frees an entry only for a server
 // of the same name: a few names used again keep it from filling up with the
 // servers of tests that crashed.
-JackServer::JackServer(bool realtime) {
+JackServer::JackServer() {
     const fs::path log = dir_.path() / "jackd.log";
     for (int attempt = 0; attempt < 8 && !running_; ++attempt) {
         // Without the right to real-time scheduling, the second try is without it.
-        const bool tryRealtime = realtime && attempt % 2 == 0;
+        const bool realtime = attempt % 2 == 0;
         name_ = "velmora-test-" + std::to_string(attempt / 2);
         server_.emplace(
             std::vector<std::string>{"jackd", "--name", name_,
-                                     tryRealtime ? "--realtime" : "--no-realtime", "-d", "dummy",
-                                     "-r", "48000", "-p", "64"},
+                                     realtime ? "--realtime" : "--no-realtime", "--timeout", "5000",
+                                     "-d", "dummy", "-r", "48000", "-p", "64"},
             std::vector<std::string>{"JACK_NO_START_SERVER=1", "JACK_DEFAULT_SERVER=" + name_},
             ChildOutputs{.out = log, .err = log});
         const fs::path socket =
             fs::path("/dev/shm") / ("jack-" + std::to_string(getuid())) / name_ / "jack_0";
+        // The socket may be another test's server of that name, which ours
+        // then gives way to: ours is the one that has loaded its driver.
         for (int waited = 0; waited < 500 && server_->running() && !running_; ++waited) {
-            running_ = Listening(socket);
+            running_ = ReadText(log).find("creating dummy driver") != std::string::npos &&
+                       Listening(socket) && server_->running();
             if (!running_) std::this_thread::sleep_for(20ms);
         }
     }

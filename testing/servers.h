@@ -64,12 +64,13 @@ private:
 
 // A JACK server (JACK 1's jackd) on its dummy driver, 64 frames a period at
 // 48 kHz, under a name of its own: a client reaches it with that name in
-// JACK_DEFAULT_SERVER. Stopped when destroyed.
+// JACK_DEFAULT_SERVER. Its threads and its clients' run at a real-time
+// priority where the system allows it, as on a musician's machine; on a busy
+// machine a client that falls behind would otherwise be dropped from the
+// server's graph. Stopped when destroyed.
 class JackServer {
 public:
-    // `realtime`: its threads and its clients' run at a real-time priority,
-    // as on a musician's machine, when the system allows it.
-    explicit JackServer(bool realtime = false);
+    JackServer();
 
     // False when there is no jackd, or it did not come up.
     bool running() const { return running_; }
