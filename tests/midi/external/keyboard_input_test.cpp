@@ -28,6 +28,10 @@ struct Connection {
     RtMidi::Api api;
 };
 
+void PrintTo(const Connection& connection, std::ostream* out) {
+    *out << connection.name;
+}
+
 class KeyboardInputTest : public ::testing::TestWithParam<Connection> {
 protected:
     void SetUp() override {
