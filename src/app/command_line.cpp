@@ -77,7 +77,12 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (word == "--midi-out") {
             if ((ok = value(text))) options.sound.midiOut = text;
         } else if (word == "--midi-in") {
-            if ((ok = value(text))) options.midiIn = text;
+            if ((ok = value(text)) && text.empty()) {
+                result.error =
+                    "option " + Quoted(word) + " wants a port's number or part of its name";
+                ok = false;
+            }
+            if (ok) options.midiIn = text;
         } else if (word == "--midi-log") {
             if ((ok = value(text))) options.sound.midiLog = text;
         } else if (word == "-o" || word == "--option") {

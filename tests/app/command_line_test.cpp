@@ -6,10 +6,10 @@ namespace velmora {
 namespace {
 
 TEST(CommandLine, ReadsEveryOptionInBothSpellings) {
-    const ParseResult r = ParseCommandLine({"--soundfont", "/a.sf2", "--audio-driver=pulseaudio",
-                                            "-o", "audio.periods=4", "-o", "synth.gain=0.5",
-                                            "--midi-out", "Through", "--midi-log=/tmp/log.txt",
-                                            "--midi-in=Keystation"});
+    const ParseResult r =
+        ParseCommandLine({"--soundfont", "/a.sf2", "--audio-driver=pulseaudio", "-o",
+                          "audio.periods=4", "-o", "synth.gain=0.5", "--midi-out", "Through",
+                          "--midi-log=/tmp/log.txt", "--midi-in=Keystation"});
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.options.sound.soundFont, "/a.sf2");
     EXPECT_EQ(r.options.sound.audioDriver, "pulseaudio");
@@ -48,6 +48,7 @@ TEST(CommandLine, BadInputIsAClearError) {
              Case{{"--help=yes"}, "option '--help' takes no value"},
              Case{{"song.mid"}, "unexpected argument 'song.mid'"},
              Case{{"-platform"}, "option '-platform' needs a value"},
+             Case{{"--midi-in="}, "option '--midi-in' wants a port's number or part of its name"},
              // Whatever the user typed, the message stays on one line.
              Case{{"--bad\x1b[2J"}, "unknown option '--bad\\x1b[2J'"},
              Case{{"-o", "synth\ngain"}, "option '-o' wants name=value, got 'synth\\ngain'"},
@@ -58,8 +59,9 @@ TEST(CommandLine, BadInputIsAClearError) {
 
 TEST(CommandLine, UsageNamesEveryOption) {
     const std::string usage = UsageText("velmora");
-    for (const char* option : {"--soundfont", "--audio-driver", "-o,", "--midi-out",
-                               "--list-midi-outputs", "--midi-log", "--help", "--version"}) {
+    for (const char* option :
+         {"--soundfont", "--audio-driver", "-o,", "--midi-out", "--list-midi-outputs", "--midi-log",
+          "--midi-in", "--list-midi-inputs", "--help", "--version"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

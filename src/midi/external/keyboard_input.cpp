@@ -390,7 +390,8 @@ void KeyboardInput::setListener(Listener listener) {
 
 void KeyboardInput::deliver() {
     std::uint8_t buffer[1024];
-    for (;;) {
+    // A flood of messages waits for the next turn rather than hold the window.
+    for (int turn = 0; turn < 16; ++turn) {
         const ssize_t got = read(watcher_->pipe[0], buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return;
