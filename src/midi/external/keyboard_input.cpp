@@ -40,17 +40,15 @@ bool Contains(const std::vector<MidiInputPort>& ports, const MidiInputPort& port
     return std::find(ports.begin(), ports.end(), port) != ports.end();
 }
 
-// A JACK server that runs, with a client of our own that hears when it shuts
-// down: the MIDI library's client is gone with it and must not be used again.
+// A JACK server that runs, asked through a client of our own that takes no
+// part in the server's periods: the MIDI library's client would go on
+// listing the ports of a server that has ended.
 class JackServer {
 public:
     JackServer() {
         jack_set_error_function(&Quiet);
         jack_set_info_function(&Quiet);
         client_ = jack_client_open("Velmora watch", JackNoStartServer, nullptr);
-        if (!client_) return;
-        jack_on_shutdown(client_, &JackServer::ShutDown, this);
-        jack_activate(client_);
     }
     ~JackServer() {
         if (client_) jack_client_close(client_);
@@ -58,13 +56,27 @@ public:
     JackServer(const JackServer&) = delete;
     JackServer& operator=(const JackServer&) = delete;
 
-    bool running() const { return client_ && !gone_; }
+    // The MIDI output ports there are now, as the MIDI library lists them.
+    std::vector<std::string> midiOutputs() {
+        std::vector<std::string> names;
+        const char** ports =
+            jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
+        for (const char** port = ports; port && *port; ++port) names.emplace_back(*port);
+        jack_free(ports);
+        return names;
+    }
+
+    // A question the server itself must answer.
+    bool running() {
+        if (!client_) return false;
+        char* uuid = jack_get_uuid_for_client_name(client_, jack_get_client_name(client_));
+        if (!uuid) return false;
+        jack_free(uuid);
+        return true;
+    }
 
 private:
-    static void ShutDown(void* self) { static_cast<JackServer*>(self)->gone_ = true; }
-
     jack_client_t* client_ = nullptr;
-    std::atomic<bool> gone_ = false;
 };
 
 // Runs on the MIDI library's thread: a write to a pipe takes no lock, and a
@@ -101,11 +113,11 @@ public:
             auto server = std::make_unique<JackServer>();
             if (server->running()) jackServer_ = std::move(server);
         }
-        if (jackServer_ && !jack_) jack_ = Client(RtMidi::UNIX_JACK);
-
         std::vector<MidiInputPort> ports;
         Append(alsa_.get(), false, ports);
-        Append(jack_.get(), true, ports);
+        if (jackServer_) {
+            for (std::string& name : jackServer_->midiOutputs()) ports.push_back({true, name});
+        }
         return ports;
     }
 
@@ -113,6 +125,9 @@ public:
     // done, else what went wrong.
     std::string connect(const MidiInputPort& port) {
         close();
+        // The MIDI library's JACK client takes part in every period of the
+        // server: there is one only while a port is open through it.
+        if (port.jack && jackServer_) jack_ = Client(RtMidi::UNIX_JACK);
         ::RtMidiIn* client = port.jack ? jack_.get() : alsa_.get();
         if (!client) return "its MIDI system is gone";
         std::vector<MidiInputPort> now;
@@ -130,6 +145,7 @@ public:
         }
         if (!error.empty()) {
             client->cancelCallback();
+            if (client == jack_.get()) jack_.reset();
             return error;
         }
         open_ = client;
@@ -152,6 +168,7 @@ public:
         } catch (const RtMidiError&) {
             // A port that vanished has nothing left to undo.
         }
+        if (open_ == jack_.get()) jack_.reset();
         open_ = nullptr;
     }
 
