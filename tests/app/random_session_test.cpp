@@ -188,8 +188,8 @@ std::string Session::act(const Step& s, Done& done) {
         // On the way every pool that holds notes holds a whole pitch class of
         // the range, so the chord tones never fall below the fewest notes one
         // pitch class has there; the moment nothing is checked changes nothing.
-        const int floor =
-            std::max(1, (p.vsbNoteRange[1].value() - p.vsbNoteRange[0].value() + 1) / 12);
+        const int width = p.vsbNoteRange[1].value() - p.vsbNoteRange[0].value() + 1;
+        const int floor = width < 1 ? kMaxChordTones : std::max(1, width / 12);
         const int minNow = p.vsbMinimum.value(), maxNow = p.vsbMaximum.value();
         if (minNow > minTones || maxNow > maxTones || minNow < std::min(minTones, floor) ||
             maxNow < std::min(maxTones, floor)) {
