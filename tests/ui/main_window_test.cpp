@@ -26,7 +26,6 @@
 #include "midi/recording_midi_out.h"
 #include "model/window_design.h"
 #include "ports/manual_scheduler.h"
-#include "ui/artwork.h"
 #include "ui/one_row_list.h"
 #include "ui/qt_app.h"
 
@@ -74,6 +73,8 @@ TEST_F(MainWindowTest, ShowsEveryControlAsThePanelHasItAfterStartUp) {
     QPushButton* firstAnswer = widget<QPushButton>("cmdAnswerButton(0)");
     EXPECT_EQ(firstAnswer->parentWidget()->objectName(), "Frame4");
     EXPECT_EQ(firstAnswer->geometry(), QRect(8, 40, 33, 17));
+    EXPECT_EQ(firstAnswer->cursor().shape(), Qt::BitmapCursor) << "the pointing hand";
+    EXPECT_EQ(firstAnswer->cursor().hotSpot(), QPoint(10, 1));
     EXPECT_EQ(widget<QGroupBox>("Frame4")->geometry(), QRect(176, 128, 249, 113));
 
     for (const ControlDesign& design : WindowDesign()) {
@@ -397,21 +398,13 @@ TEST_F(MainWindowTest, CaptionsFitTheirControls) {
     }
 }
 
-TEST_F(MainWindowTest, AnswerButtonsShowThePointingHand) {
-    const QCursor cursor = widget<QPushButton>("cmdAnswerButton(0)")->cursor();
-    EXPECT_EQ(cursor.shape(), Qt::BitmapCursor);
-    EXPECT_EQ(cursor.hotSpot(), QPoint(10, 1));
-    EXPECT_EQ(HotSpotOf("<svg/>"), QPoint(0, 0));
-}
-
 TEST_F(MainWindowTest, PanelChangesAfterTheWindowIsGoneAreHarmless) {
     window->setSoundStatus("Recorder");
     window.reset();
     panel.lblResult.setCaption("still running");
     panel.lstStats.addItem("line");
     panel.ListView1.addRow({"1", "C", "C", "correct"});
-    panel.cboInstrument.setFocus();
-    SUCCEED();
+    panel.cboInstrument.setFocus();  // nothing may reach the widgets that are gone
 }
 
 }  // namespace
