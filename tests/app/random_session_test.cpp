@@ -563,14 +563,13 @@ TEST(RandomSession, EveryPromiseHoldsAfterEveryAction) {
         if (!failure) continue;
         std::vector<std::string> descriptions;
         const auto shown = Replay(seed, Shrink(seed, steps, *failure), &descriptions);
-        std::ostringstream report;
-        report << "seed " << seed << ": " << failure->message << " after action " << failure->at + 1
-               << "; shortest sequence that still fails ("
-               << (shown ? shown->message : "did not fail again") << "):\n";
+        std::string report = Say("seed ", seed, ": ", failure->message, " after action ",
+                                 failure->at + 1, "; shortest sequence that still fails (",
+                                 shown ? shown->message : "did not fail again", "):");
         for (std::size_t i = 0; i < descriptions.size(); ++i) {
-            report << "  " << i + 1 << ". " << descriptions[i] << "\n";
+            report += Say("\n  ", i + 1, ". ", descriptions[i]);
         }
-        FAIL() << report.str();
+        FAIL() << report;
     }
 }
 
