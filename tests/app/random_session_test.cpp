@@ -290,6 +290,7 @@ std::string Session::act(const Step& s, Done& done) {
     std::string failure = checkMessages(released, started);
     if (!window_->device.sounding.empty()) failure = "notes sound after closing";
     if (clock.pendingTimers() != 0) failure = "timers left after closing";
+    if (window_->trainer.state().exerciseRunning) failure = "a run goes on after closing";
     clock.advanceBy(60s);
     if (window_->device.sentWhileClosed != 0) failure = "messages sent after closing";
     if (!failure.empty()) return "close window: FAILED " + failure;
