@@ -165,7 +165,7 @@ TEST_F(RunTest, StopLetsTheNotesFinishAndKeepsTheResults) {
     EXPECT_EQ(state().rightCount, 1) << "no answers outside a run";
 }
 
-TEST_F(RunTest, PlayDuringARunReleasesTheNotesAtOnceAndStartsAgain) {
+TEST_F(RunTest, PlayDuringARunReleasesTheNotesAtOnceAndStartsAFreshRun) {
     checkOnly({0, 4, 7});
     panel().cmdPlay.click();
     pose({60});
@@ -177,6 +177,8 @@ TEST_F(RunTest, PlayDuringARunReleasesTheNotesAtOnceAndStartsAgain) {
     EXPECT_EQ(noteOns(), before + 1) << "the new question sounds";
     EXPECT_EQ(device.sounding.size(), 1u) << "only the new question sounds";
     EXPECT_EQ(state().rightCount, 0);
+    EXPECT_TRUE(stats().empty()) << "no statistics left from the last run";
+    EXPECT_EQ(panel().ListView1.columns().size(), 4u) << "the table keeps its columns";
     EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 1");
     EXPECT_FALSE(panel().lstPitch.enabled());
     finishPlayback();
