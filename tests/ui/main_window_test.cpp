@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -349,6 +350,7 @@ TEST_F(MainWindowTest, ResultsTableGrowsRowByRowWithoutRebuilding) {
     ASSERT_EQ(model->columnCount(), 4);
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Question");
     EXPECT_EQ(table->columnWidth(0), 47);  // 700 twips
+    EXPECT_FALSE(table->horizontalHeader()->isHidden());
     EXPECT_TRUE(table->showGrid());
     EXPECT_EQ(table->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(table->selectionMode(), QAbstractItemView::SingleSelection);
