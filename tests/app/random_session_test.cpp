@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -18,8 +19,6 @@
 #include <sstream>
 
 #include "app/trainer_fixture.h"
-#include "model/window_design.h"
-#include "practice/exercises.h"
 #include "practice/practice_timer.h"
 #include "questions/question_generator.h"
 
@@ -34,6 +33,13 @@ struct Step {
     std::uint32_t kind;
     std::uint32_t arg;
 };
+
+template <typename... Parts>
+std::string Say(const Parts&... parts) {
+    std::ostringstream out;
+    (out << ... << parts);
+    return out.str();
+}
 
 // The recorder, with the time of the latest note-on.
 class TimedMidiOut final : public MidiOut {
@@ -94,13 +100,11 @@ private:
         soundingKeys_.clear();
         jumpedBack_ = false;
     }
-    Panel& panel() { return window_->trainer.panel(); }
     // When the note started last ends at the present tempo and note value.
     Nanos noteEnd() {
         const double ms = window_->trainer.playback().noteDurationMs();
         return window_->timed.lastNoteOn + Nanos(static_cast<Nanos::rep>(std::ceil(ms * 1e6)));
     }
-    TrainerState& state() { return window_->trainer.state(); }
     // What an action was, for the checks that depend on it.
     struct Done {
         bool stopped = false;      // STOP
@@ -120,14 +124,9 @@ private:
 };
 
 std::string Session::act(const Step& s, Done& done) {
-    Panel& p = panel();
+    Panel& p = window_->trainer.panel();
     ManualScheduler& clock = window_->clock;
     const std::uint32_t a = s.arg;
-    auto bar = [&](ScrollBar& b, const char* how, int value) {
-        if (!b.enabled()) return std::string("(locked) ") + b.name();
-        b.setValue(value);
-        return b.name() + " " + how + " " + std::to_string(b.value());
-    };
     // Weighted: answers and the passing of time dominate a real hour.
     int kind = static_cast<int>(s.kind % 100);
     // Every other seed is one long practice: PLAY, STOP and closing are rare.
@@ -135,9 +134,9 @@ std::string Session::act(const Step& s, Done& done) {
         kind = 0;
     }
     if (kind < 22) {
-        const int i = static_cast<int>(a % kPitchClasses);
-        p.cmdAnswerButton[i].click();
-        return "click " + p.cmdAnswerButton[i].name();
+        Button& button = p.cmdAnswerButton[a % kPitchClasses];
+        button.click();
+        return "click " + button.name();
     }
     if (kind < 30) {
         static constexpr char kLetters[] = "CVDWEFTGQASBcvdweftgqasb";
@@ -146,10 +145,10 @@ std::string Session::act(const Step& s, Done& done) {
         for (Button& button : p.cmdAnswerButton) {
             if (button.hasFocus()) {
                 button.keyPress(code);
-                return "key " + std::to_string(code) + " on " + button.name();
+                return Say("key ", code, " on ", button.name());
             }
         }
-        return "key " + std::to_string(code) + " (no answer button focused)";
+        return Say("key ", code, " (no answer button focused)");
     }
     if (kind < 35) {
         p.cmdPlay.click();
@@ -166,7 +165,7 @@ std::string Session::act(const Step& s, Done& done) {
             // Unchecking all but one pitch first, as the drill needs.
             const int only = static_cast<int>((a >> 1) % kPitchClasses);
             for (int i = 0; i < kPitchClasses; ++i) p.lstPitch.setSelected(i, i == only);
-            what = "only pitch " + std::to_string(only) + ", then drill";
+            what = Say("only pitch ", only, ", then drill");
         }
         p.pic_Repeat_1_Note.click();
         return what;
@@ -179,60 +178,47 @@ std::string Session::act(const Step& s, Done& done) {
         const int i = static_cast<int>(a % kPitchClasses);
         if (!p.lstPitch.enabled()) return "(locked) lstPitch";
         p.lstPitch.setSelected(i, !p.lstPitch.selected(i));
-        return "toggle pitch " + std::to_string(i);
+        return Say("toggle pitch ", i);
     }
     if (kind < 47) {
-        const int i = static_cast<int>(a % p.mnuSelectExercise.size());
+        const std::size_t i = a % p.mnuSelectExercise.size();
         if (!p.mnuDefaultExercises.enabled()) return "(locked) exercise menu";
         const int minTones = p.vsbMinimum.value(), maxTones = p.vsbMaximum.value();
         p.mnuSelectExercise[i].click();
         // On the way every pool that holds notes holds a whole pitch class of
         // the range, so the chord tones never fall below the fewest notes one
         // pitch class has there; the moment nothing is checked changes nothing.
-        int floor = kMaxChordTones;
-        for (int pc = 0; pc < kPitchClasses; ++pc) {
-            int notes = 0;
-            for (int n = p.vsbNoteRange[0].value(); n <= p.vsbNoteRange[1].value(); ++n) {
-                notes += PitchClassOf(n) == pc ? 1 : 0;
-            }
-            if (notes > 0) floor = std::min(floor, notes);
-        }
+        const int width = p.vsbNoteRange[1].value() - p.vsbNoteRange[0].value() + 1;
+        const int floor = width < 1 ? kMaxChordTones : std::max(1, width / 12);
         const int minNow = p.vsbMinimum.value(), maxNow = p.vsbMaximum.value();
         if (minNow > minTones || maxNow > maxTones || minNow < std::min(minTones, floor) ||
             maxNow < std::min(maxTones, floor)) {
-            return "exercise " + std::to_string(i) + ": FAILED chord tones " +
-                   std::to_string(minTones) + "/" + std::to_string(maxTones) + " became " +
-                   std::to_string(minNow) + "/" + std::to_string(maxNow);
+            return Say("exercise ", i, ": FAILED chord tones ", minTones, "/", maxTones, " became ",
+                       minNow, "/", maxNow);
         }
-        return "exercise " + std::to_string(i);
+        return Say("exercise ", i);
     }
     if (kind < 48) {
-        const int i = static_cast<int>(a % p.mnuSetRange.size());
+        const std::size_t i = a % p.mnuSetRange.size();
         if (!p.mnuRange.enabled()) return "(locked) range menu";
         p.mnuSetRange[i].click();
-        return "range preset " + std::to_string(i);
+        return Say("range preset ", i);
     }
     if (kind < 56) {
         std::array<ScrollBar*, 6> bars = {&p.vsbMinimum,      &p.vsbMaximum,
                                           &p.vsbNoteRange[0], &p.vsbNoteRange[1],
                                           &p.vsbTempo,        &p.vsbAlottedTimeForExercise};
         ScrollBar& b = *bars[a % bars.size()];
-        switch ((a >> 8) % 5) {
-            case 0:
-                return bar(b, "up", b.value() + 1);
-            case 1:
-                return bar(b, "down", b.value() - 1);
-            case 2:
-                return bar(b, "top", b.maximum());
-            case 3:
-                return bar(b, "bottom", b.minimum());
-            default:
-                return bar(b, "to", b.minimum() + static_cast<int>((a >> 11) % 4000));
-        }
+        if (!b.enabled()) return "(locked) " + b.name();
+        // One up or down, to either end, or anywhere (even outside the bar).
+        const int to[] = {b.value() + 1, b.value() - 1, b.maximum(), b.minimum(),
+                          b.minimum() + static_cast<int>((a >> 11) % 4000)};
+        b.setValue(to[(a >> 8) % 5]);
+        return Say(b.name(), " to ", b.value());
     }
     if (kind < 58) {
         p.lstKeySignature.setListIndex(static_cast<int>(a % 12));
-        return "key signature " + std::to_string(p.lstKeySignature.listIndex());
+        return Say("key signature ", p.lstKeySignature.listIndex());
     }
     if (kind < 60) {
         p.lstDuration.setListIndex(static_cast<int>(a % 5));
@@ -240,11 +226,11 @@ std::string Session::act(const Step& s, Done& done) {
     }
     if (kind < 61) {
         p.cboInstrument.setListIndex(static_cast<int>(a % 128));
-        return "instrument " + std::to_string(p.cboInstrument.listIndex());
+        return Say("instrument ", p.cboInstrument.listIndex());
     }
     if (kind < 63) {
         p.chkShepard.setChecked(!p.chkShepard.checked());
-        return std::string("Shepard ") + (p.chkShepard.checked() ? "on" : "off");
+        return "Shepard toggled";
     }
     if (kind < 64) {
         if (!p.chkExcludeExactOctave.enabled()) return "(locked) chkExcludeExactOctave";
@@ -253,64 +239,44 @@ std::string Session::act(const Step& s, Done& done) {
     }
     if (kind < 66) {
         // Tab or a click moves the focus, so keys go elsewhere.
-        const auto& controls = p.controls();
-        Control* control = controls[a % controls.size()];
+        Control* control = p.controls()[a % p.controls().size()];
         control->setFocus();
         return "focus " + control->name();
     }
     if (kind < 92) {
-        Nanos step{};
-        std::string what;
-        switch ((a >> 24) % 8) {
-            case 0:
-                step = Nanos(a % 1000);
-                what = "ns";
-                break;
-            case 1:
-            case 2:
-                step = std::chrono::milliseconds(a % 300);
-                what = "short";
-                break;
-            case 3:
-                step = std::chrono::milliseconds(a % 5000);
-                what = "medium";
-                break;
-            case 4:
-            case 5:
-                step = std::max(Nanos{1}, noteEnd() + 1us - clock.now());
-                done.pastNoteEnd = true;
-                what = "past the note end";
-                break;
-            case 6:
-                step = 1s - clock.now() % 1s;
-                what = "to the next tick";
-                break;
-            default:
-                step = std::chrono::seconds(a % 600);
-                what = "long";
-                break;
-        }
-        clock.advanceBy(step);
+        // A few ns, short, medium, just past the end of the sounding note, to
+        // the next whole second, or long.
+        const int how = static_cast<int>((a >> 24) % 8);
+        const Nanos pastEnd = std::max(Nanos{1}, noteEnd() + 1us - clock.now());
+        const Nanos steps[] = {Nanos(a % 1000),
+                               std::chrono::milliseconds(a % 300),
+                               std::chrono::milliseconds(a % 300),
+                               std::chrono::milliseconds(a % 5000),
+                               pastEnd,
+                               pastEnd,
+                               1s - clock.now() % 1s,
+                               std::chrono::seconds(a % 600)};
+        clock.advanceBy(steps[how]);
         done.advanced = true;
-        return "advance " + std::to_string(step.count()) + " ns (" + what + ")";
+        done.pastNoteEnd = how == 4 || how == 5;
+        return Say("advance ", steps[how].count(), " ns",
+                   done.pastNoteEnd ? " past the note end" : "");
     }
     if (kind < 94) {
         // Near the two moments the 12-hour clock texts start over, or anywhere.
         const int hour = a % 3 == 0 ? 11 : a % 3 == 1 ? 23 : static_cast<int>((a >> 2) % 24);
         const int second = static_cast<int>((a >> 8) % 3600);
         window_->wallClock.setStart(hour, second / 60, second % 60);
-        return "wall clock set to " + std::to_string(hour) + ":" + std::to_string(second / 60);
+        return Say("wall clock set to ", hour, ":", second / 60);
     }
     if (kind < 97) {
-        Nanos to{};
-        if (a % 2) {
-            to = clock.now() + std::chrono::milliseconds((a >> 1) % 3'600'000);
-        } else {
+        Nanos to = clock.now() + std::chrono::milliseconds((a >> 1) % 3'600'000);
+        if (a % 2 == 0) {
             to = std::max(Nanos{0}, clock.now() - std::chrono::milliseconds((a >> 1) % 5000));
             jumpedBack_ = to < clock.now() || jumpedBack_;
         }
         clock.jumpTo(to);
-        return "monotonic clock jumps to " + std::to_string(to.count()) + " ns";
+        return Say("monotonic clock jumps to ", to.count(), " ns");
     }
     if (kind < 98) {
         clock.runDue();
@@ -324,6 +290,7 @@ std::string Session::act(const Step& s, Done& done) {
     std::string failure = checkMessages(released, started);
     if (!window_->device.sounding.empty()) failure = "notes sound after closing";
     if (clock.pendingTimers() != 0) failure = "timers left after closing";
+    if (window_->trainer.state().exerciseRunning) failure = "a run goes on after closing";
     clock.advanceBy(60s);
     if (window_->device.sentWhileClosed != 0) failure = "messages sent after closing";
     if (!failure.empty()) return "close window: FAILED " + failure;
@@ -338,10 +305,10 @@ std::string Session::checkMessages(int& noteOffs, bool& noteOns) {
         const int kind = StatusOf(message) & 0xF0;
         const int key = Data1Of(message) | (StatusOf(message) & 0x0F) << 8;
         if (kind == kNoteOnStatus && Data2Of(message) > 0) {
-            if (soundingKeys_[key]++ != 0) return "note " + std::to_string(key) + " started twice";
+            if (soundingKeys_[key]++ != 0) return Say("note ", key, " started twice");
             noteOns = true;
         } else if (kind == kNoteOffStatus || kind == kNoteOnStatus) {
-            if (soundingKeys_[key]-- != 1) return "note " + std::to_string(key) + " released twice";
+            if (soundingKeys_[key]-- != 1) return Say("note ", key, " released twice");
             ++noteOffs;
         }
     }
@@ -351,9 +318,9 @@ std::string Session::checkMessages(int& noteOffs, bool& noteOns) {
 }
 
 std::string Session::checkInvariants() {
-    Panel& p = panel();
-    TrainerState& st = state();
     Trainer& trainer = window_->trainer;
+    Panel& p = trainer.panel();
+    TrainerState& st = trainer.state();
     const bool waiting = trainer.playback().isWaiting();
     const bool running = st.exerciseRunning;
     const bool drill = st.repeatActive;
@@ -378,40 +345,32 @@ std::string Session::checkInvariants() {
     if (drill && isLocked) return "drill with the settings locked";
     if (!running && !waiting && isLocked) return "settings locked after the run ended";
 
-    // Pool, chord-tone limits and answer buttons follow the pitches and the range.
+    // The pool is every note of a checked pitch within the range, rising.
     const std::vector<Note>& pool = st.candidateNotes;
     const int low = p.vsbNoteRange[0].value(), high = p.vsbNoteRange[1].value();
-    if (std::adjacent_find(pool.begin(), pool.end(), std::greater_equal<>()) != pool.end()) {
-        return "candidate pool not rising";
+    std::size_t inRange = 0;
+    for (int n = low; n <= high; ++n) inRange += p.lstPitch.selected(PitchClassOf(n));
+    const bool outside = std::any_of(pool.begin(), pool.end(), [&](Note n) {
+        return n < low || n > high || !p.lstPitch.selected(PitchClassOf(n));
+    });
+    if (outside || pool.size() != inRange ||
+        std::adjacent_find(pool.begin(), pool.end(), std::greater_equal<>()) != pool.end()) {
+        return Say("candidate pool out of step with the pitches in ", low, "..", high);
     }
     for (int pc = 0; pc < kPitchClasses; ++pc) {
         if (p.cmdAnswerButton[pc].enabled() != p.lstPitch.selected(pc)) {
-            return "answer button " + std::to_string(pc) + " out of step with its pitch";
-        }
-        std::vector<int> octaves;
-        for (Note n : pool) {
-            if (PitchClassOf(n) == pc) octaves.push_back(n);
-        }
-        // Of each checked pitch, every note from its first at or above `low` to `high`.
-        const int first = (low + 11 - pc) / 12 * 12 + pc;
-        const std::size_t expected =
-            p.lstPitch.selected(pc) && first <= high ? (high - first) / 12 + 1 : 0;
-        if (octaves.size() != expected ||
-            (!octaves.empty() && (octaves.front() != first || octaves.back() > high))) {
-            return "candidate pool out of step with pitch " + std::to_string(pc) + " in " +
-                   std::to_string(low) + ".." + std::to_string(high);
+            return Say("answer button ", pc, " out of step with its pitch");
         }
     }
     // An empty pool leaves the cap where the last pool put it, which may have
     // been a passing one.
     const int cap = pool.empty() ? p.vsbMaximum.maximum()
                                  : std::min(static_cast<int>(pool.size()), kMaxChordTones);
-    if (cap < 1 || cap > kMaxChordTones) return "chord-tone cap " + std::to_string(cap);
+    if (cap < 1 || cap > kMaxChordTones) return Say("chord-tone cap ", cap);
     const int minTones = p.vsbMinimum.value(), maxTones = p.vsbMaximum.value();
     if (p.vsbMinimum.maximum() != cap || p.vsbMaximum.maximum() != cap || minTones < 1 ||
         minTones > maxTones || maxTones > cap) {
-        return "chord tones " + std::to_string(minTones) + ".." + std::to_string(maxTones) +
-               " outside 1.." + std::to_string(cap);
+        return Say("chord tones ", minTones, "..", maxTones, " outside 1..", cap);
     }
     if (p.cmdEraseAnswer.enabled() != (maxTones >= 2)) return "erase button out of step";
 
@@ -428,48 +387,40 @@ std::string Session::checkInvariants() {
         return "lblPracticeTime wrong";
     }
     for (int i = 0; i < 2; ++i) {
-        bool named = false;
-        for (const auto& key : kSpellingTable) {
+        const bool named = std::any_of(kSpellingTable.begin(), kSpellingTable.end(), [&](auto key) {
             std::array<std::string, kPitchClasses> names;
             std::copy(key.begin(), key.end(), names.begin());
-            named =
-                named || p.lblNoteRange[i].caption() == NoteLabel(p.vsbNoteRange[i].value(), names);
-        }
-        if (!named) return "lblNoteRange(" + std::to_string(i) + ") is not its bar's note";
+            return p.lblNoteRange[i].caption() == NoteLabel(p.vsbNoteRange[i].value(), names);
+        });
+        if (!named) return Say("lblNoteRange(", i, ") is not its bar's note");
     }
-    if (const std::string& elapsed = p.lblTimeElapsed.caption(); elapsed != "time elapsed") {
-        // Whole seconds from 0 up to the largest the 16-bit minute count shows.
-        const int minutes = std::atoi(elapsed.c_str());
-        const auto colon = elapsed.find(" : ");
-        const int seconds =
-            colon == std::string::npos ? -1 : std::atoi(elapsed.c_str() + colon + 3);
-        const int total = minutes * 60 + seconds;
-        if (seconds < 0 || total > 32819 || FormatMinutesSeconds(total) != elapsed) {
-            return "lblTimeElapsed shows '" + elapsed + "'";
-        }
+    // Whole seconds from 0 up to the largest the 16-bit minute count shows.
+    int minutes = 0, seconds = -1;
+    const std::string& elapsed = p.lblTimeElapsed.caption();
+    if (elapsed != "time elapsed" &&
+        (std::sscanf(elapsed.c_str(), "%d : %d", &minutes, &seconds) != 2 || seconds < 0 ||
+         minutes * 60 + seconds > 32819 ||
+         FormatMinutesSeconds(minutes * 60 + seconds) != elapsed)) {
+        return "lblTimeElapsed shows '" + elapsed + "'";
     }
     const std::string& result = p.lblResult.caption();
     if (result != "" && result != kSingleNotePrompt && result != kChordPrompt &&
         result != "Correct" && result != "Incorrect") {
         return "lblResult shows '" + result + "'";
     }
-    if (const std::string& number = p.lblQuestionNumber.caption(); number != "Q#" && number != "") {
-        const int n = number.rfind("Q # ", 0) == 0 ? std::atoi(number.c_str() + 4) : 0;
-        if (n < 1 || number != "Q # " + std::to_string(n)) {
-            return "lblQuestionNumber shows '" + number + "'";
-        }
+    int number = 0;
+    const std::string& numberText = p.lblQuestionNumber.caption();
+    if (numberText != "Q#" && numberText != "" &&
+        (std::sscanf(numberText.c_str(), "Q # %d", &number) != 1 || number < 1 ||
+         numberText != Say("Q # ", number))) {
+        return "lblQuestionNumber shows '" + numberText + "'";
     }
     if (const std::string& input = p.lblNoteInput.caption(); input != "Note Input") {
         static const std::set<std::string> names = AllPitchNames();
-        std::size_t start = 0;
-        while (!input.empty()) {
-            const std::size_t dash = std::min(input.find('-', start), input.size());
-            if (!names.count(input.substr(start, dash - start))) {
-                return "lblNoteInput shows '" + input + "'";
-            }
-            if (dash == input.size()) break;
-            start = dash + 1;
-        }
+        std::istringstream parts(input);
+        bool named = input.empty() || input.back() != '-';
+        for (std::string part; std::getline(parts, part, '-');) named = named && names.count(part);
+        if (!named) return "lblNoteInput shows '" + input + "'";
     }
 
     // The score, the log and its displays agree.
@@ -478,8 +429,7 @@ std::string Session::checkInvariants() {
         return "responseLogLast disagrees with the log";
     }
     if (records != st.rightCount + st.wrongCount) {
-        return std::to_string(records) + " records for " + std::to_string(st.rightCount) +
-               " right and " + std::to_string(st.wrongCount) + " wrong";
+        return Say(records, " records for ", st.rightCount, " right and ", st.wrongCount, " wrong");
     }
     if (st.rightCount < 0 || st.wrongCount < 0 || st.questionNumber < 0) {
         return "a count went negative";
@@ -489,22 +439,18 @@ std::string Session::checkInvariants() {
         return "displays show another number of records";
     }
     int streak = 0;
-    for (auto it = st.responseLog.rbegin(); it != st.responseLog.rend(); ++it) {
+    for (auto it = st.responseLog.rbegin(); it != st.responseLog.rend(); ++it, ++streak) {
         if (Verdict(*it) != "Correct") break;
-        ++streak;
     }
-    if (streak != st.streak) {
-        return "streak " + std::to_string(st.streak) + ", log says " + std::to_string(streak);
-    }
+    if (streak != st.streak) return Say("streak ", st.streak, ", log says ", streak);
     if (records > 0) {
         const std::string& last = st.responseLog.back();
-        if (last.rfind("#" + std::to_string(records) + kRecordSeparator, 0) != 0) {
+        if (last.rfind(Say("#", records, kRecordSeparator), 0) != 0) {
             return "last record is misnumbered: " + last;
         }
         const std::vector<std::string> stats = p.lstStats.items();
-        if (stats.size() != 4 || stats[0] != "Right: " + std::to_string(st.rightCount) ||
-            stats[1] != "Wrong: " + std::to_string(st.wrongCount) ||
-            stats[3] != "Streak: " + std::to_string(st.streak)) {
+        if (stats.size() != 4 || stats[0] != Say("Right: ", st.rightCount) ||
+            stats[1] != Say("Wrong: ", st.wrongCount) || stats[3] != Say("Streak: ", st.streak)) {
             return "statistics lines disagree with the counts";
         }
     }
@@ -616,17 +562,15 @@ TEST(RandomSession, EveryPromiseHoldsAfterEveryAction) {
         const std::vector<Step> steps = Draw(seed, kActionsPerSeed);
         const auto failure = Replay(seed, steps);
         if (!failure) continue;
-        const std::vector<Step> shortest = Shrink(seed, steps, *failure);
         std::vector<std::string> descriptions;
-        const auto shown = Replay(seed, shortest, &descriptions);
-        std::ostringstream report;
-        report << "seed " << seed << ": " << failure->message << " after action " << failure->at + 1
-               << "; shortest sequence that still fails ("
-               << (shown ? shown->message : "did not fail again") << "):\n";
+        const auto shown = Replay(seed, Shrink(seed, steps, *failure), &descriptions);
+        std::string report = Say("seed ", seed, ": ", failure->message, " after action ",
+                                 failure->at + 1, "; shortest sequence that still fails (",
+                                 shown ? shown->message : "did not fail again", "):");
         for (std::size_t i = 0; i < descriptions.size(); ++i) {
-            report << "  " << i + 1 << ". " << descriptions[i] << "\n";
+            report += Say("\n  ", i + 1, ". ", descriptions[i]);
         }
-        FAIL() << report.str();
+        FAIL() << report;
     }
 }
 
