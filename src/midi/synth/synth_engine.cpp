@@ -24,7 +24,7 @@ constexpr double kDefaultGain = 0.5;
 
 // Below the last bit of 16-bit audio (-100 dBFS).
 constexpr float kInaudible = 1e-5f;
-// Longer than the longest delay line of the room and FluidSynth's chorus, so
+// Longer than the longest delay line of FluidSynth's reverb and chorus, so
 // that no echo is still on its way when rendering stops.
 constexpr double kQuietBeforeSkipping = 0.5;
 
@@ -174,17 +174,6 @@ std::string SynthEngine::start() {
     fluid_settings_getint(settings_, "synth.reverb.active", &reverb);
     fluid_settings_getint(settings_, "synth.chorus.active", &chorus);
     effects_.attach(synth_, reverb != 0, chorus != 0);
-    RoomReverb::Room room;
-    fluid_settings_getnum(settings_, "synth.reverb.room-size", &room.size);
-    fluid_settings_getnum(settings_, "synth.reverb.damp", &room.damping);
-    fluid_settings_getnum(settings_, "synth.reverb.width", &room.width);
-    fluid_settings_getnum(settings_, "synth.reverb.level", &room.level);
-    room_.emplace(sampleRate_, room);
-    roomInput_.assign(kChunkFrames, 0.0f);
-    const int buffers =
-        2 * fluid_synth_count_effects_channels(synth_) * fluid_synth_count_effects_groups(synth_);
-    effectReturns_.assign(static_cast<std::size_t>(buffers) * kChunkFrames, 0.0f);
-    for (int i = 0; i < buffers; ++i) effectBuffers_.push_back(&effectReturns_[i * kChunkFrames]);
     return {};
 }
 
@@ -310,7 +299,7 @@ void SynthEngine::render(float* left, float* right, int frames) {
 }
 
 bool SynthEngine::renderSynth(float* left, float* right, int frames) {
-    // While nothing sounds, FluidSynth would still run its chorus over
+    // While nothing sounds, FluidSynth would still run its effects over
     // silence on every block: most of the process's CPU time when idle.
     // Once no voice has played and the output has stayed below hearing for
     // longer than the effects' delay lines, the block is silence. A note-on
@@ -320,52 +309,14 @@ bool SynthEngine::renderSynth(float* left, float* right, int frames) {
         std::fill(left, left + frames, 0.0f);
         std::fill(right, right + frames, 0.0f);
         effects_.switchOffWhileSilent();
-        if (room_->ringing()) room_->clear();
         return true;
     }
-    for (int done = 0; done < frames; done += kChunkFrames) {
-        renderChunk(left + done, right + done, std::min(kChunkFrames, frames - done));
-    }
+    // The reverb and chorus are mixed in.
+    fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
     const bool quiet =
         !voices && Peak(left, frames) < kInaudible && Peak(right, frames) < kInaudible;
     quietFrames_ = quiet ? quietFrames_ + frames : 0;
     return false;
-}
-
-void SynthEngine::renderChunk(float* left, float* right, int frames) {
-    std::fill(left, left + frames, 0.0f);
-    std::fill(right, right + frames, 0.0f);
-    for (float* buffer : effectBuffers_) std::fill(buffer, buffer + frames, 0.0f);
-    float* out[] = {left, right};
-    fluid_synth_process(synth_, frames, static_cast<int>(effectBuffers_.size()),
-                        effectBuffers_.data(), 2, out);
-    // The room hears the voices, not the chorus.
-    addRoom(left, right, frames);
-    // Even buffers are left channels, odd ones right. FluidSynth's own
-    // reverb (the first two of each group) stays silent.
-    if (!effects_.chorusOn()) return;
-    for (std::size_t i = 0; i < effectBuffers_.size(); ++i) {
-        if (i % 4 < 2) continue;
-        const float* from = effectBuffers_[i];
-        float* to = i % 2 == 0 ? left : right;
-        for (int frame = 0; frame < frames; ++frame) to[frame] += from[frame];
-    }
-}
-
-void SynthEngine::addRoom(float* left, float* right, int frames) {
-    const float send = effects_.reverbSend();
-    if (send == 0.0f && roomSend_ == 0.0f && !room_->ringing()) return;
-    // A voice's send is taken before panning, which puts 0.707 of it on each
-    // side of a centred voice. A new level comes in over the chunk, so that
-    // it does not click.
-    constexpr float kBeforePanning = 0.70710678f;
-    const float step = (send - roomSend_) / static_cast<float>(frames);
-    for (int i = 0; i < frames; ++i) {
-        const float level = roomSend_ + step * static_cast<float>(i + 1);
-        roomInput_[i] = kBeforePanning * level * (left[i] + right[i]);
-    }
-    roomSend_ = send;
-    room_->process(roomInput_.data(), left, right, frames);
 }
 
 }  // namespace velmora

@@ -14,7 +14,6 @@
 
 #include "midi/beep_tone.h"
 #include "midi/limiter.h"
-#include "midi/room_reverb.h"
 #include "midi/synth/effect_switch.h"
 #include "midi/synth/release_timer.h"
 
@@ -77,24 +76,14 @@ public:
     ReleaseTimer::Span lastTimedRelease() { return releases_.lastRelease(); }
     // Frames rendered since start(): the synthesizer's clock.
     std::int64_t framesRendered() const { return framesRendered_.load(); }
-    // Whether the chorus runs and what goes to the room at the moment.
+    // Whether the reverb and the chorus run at the moment.
     const EffectSwitch& effects() const { return effects_; }
-    // Whether the room's tail still sounds. Audio thread, or after rendering.
-    bool roomRinging() const { return room_.has_value() && room_->ringing(); }
 
 private:
     void wakeAudio();
     // Renders up to the next timed release; no limiter, no beep. True when
     // nothing sounded, so nothing was rendered.
     bool renderSynth(float* left, float* right, int frames);
-    // Renders up to kChunkFrames into the output, the chorus and room added.
-    void renderChunk(float* left, float* right, int frames);
-    // Adds the room's reply to what is in `left` and `right` so far.
-    void addRoom(float* left, float* right, int frames);
-
-    // Frames FluidSynth renders into the scratch buffers at a time.
-    static constexpr int kChunkFrames = 256;
-
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     double sampleRate_ = kDefaultSampleRate;
@@ -102,13 +91,6 @@ private:
     EffectSwitch effects_;
     ReleaseTimer releases_;
     std::atomic<std::int64_t> framesRendered_{0};
-    // The effects' returns, kChunkFrames each: reverb left, right, chorus
-    // left, right, for each effects group. Audio thread only, once started.
-    std::vector<float> effectReturns_;
-    std::vector<float*> effectBuffers_;
-    std::optional<RoomReverb> room_;  // audio thread only, once started
-    std::vector<float> roomInput_;    // kChunkFrames
-    float roomSend_ = 0.0f;           // the send level the last chunk ended with
     BeepRequests beepRequests_;
     std::optional<BeepTone> beepTone_;  // audio thread only, once started
     std::optional<Limiter> limiter_;    // audio thread only, once started
