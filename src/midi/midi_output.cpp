@@ -27,10 +27,6 @@ void MidiOutput::NoteOff(std::int16_t note, std::int16_t channel) {
     send(ComposeShortMessage(kNoteOffStatus, channel, key, 0));
 }
 
-void MidiOutput::SetNoteLength(std::chrono::nanoseconds length) {
-    if (state_.midiOutHandle) state_.midiOutHandle->setNoteLength(length);
-}
-
 void MidiOutput::cboInstrument_Click() {
     panel_.cboInstrument.setToolTip(std::to_string(panel_.cboInstrument.listIndex()));
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 
 #include "model/panel.h"
@@ -17,9 +16,6 @@ public:
     void SendProgramChange(std::int16_t channel);
     void NoteOn(std::int16_t note, std::int16_t channel);
     void NoteOff(std::int16_t note, std::int16_t channel);
-    // How long the notes now sounding last from their note-on, for an output
-    // that can end them itself.
-    void SetNoteLength(std::chrono::nanoseconds length);
 
     void cboInstrument_Click();
 

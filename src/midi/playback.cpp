@@ -88,9 +88,6 @@ void Playback::releaseNow() {
 void Playback::armTimer() {
     scheduler_.cancel(timer_);
     const auto duration = Nanos(static_cast<Nanos::rep>(std::ceil(noteDurationMs() * 1e6)));
-    // The synthesizer ends the notes on its own clock, so a busy event loop
-    // cannot lengthen them; the timer still sends the note-offs.
-    if (playingQuestion_) output_.SetNoteLength(duration);
     // A deadline already passed (the tempo was raised far enough) fires at the
     // next pass of the event loop, not inside the handler that changed it.
     timer_ = scheduler_.startTimer(waitStart_ + duration, [this] { onTimer(); });

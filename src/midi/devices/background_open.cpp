@@ -82,12 +82,6 @@ void BackgroundOpen::send(std::uint32_t message) {
     }
 }
 
-// Notes started while opening are replayed without a length of their own:
-// their note-offs end them.
-void BackgroundOpen::setNoteLength(std::chrono::nanoseconds length) {
-    if (stage_ == Stage::Open) inner_->setNoteLength(length);
-}
-
 void BackgroundOpen::close() {
     bool innerIsOurs = stage_ != Stage::Closed;
     if (start_) {

@@ -491,11 +491,6 @@ void FluidSynthOut::send(std::uint32_t message) {
     }
 }
 
-void FluidSynthOut::setNoteLength(std::chrono::nanoseconds length) {
-    const std::lock_guard lock(mutex_);
-    if (working_ && engine_->hasSoundFont()) engine_->setNoteLength(length);
-}
-
 void FluidSynthOut::close() {
     {
         const std::lock_guard lock(watchMutex_);

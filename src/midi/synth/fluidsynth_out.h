@@ -49,7 +49,6 @@ public:
 
     bool open() override;
     void send(std::uint32_t message) override;
-    void setNoteLength(std::chrono::nanoseconds length) override;
     // Also gives up an audio output being started, at once for the sound server.
     void close() override;
     std::string description() const override;

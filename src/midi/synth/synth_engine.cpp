@@ -202,15 +202,12 @@ void SynthEngine::send(std::uint32_t message) {
     switch (status & 0xF0) {
         case kNoteOffStatus:
             fluid_synth_noteoff(synth_, channel, data1);
-            releases_.noteOff(channel, data1);
             break;
         case kNoteOnStatus:
             if (data2 == 0) {
                 fluid_synth_noteoff(synth_, channel, data1);
-                releases_.noteOff(channel, data1);
             } else {
                 effects_.noteOn(channel, data1, data2);
-                releases_.noteOn(channel, data1);
             }
             break;
         case 0xA0:
@@ -232,11 +229,6 @@ void SynthEngine::send(std::uint32_t message) {
             return;  // system messages mean nothing to the synthesizer
     }
     wakeAudio();
-}
-
-void SynthEngine::setNoteLength(std::chrono::nanoseconds length) {
-    if (synth_ == nullptr) return;
-    releases_.setLength(std::llround(std::chrono::duration<double>(length).count() * sampleRate_));
 }
 
 void SynthEngine::beep(int frequencyHz, int durationMs) {
@@ -277,18 +269,7 @@ void SynthEngine::render(float* left, float* right, int frames) {
         std::fill(right, right + frames, 0.0f);
         return;
     }
-    // Rendered in pieces that end where a timed release is due.
-    const auto release = [this](int channel, int key) {
-        fluid_synth_noteoff(synth_, channel, key);
-    };
-    bool rested = true;
-    for (int done = 0; done < frames;) {
-        const std::int64_t frame = framesRendered_.load(std::memory_order_relaxed);
-        const int length = releases_.releaseDue(frame, frames - done, release);
-        rested = renderSynth(left + done, right + done, length) && rested;
-        done += length;
-        framesRendered_.store(frame + length, std::memory_order_relaxed);
-    }
+    const bool rested = renderSynth(left, right, frames);
     int frequencyHz = 0;
     int durationMs = 0;
     if (beepRequests_.take(frequencyHz, durationMs)) beepTone_->start(frequencyHz, durationMs);

@@ -15,7 +15,6 @@
 #include "midi/beep_tone.h"
 #include "midi/limiter.h"
 #include "midi/synth/effect_switch.h"
-#include "midi/synth/release_timer.h"
 
 namespace velmora {
 
@@ -49,9 +48,6 @@ public:
 
     // A short MIDI message as MidiOut::send takes it; dropped before start().
     void send(std::uint32_t message);
-    // The notes sounding now last `length` from their note-on, to the frame,
-    // however late their note-offs are sent.
-    void setNoteLength(std::chrono::nanoseconds length);
     // Any thread; heard from the next render() on.
     void beep(int frequencyHz, int durationMs);
     // Overwrites both channels with the next frames. Silence before start().
@@ -72,25 +68,19 @@ public:
 
     // For creating an audio driver; null before construction succeeded.
     fluid_settings_t* settings() const { return settings_; }
-    // The latest notes the synthesizer released on its own clock. For measuring.
-    ReleaseTimer::Span lastTimedRelease() { return releases_.lastRelease(); }
-    // Frames rendered since start(): the synthesizer's clock.
-    std::int64_t framesRendered() const { return framesRendered_.load(); }
     // Whether the reverb and the chorus run at the moment.
     const EffectSwitch& effects() const { return effects_; }
 
 private:
     void wakeAudio();
-    // Renders up to the next timed release; no limiter, no beep. True when
-    // nothing sounded, so nothing was rendered.
+    // Renders the voices and effects; no limiter, no beep. True when nothing
+    // sounded, so nothing was rendered.
     bool renderSynth(float* left, float* right, int frames);
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     double sampleRate_ = kDefaultSampleRate;
     bool soundFontLoaded_ = false;
     EffectSwitch effects_;
-    ReleaseTimer releases_;
-    std::atomic<std::int64_t> framesRendered_{0};
     BeepRequests beepRequests_;
     std::optional<BeepTone> beepTone_;  // audio thread only, once started
     std::optional<Limiter> limiter_;    // audio thread only, once started
