@@ -292,6 +292,13 @@ bool FluidSynthOut::open() {
 
     serverHangs_ = false;
     {
+        const std::lock_guard lock(queueMutex_);
+        queue_.clear();
+        sendersEnd_ = false;
+    }
+    soundFontChangeTold_ = false;
+    sender_ = std::thread([this] { deliver(); });
+    {
         const std::lock_guard lock(attemptMutex_);
         giveUp_ = false;
     }
@@ -484,11 +491,55 @@ void FluidSynthOut::onChange(std::function<void()> changed) {
 }
 
 void FluidSynthOut::send(std::uint32_t message) {
-    const std::lock_guard lock(mutex_);
-    if (working_ && engine_->hasSoundFont()) {
-        engine_->send(message);
-        if (driver_->pulse) driver_->pulse->wake();
+    {
+        const std::lock_guard lock(queueMutex_);
+        if (sendersEnd_) return;
+        queue_.push_back(message);
     }
+    queueWake_.notify_one();
+}
+
+void FluidSynthOut::deliver() {
+    for (;;) {
+        std::uint32_t message = 0;
+        {
+            std::unique_lock lock(queueMutex_);
+            queueWake_.wait(lock, [this] { return sendersEnd_ || !queue_.empty(); });
+            if (sendersEnd_) return;
+            message = queue_.front();
+            queue_.pop_front();
+        }
+        {
+            const std::lock_guard lock(mutex_);
+            if (!working_ || !engine_->hasSoundFont()) continue;
+        }
+        // Not under mutex_: loading an instrument must not hold up the
+        // window asking how the sound is. The engine stays until close(),
+        // which ends this thread first.
+        engine_->send(message);
+        {
+            const std::lock_guard lock(mutex_);
+            if (working_ && driver_->pulse) driver_->pulse->wake();
+        }
+        if (!soundFontChangeTold_ && engine_->soundFontChanged()) {
+            soundFontChangeTold_ = true;
+            tellChange();
+        }
+    }
+}
+
+void FluidSynthOut::stopDelivering() {
+    {
+        const std::lock_guard lock(queueMutex_);
+        sendersEnd_ = true;
+    }
+    queueWake_.notify_all();
+    if (sender_.joinable()) sender_.join();
+}
+
+std::chrono::steady_clock::time_point FluidSynthOut::lastNoteOnApplied() const {
+    const std::lock_guard lock(mutex_);
+    return engine_ ? engine_->lastNoteOn() : std::chrono::steady_clock::time_point{};
 }
 
 void FluidSynthOut::close() {
@@ -503,6 +554,7 @@ void FluidSynthOut::close() {
         if (attempt_ != nullptr) attempt_->cancel();
     }
     if (watcher_.joinable()) watcher_.join();
+    stopDelivering();
 
     std::unique_ptr<Driver> driver;
     {
@@ -528,6 +580,10 @@ bool FluidSynthOut::isWorking() const {
 
 std::string FluidSynthOut::notice() const {
     const std::lock_guard lock(mutex_);
+    if (working_ && engine_->soundFontChanged()) {
+        return "SoundFont " + Quoted(soundFontName_) +
+               " changed on disk: restart the trainer to hear other instruments";
+    }
     return notice_;
 }
 

@@ -103,6 +103,9 @@ SynthEngine::SynthEngine() {
     // A question has at most a few dozen notes; the default 256 voices only cost memory.
     fluid_settings_setint(settings_, "synth.polyphony", kDefaultPolyphony);
     fluid_settings_setnum(settings_, "synth.gain", kDefaultGain);
+    // A rich SoundFont holds well over 100 MB of samples, of which the
+    // trainer plays one instrument at a time.
+    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
 }
 
 SynthEngine::~SynthEngine() {
@@ -163,6 +166,9 @@ std::string SynthEngine::start() {
     ClearSynthErrors();
     synth_ = new_fluid_synth(settings_);
     if (synth_ == nullptr) return WithReason("the synthesizer could not be created");
+    if (std::string problem = HeldSoundFont::AddLoader(synth_, settings_); !problem.empty()) {
+        return problem;
+    }
     fluid_settings_getnum(settings_, "synth.sample-rate", &sampleRate_);
     // The beep follows the music's volume: a louder synthesizer, a louder beep.
     double gain = kDefaultGain;
@@ -179,8 +185,9 @@ std::string SynthEngine::start() {
 
 std::string SynthEngine::loadSoundFont(const std::string& path) {
     if (synth_ == nullptr) return "the synthesizer is not running";
+    if (std::string problem = soundFont_.open(path); !problem.empty()) return problem;
     ClearSynthErrors();
-    if (fluid_synth_sfload(synth_, path.c_str(), 1) == FLUID_FAILED) {
+    if (fluid_synth_sfload(synth_, soundFont_.name().c_str(), 1) == FLUID_FAILED) {
         // FluidSynth's last word is only that this file failed, naming it again.
         std::string message = "SoundFont " + Quoted(path) + " could not be loaded";
         const std::string cause = FirstSynthError();
@@ -208,6 +215,7 @@ void SynthEngine::send(std::uint32_t message) {
                 fluid_synth_noteoff(synth_, channel, data1);
             } else {
                 effects_.noteOn(channel, data1, data2);
+                lastNoteOn_ = std::chrono::steady_clock::now().time_since_epoch().count();
             }
             break;
         case 0xA0:
@@ -217,7 +225,7 @@ void SynthEngine::send(std::uint32_t message) {
             effects_.controlChange(channel, data1, data2);
             break;
         case kProgramChangeStatus:
-            fluid_synth_program_change(synth_, channel, data1);
+            programChange(channel, data1);
             break;
         case 0xD0:
             fluid_synth_channel_pressure(synth_, channel, data1);
@@ -229,6 +237,22 @@ void SynthEngine::send(std::uint32_t message) {
             return;  // system messages mean nothing to the synthesizer
     }
     wakeAudio();
+}
+
+// With samples loaded on demand, this reads the instrument from the file.
+// Once the file has changed on disk it is not read again: the channel keeps
+// the instrument it has, or, changed during the read, plays nothing rather
+// than samples half read.
+void SynthEngine::programChange(int channel, int program) {
+    if (soundFont_.changed()) {
+        soundFontChanged_ = true;
+        return;
+    }
+    fluid_synth_program_change(synth_, channel, program);
+    if (soundFont_.changed()) {
+        fluid_synth_unset_program(synth_, channel);
+        soundFontChanged_ = true;
+    }
 }
 
 void SynthEngine::beep(int frequencyHz, int durationMs) {

@@ -15,6 +15,7 @@
 #include "midi/beep_tone.h"
 #include "midi/limiter.h"
 #include "midi/synth/effect_switch.h"
+#include "midi/synth/held_soundfont.h"
 
 namespace velmora {
 
@@ -39,8 +40,13 @@ public:
     std::string applySetting(const std::string& name, const std::string& value);
     // Creates the synthesizer from the settings. Empty on success.
     std::string start();
-    // Loads the SoundFont, which should have passed CheckSoundFontFile. Empty on success.
+    // Loads the SoundFont, which should have passed CheckSoundFontFile. Empty
+    // on success. Only the instruments in use are read into memory, each as
+    // it is chosen, from the file as it was opened here.
     std::string loadSoundFont(const std::string& path);
+    // The SoundFont file was changed on disk after it was loaded: instruments
+    // chosen since then are not read from it.
+    bool soundFontChanged() const { return soundFontChanged_.load(); }
 
     bool started() const { return synth_ != nullptr; }
     bool hasSoundFont() const { return soundFontLoaded_; }
@@ -68,11 +74,17 @@ public:
 
     // For creating an audio driver; null before construction succeeded.
     fluid_settings_t* settings() const { return settings_; }
+    // When the latest note-on was given to FluidSynth. For measuring.
+    std::chrono::steady_clock::time_point lastNoteOn() const {
+        return std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(lastNoteOn_.load()));
+    }
     // Whether the reverb and the chorus run at the moment.
     const EffectSwitch& effects() const { return effects_; }
 
 private:
     void wakeAudio();
+    void programChange(int channel, int program);
     // Renders the voices and effects; no limiter, no beep. True when nothing
     // sounded, so nothing was rendered.
     bool renderSynth(float* left, float* right, int frames);
@@ -80,6 +92,9 @@ private:
     fluid_synth_t* synth_ = nullptr;
     double sampleRate_ = kDefaultSampleRate;
     bool soundFontLoaded_ = false;
+    HeldSoundFont soundFont_;
+    std::atomic<bool> soundFontChanged_{false};
+    std::atomic<std::chrono::steady_clock::rep> lastNoteOn_{0};
     EffectSwitch effects_;
     BeepRequests beepRequests_;
     std::optional<BeepTone> beepTone_;  // audio thread only, once started
