@@ -20,7 +20,7 @@
 #include "app/trainer.h"
 #include "figures.h"
 #include "midi/messages.h"
-#include "midi/synth/fluidsynth_out.h"
+#include "midi/synth/built_in_synth.h"
 #include "testing/servers.h"
 #include "ui/qt_scheduler.h"
 
@@ -51,12 +51,12 @@ public:
     void close() override { synth_.close(); }
     std::string description() const override { return synth_.description(); }
     bool isWorking() const override { return synth_.isWorking(); }
-    velmora::FluidSynthOut& synth() { return synth_; }
+    velmora::BuiltInSynth& synth() { return synth_; }
 
     std::vector<Clock::time_point> sent;
 
 private:
-    velmora::FluidSynthOut synth_{velmora::SynthConfig{}};
+    velmora::BuiltInSynth synth_{velmora::SynthConfig{}};
 };
 
 }  // namespace

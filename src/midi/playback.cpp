@@ -22,7 +22,7 @@ float NotesPerBeatForIndex(int index) {
     return kNotesPerBeat[index];
 }
 
-Playback::Playback(Panel& panel, TrainerState& state, MidiOutput& output, Scheduler& scheduler)
+Playback::Playback(Panel& panel, TrainerState& state, NoteSender& output, Scheduler& scheduler)
     : panel_(panel), state_(state), output_(output), scheduler_(scheduler) {}
 
 Playback::~Playback() {

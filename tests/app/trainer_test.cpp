@@ -72,7 +72,7 @@ TEST_F(StartUp, ClosingWhileNotesSoundReleasesThemBeforeTheDeviceCloses) {
     clock.advanceBy(Ms(60000));
     EXPECT_EQ(device.sentWhileClosed, 0);
     // Nothing reaches a closed device, even when asked.
-    trainer.midiOutput().NoteOn(60, 0);
+    trainer.noteSender().NoteOn(60, 0);
     EXPECT_EQ(device.sentWhileClosed, 0);
     EXPECT_EQ(device.closeCount, 1);
 }

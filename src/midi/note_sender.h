@@ -8,9 +8,9 @@
 namespace velmora {
 
 // The three messages the trainer sends, and the instrument chooser.
-class MidiOutput {
+class NoteSender {
 public:
-    MidiOutput(Panel& panel, TrainerState& state) : panel_(panel), state_(state) {}
+    NoteSender(Panel& panel, TrainerState& state) : panel_(panel), state_(state) {}
 
     // Sends the instrument selected right now, selecting the first one if none is.
     void SendProgramChange(std::int16_t channel);

@@ -1,4 +1,4 @@
-#include "midi/synth/fluidsynth_out.h"
+#include "midi/synth/built_in_synth.h"
 
 #include <fluidsynth.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 
 #include "midi/messages.h"
 #include "midi/soundfont_locator.h"
-#include "midi/synth/pulse_output.h"
+#include "midi/synth/pulse_stream.h"
 #include "midi/synth/synth_engine.h"
 #include "midi/synth/synth_log.h"
 #include "text/printable.h"
@@ -23,7 +23,7 @@ namespace {
 // start a server of its own. Never file: it writes a .wav into the current folder.
 constexpr const char* kFallbackDrivers[] = {"pulseaudio", "pipewire", "sdl2"};
 
-// A sound server gets our own client of it (PulseOutput): 256 frames in all,
+// A sound server gets our own client of it (PulseStream): 256 frames in all,
 // 5.3 ms at 48 kHz, asked for in halves and rendered right in the client
 // library's callback. FluidSynth's own drivers for the servers hand every
 // period from a blocking thread to the server's, which at periods that small
@@ -192,15 +192,15 @@ std::string ServerSetting(fluid_settings_t* settings, const char* name) {
 
 // The user's audio.period-size is the whole buffer of our PulseAudio output.
 int PulseBufferFrames(const SynthConfig& config, fluid_settings_t* settings) {
-    int frames = PulseOutput::kDefaultBufferFrames;
+    int frames = PulseStream::kDefaultBufferFrames;
     if (UserSet(config, "audio.period-size")) {
         fluid_settings_getint(settings, "audio.period-size", &frames);
     }
     return frames;
 }
 
-PulseOutput::Options PulseOptions(const SynthConfig& config, fluid_settings_t* settings) {
-    PulseOutput::Options options;
+PulseStream::Options PulseOptions(const SynthConfig& config, fluid_settings_t* settings) {
+    PulseStream::Options options;
     options.server = ServerSetting(settings, "audio.pulseaudio.server");
     options.device = ServerSetting(settings, "audio.pulseaudio.device");
     options.role = ServerSetting(settings, "audio.pulseaudio.media-role");
@@ -237,8 +237,8 @@ double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver)
 }
 
 // Either our own PulseAudio output or one of FluidSynth's drivers.
-struct FluidSynthOut::Driver {
-    std::unique_ptr<PulseOutput> pulse;
+struct BuiltInSynth::Driver {
+    std::unique_ptr<PulseStream> pulse;
     fluid_audio_driver_t* handle = nullptr;
     std::string name;
     ~Driver() {
@@ -246,13 +246,13 @@ struct FluidSynthOut::Driver {
     }
 };
 
-FluidSynthOut::FluidSynthOut(SynthConfig config) : config_(std::move(config)) {}
+BuiltInSynth::BuiltInSynth(SynthConfig config) : config_(std::move(config)) {}
 
-FluidSynthOut::~FluidSynthOut() {
+BuiltInSynth::~BuiltInSynth() {
     close();
 }
 
-bool FluidSynthOut::open() {
+bool BuiltInSynth::open() {
     close();
     auto fail = [this](const std::string& why) {
         close();
@@ -320,7 +320,7 @@ bool FluidSynthOut::open() {
     return playing;
 }
 
-FluidSynthOut::Started FluidSynthOut::startDriver(bool serverOnly) {
+BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
     fluid_settings_t* settings = engine_->settings();
     const std::vector<std::string> drivers =
         serverOnly ? std::vector<std::string>{"pulseaudio"} : DriversToTry(config_, settings);
@@ -334,7 +334,7 @@ FluidSynthOut::Started FluidSynthOut::startDriver(bool serverOnly) {
     for (const std::string& name : drivers) {
         if (name == "pulseaudio" && !serverTried) {
             serverTried = true;
-            auto pulse = std::make_unique<PulseOutput>(*engine_);
+            auto pulse = std::make_unique<PulseStream>(*engine_);
             pulse->onLost([this] {
                 {
                     const std::lock_guard lock(watchMutex_);
@@ -416,12 +416,12 @@ FluidSynthOut::Started FluidSynthOut::startDriver(bool serverOnly) {
     return started;
 }
 
-std::string FluidSynthOut::playingDescription(const std::string& driver) const {
+std::string BuiltInSynth::playingDescription(const std::string& driver) const {
     return config_.loadSoundFont ? "Built-in synthesizer · " + soundFontName_ + " (" + driver + ")"
                                  : "Beep output (" + driver + ")";
 }
 
-void FluidSynthOut::install(Started started) {
+void BuiltInSynth::install(Started started) {
     const std::lock_guard lock(mutex_);
     description_ = playingDescription(started.driver->name);
     notice_ = std::move(started.notice);
@@ -431,7 +431,7 @@ void FluidSynthOut::install(Started started) {
 
 // The sound server's thread only raises lost_; everything else happens here,
 // where waiting for a server does not hold up a message or a close().
-void FluidSynthOut::watch(bool playing) {
+void BuiltInSynth::watch(bool playing) {
     // Once the sound server has gone, only the server is tried again: any
     // other output, as the sound card itself, would keep it from the server
     // as that comes back.
@@ -463,7 +463,7 @@ void FluidSynthOut::watch(bool playing) {
     }
 }
 
-void FluidSynthOut::dropLostDriver() {
+void BuiltInSynth::dropLostDriver() {
     std::unique_ptr<Driver> gone;
     {
         const std::lock_guard lock(mutex_);
@@ -480,17 +480,17 @@ void FluidSynthOut::dropLostDriver() {
     }
 }
 
-void FluidSynthOut::tellChange() {
+void BuiltInSynth::tellChange() {
     const std::lock_guard lock(changeMutex_);
     if (onChange_) onChange_();
 }
 
-void FluidSynthOut::onChange(std::function<void()> changed) {
+void BuiltInSynth::onChange(std::function<void()> changed) {
     const std::lock_guard lock(changeMutex_);
     onChange_ = std::move(changed);
 }
 
-void FluidSynthOut::send(std::uint32_t message) {
+void BuiltInSynth::send(std::uint32_t message) {
     {
         const std::lock_guard lock(queueMutex_);
         if (sendersEnd_) return;
@@ -499,7 +499,7 @@ void FluidSynthOut::send(std::uint32_t message) {
     queueWake_.notify_one();
 }
 
-void FluidSynthOut::deliver() {
+void BuiltInSynth::deliver() {
     for (;;) {
         std::uint32_t message = 0;
         {
@@ -528,7 +528,7 @@ void FluidSynthOut::deliver() {
     }
 }
 
-void FluidSynthOut::stopDelivering() {
+void BuiltInSynth::stopDelivering() {
     {
         const std::lock_guard lock(queueMutex_);
         sendersEnd_ = true;
@@ -537,12 +537,12 @@ void FluidSynthOut::stopDelivering() {
     if (sender_.joinable()) sender_.join();
 }
 
-std::chrono::steady_clock::time_point FluidSynthOut::lastNoteOnApplied() const {
+std::chrono::steady_clock::time_point BuiltInSynth::lastNoteOnApplied() const {
     const std::lock_guard lock(mutex_);
     return engine_ ? engine_->lastNoteOn() : std::chrono::steady_clock::time_point{};
 }
 
-void FluidSynthOut::close() {
+void BuiltInSynth::close() {
     {
         const std::lock_guard lock(watchMutex_);
         stopping_ = true;
@@ -568,17 +568,17 @@ void FluidSynthOut::close() {
     engine_.reset();
 }
 
-std::string FluidSynthOut::description() const {
+std::string BuiltInSynth::description() const {
     const std::lock_guard lock(mutex_);
     return description_;
 }
 
-bool FluidSynthOut::isWorking() const {
+bool BuiltInSynth::isWorking() const {
     const std::lock_guard lock(mutex_);
     return working_;
 }
 
-std::string FluidSynthOut::notice() const {
+std::string BuiltInSynth::notice() const {
     const std::lock_guard lock(mutex_);
     if (working_ && engine_->soundFontChanged()) {
         return "SoundFont " + Quoted(soundFontName_) +
@@ -587,7 +587,7 @@ std::string FluidSynthOut::notice() const {
     return notice_;
 }
 
-void FluidSynthOut::Beep(int frequencyHz, int durationMs) {
+void BuiltInSynth::Beep(int frequencyHz, int durationMs) {
     const std::lock_guard lock(mutex_);
     if (working_) {
         engine_->beep(frequencyHz, durationMs);

@@ -28,7 +28,7 @@ struct SynthConfig {
 };
 
 class SynthEngine;
-class PulseOutput;
+class PulseStream;
 
 // The audio buffering the built-in synthesizer asks `driver` for with this
 // configuration, in milliseconds: period size x periods / sample rate, where
@@ -43,10 +43,10 @@ double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver)
 // thread of its own tries to start one once a second, and it notices at once
 // when the sound server it plays through goes away; then the notes sounding
 // are released and the server is tried again until it is back.
-class FluidSynthOut final : public MidiOut, public Beeper {
+class BuiltInSynth final : public MidiOut, public Beeper {
 public:
-    explicit FluidSynthOut(SynthConfig config);
-    ~FluidSynthOut() override;
+    explicit BuiltInSynth(SynthConfig config);
+    ~BuiltInSynth() override;
 
     bool open() override;
     void send(std::uint32_t message) override;
@@ -108,7 +108,7 @@ private:
     bool lost_ = false;      // by watchMutex_: the sound server's connection went
 
     std::mutex attemptMutex_;
-    PulseOutput* attempt_ = nullptr;  // by attemptMutex_: being opened by the watcher
+    PulseStream* attempt_ = nullptr;  // by attemptMutex_: being opened by the watcher
     bool giveUp_ = false;             // by attemptMutex_: close() has begun
 
     std::thread sender_;
