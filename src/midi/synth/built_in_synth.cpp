@@ -19,10 +19,6 @@ namespace velmora {
 
 namespace {
 
-// Tried after FluidSynth's own choice. Never jack unless asked: it may try to
-// start a server of its own. Never file: it writes a .wav into the current folder.
-constexpr const char* kFallbackDrivers[] = {"pulseaudio", "pipewire", "sdl2"};
-
 // A sound server gets our own client of it (PulseStream): 256 frames in all,
 // 5.3 ms at 48 kHz, asked for in halves and rendered right in the client
 // library's callback. FluidSynth's own drivers for the servers hand every
@@ -35,6 +31,42 @@ constexpr const char* kFallbackDrivers[] = {"pulseaudio", "pipewire", "sdl2"};
 constexpr int kAlsaPeriodSize = 64;
 constexpr int kAlsaPeriods = 4;
 constexpr int kServerPeriodSize = 512;
+
+// What each name --audio-driver and audio.driver take means, in one place.
+struct AudioOutput {
+    const char* name;
+    bool stream;         // our own client of the sound server, PulseStream
+    const char* driver;  // then FluidSynth's driver of that name; null: none
+    int periodSize;      // FluidSynth's driver: frames in a period
+    bool queuesPeriods;  // it keeps audio.periods of them queued, else one in all
+    bool byDefault;      // tried without being named
+};
+
+constexpr AudioOutput kAudioOutputs[] = {
+    // The sound server as users know it: our own client, else FluidSynth's.
+    {"pulseaudio", true, "pulseaudio", kServerPeriodSize, false, true},
+    // Our own client alone.
+    {"pulse-stream", true, nullptr, 0, false, false},
+    {"alsa", false, "alsa", kAlsaPeriodSize, true, true},
+    {"oss", false, "oss", kAlsaPeriodSize, true, true},
+    {"pipewire", false, "pipewire", kServerPeriodSize, false, true},
+    {"sdl2", false, "sdl2", kServerPeriodSize, false, true},
+    // It may start a server of its own.
+    {"jack", false, "jack", kServerPeriodSize, false, false},
+    // It writes a .wav into the current folder.
+    {"file", false, "file", kServerPeriodSize, false, false},
+};
+
+// Tried after FluidSynth's own choice.
+constexpr const char* kFallbackOutputs[] = {"pulseaudio", "pipewire", "sdl2"};
+
+// Any other driver FluidSynth has plays as FluidSynth's driver.
+AudioOutput OutputNamed(const std::string& name) {
+    for (const AudioOutput& output : kAudioOutputs) {
+        if (name == output.name) return output;
+    }
+    return {nullptr, false, nullptr, kServerPeriodSize, false, true};
+}
 
 // How long the audio thread sleeps at most while nothing sounds.
 constexpr std::chrono::milliseconds kIdleWait{1000};
@@ -88,6 +120,15 @@ bool Contains(const std::vector<std::string>& words, const std::string& word) {
     return std::find(words.begin(), words.end(), word) != words.end();
 }
 
+// The output names that can be played through here.
+std::vector<std::string> AvailableOutputs(fluid_settings_t* settings) {
+    std::vector<std::string> outputs = AvailableDrivers(settings);
+    for (const AudioOutput& output : kAudioOutputs) {
+        if (output.stream && !Contains(outputs, output.name)) outputs.emplace_back(output.name);
+    }
+    return outputs;
+}
+
 // The driver the user asked for, by option or setting; empty when none.
 std::string ChosenDriver(const SynthConfig& config) {
     if (config.audioDriver) return *config.audioDriver;
@@ -127,11 +168,11 @@ std::string SettingsFor(const SynthConfig& config, const std::string& driver) {
 
 // In order: the driver the user chose, alone; else the drivers the user's
 // settings are about, the sound server's, FluidSynth's own choice and the
-// fallbacks. "pulseaudio" stands for our own client of the server first.
+// fallbacks.
 std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_t* settings) {
     if (std::string chosen = ChosenDriver(config); !chosen.empty()) return {chosen};
 
-    const std::vector<std::string> available = AvailableDrivers(settings);
+    const std::vector<std::string> available = AvailableOutputs(settings);
     std::vector<std::string> drivers = ConfiguredDrivers(config, available);
     std::vector<std::string> candidates;
     // Where a sound server runs, FluidSynth's default ALSA output reaches it
@@ -149,10 +190,9 @@ std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_
         candidates.emplace_back(current);
         fluid_free(current);
     }
-    candidates.insert(candidates.end(), std::begin(kFallbackDrivers), std::end(kFallbackDrivers));
+    candidates.insert(candidates.end(), std::begin(kFallbackOutputs), std::end(kFallbackOutputs));
     for (const std::string& name : candidates) {
-        if (Contains(available, name) && !Contains(drivers, name) && name != "jack" &&
-            name != "file") {
+        if (Contains(available, name) && !Contains(drivers, name) && OutputNamed(name).byDefault) {
             drivers.push_back(name);
         }
     }
@@ -161,10 +201,8 @@ std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_
 
 void ApplyLatency(const SynthConfig& config, fluid_settings_t* settings,
                   const std::string& driver) {
-    const bool alsaLike = driver == "alsa" || driver == "oss";
     if (!UserSet(config, "audio.period-size")) {
-        fluid_settings_setint(settings, "audio.period-size",
-                              alsaLike ? kAlsaPeriodSize : kServerPeriodSize);
+        fluid_settings_setint(settings, "audio.period-size", OutputNamed(driver).periodSize);
     }
     if (!UserSet(config, "audio.periods")) {
         fluid_settings_setint(settings, "audio.periods", kAlsaPeriods);
@@ -224,15 +262,14 @@ double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver)
     double sampleRate = 0.0;
     fluid_settings_getnum(settings, "synth.sample-rate", &sampleRate);
     if (sampleRate <= 0) return 0.0;
-    if (driver == "pulseaudio") return 1000.0 * PulseBufferFrames(config, settings) / sampleRate;
+    const AudioOutput output = OutputNamed(driver);
+    if (output.stream) return 1000.0 * PulseBufferFrames(config, settings) / sampleRate;
     ApplyLatency(config, settings, driver);
     int periodSize = 0;
     int periods = 0;
     fluid_settings_getint(settings, "audio.period-size", &periodSize);
     fluid_settings_getint(settings, "audio.periods", &periods);
-    // FluidSynth's drivers for the sound servers buffer one period in all.
-    const bool alsaLike = driver == "alsa" || driver == "oss";
-    if (!alsaLike) periods = 1;
+    if (!output.queuesPeriods) periods = 1;
     return 1000.0 * periodSize * periods / sampleRate;
 }
 
@@ -282,7 +319,7 @@ bool BuiltInSynth::open() {
     }
 
     fluid_settings_t* settings = engine_->settings();
-    const std::vector<std::string> available = AvailableDrivers(settings);
+    const std::vector<std::string> available = AvailableOutputs(settings);
     for (const std::string& name : DriversToTry(config_, settings)) {
         if (!Contains(available, name)) {
             return fail("unknown audio driver " + Quoted(name) + " (there are: " + Join(available) +
@@ -332,7 +369,8 @@ BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
         return giveUp_;
     };
     for (const std::string& name : drivers) {
-        if (name == "pulseaudio" && !serverTried) {
+        const AudioOutput output = OutputNamed(name);
+        if (output.stream && !serverTried) {
             serverTried = true;
             auto pulse = std::make_unique<PulseStream>(*engine_);
             pulse->onLost([this] {
@@ -368,6 +406,7 @@ BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
             if (serverOnly) break;
         }
         if (givingUp()) break;
+        if (output.stream && output.driver == nullptr) continue;
         // FluidSynth's driver would wait for that server for ever, and ALSA's
         // default device, routed to it by PulseAudio's ALSA plugin, half a
         // minute.
@@ -376,7 +415,8 @@ BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
              (name == "alsa" && ServerSetting(settings, "audio.alsa.device").empty()))) {
             continue;
         }
-        fluid_settings_setstr(settings, "audio.driver", name.c_str());
+        const std::string driver = output.driver != nullptr ? output.driver : name;
+        fluid_settings_setstr(settings, "audio.driver", driver.c_str());
         ApplyLatency(config_, settings, name);
         ClearSynthErrors();
         if (fluid_audio_driver_t* handle =

@@ -73,21 +73,24 @@ TEST(BuiltInSynthTest, AnAudioDeviceThatCannotOpenIsReportedQuietly) {
     EXPECT_THAT(out.description(), Not(HasSubstr("pulseaudio")));
 }
 
-// Our own PulseAudio output is tried first, then FluidSynth's driver for the
-// same server; the first one's reason is the one given.
+// "pulseaudio" tries our own client of the server first, then FluidSynth's
+// driver for it; the first one's reason is the one given. "pulse-stream" is
+// our own client alone.
 TEST(BuiltInSynthTest, AnAbsentSoundServerIsReportedQuietly) {
     TempDir dir;
     const std::string server = "unix:" + (dir.path() / "native").string();
-    BuiltInSynth out(Config(std::nullopt, "pulseaudio", {{"audio.pulseaudio.server", server}}));
-    ExpectQuietFailure(out,
-                       "audio driver 'pulseaudio' could not be started: no connection to the "
-                       "sound server: ");
+    for (const char* name : {"pulseaudio", "pulse-stream"}) {
+        BuiltInSynth out(Config(std::nullopt, name, {{"audio.pulseaudio.server", server}}));
+        ExpectQuietFailure(out, "audio driver '" + std::string(name) +
+                                    "' could not be started: no connection to the sound server: ");
+    }
 }
 
 TEST(BuiltInSynthTest, AnUnknownAudioDriverNamesTheOnesThereAre) {
     BuiltInSynth out(Config(std::nullopt, "speakers"));
     ExpectQuietFailure(out, "unknown audio driver 'speakers'");
     EXPECT_THAT(out.description(), HasSubstr("alsa"));
+    EXPECT_THAT(out.description(), HasSubstr("pulse-stream"));
 }
 
 }  // namespace
