@@ -17,8 +17,8 @@
 #include "app/command_line.h"
 #include "app/trainer.h"
 #include "figures.h"
-#include "midi/devices/sound_output.h"
-#include "midi/synth/fluidsynth_out.h"
+#include "midi/setup/sound_setup.h"
+#include "midi/synth/built_in_synth.h"
 #include "testing/servers.h"
 #include "ui/main_window.h"
 #include "ui/qt_scheduler.h"
@@ -85,7 +85,7 @@ public:
     }
 
 private:
-    velmora::SoundOutput sound_;
+    velmora::SoundSetup sound_;
     velmora::QtScheduler scheduler_;
     velmora::Trainer trainer_;
     std::unique_ptr<velmora::MainWindow> window_;

@@ -16,8 +16,8 @@
 #include "app/command_line.h"
 #include "app/trainer.h"
 #include "app/version.h"
-#include "midi/devices/sound_output.h"
 #include "midi/external/keyboard_input.h"
+#include "midi/setup/sound_setup.h"
 #include "text/printable.h"
 #include "ui/main_window.h"
 #include "ui/midi_input_menu.h"
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
 
     // Loading the SoundFont and starting the audio driver take a while: they
     // run on a worker thread while the window comes up, and report back here.
-    velmora::SoundOutput sound(options.sound, [&application](std::function<void()> done) {
+    velmora::SoundSetup sound(options.sound, [&application](std::function<void()> done) {
         QMetaObject::invokeMethod(&application, std::move(done), Qt::QueuedConnection);
     });
     // The keyboard's ports are watched on a worker thread, which reports here.

@@ -134,8 +134,10 @@ Ear trainer: hear notes and chords, name their pitches.
 Sound output (the built-in synthesizer is used unless --midi-out is given):
   -F, --soundfont FILE      General MIDI SoundFont for the built-in synthesizer
                             (default: the system's, /usr/share/sounds/sf2/default-GM.sf2)
-  -a, --audio-driver NAME   audio driver of the built-in synthesizer
-                            (pulseaudio, pipewire, alsa, jack, sdl2, ...)
+  -a, --audio-driver NAME   audio output of the built-in synthesizer: pulseaudio
+                            (the sound server), pulse-stream (only the trainer's
+                            own client of it), pipewire, alsa, oss, jack, sdl2,
+                            file or any other FluidSynth driver
   -o, --option NAME=VALUE   set any synthesizer setting, e.g. -o audio.period-size=128
       --midi-out PORT       play through an external MIDI port instead
                             (its number or part of its name)

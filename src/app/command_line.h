@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/devices/sound_options.h"
+#include "midi/setup/sound_options.h"
 
 namespace velmora {
 

@@ -12,8 +12,8 @@ Trainer::Trainer(MidiOut& device, Scheduler& scheduler, Beeper& beeper, Random* 
       scheduler_(scheduler),
       random_(random ? *random : clockRandom_),
       wallClock_(wallClock ? *wallClock : systemWallClock_),
-      midiOutput_(panel_, state_),
-      playback_(panel_, state_, midiOutput_, scheduler),
+      noteSender_(panel_, state_),
+      playback_(panel_, state_, noteSender_, scheduler),
       spelling_(panel_, state_),
       pitchSelection_(panel_, state_, spelling_),
       questionGenerator_(panel_, state_, pitchSelection_, spelling_, random_),
@@ -35,7 +35,7 @@ Trainer::~Trainer() {
 }
 
 void Trainer::wireEvents() {
-    panel_.cboInstrument.onClick = [this] { midiOutput_.cboInstrument_Click(); };
+    panel_.cboInstrument.onClick = [this] { noteSender_.cboInstrument_Click(); };
     panel_.lstDuration.onClick = [this] { playback_.lstDuration_Click(); };
     panel_.vsbTempo.onChange = [this] { playback_.vsbTempo_Change(); };
     panel_.lstKeySignature.onClick = [this] { spelling_.lstKeySignature_Click(); };

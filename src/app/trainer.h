@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/run_control.h"
-#include "midi/midi_output.h"
 #include "midi/note_on_reader.h"
+#include "midi/note_sender.h"
 #include "midi/playback.h"
 #include "model/panel.h"
 #include "model/trainer_state.h"
@@ -46,7 +46,7 @@ public:
     Panel& panel() { return panel_; }
     const TrainerState& state() const { return state_; }
     TrainerState& state() { return state_; }
-    MidiOutput& midiOutput() { return midiOutput_; }
+    NoteSender& noteSender() { return noteSender_; }
     Playback& playback() { return playback_; }
     Spelling& spelling() { return spelling_; }
     QuestionGenerator& questionGenerator() { return questionGenerator_; }
@@ -68,7 +68,7 @@ private:
     const WallClock& wallClock_;
     Panel panel_;
     TrainerState state_;
-    MidiOutput midiOutput_;
+    NoteSender noteSender_;
     Playback playback_;
     Spelling spelling_;
     PitchSelection pitchSelection_;

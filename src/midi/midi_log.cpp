@@ -129,10 +129,6 @@ void MidiLog::stop(int error) {
     if (onWriteError_) onWriteError_(problem_);
 }
 
-void MidiLog::setNoteLength(std::chrono::nanoseconds length) {
-    if (inner_) inner_->setNoteLength(length);
-}
-
 void MidiLog::close() {
     if (inner_) inner_->close();
     writePending();

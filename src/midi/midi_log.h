@@ -34,7 +34,6 @@ public:
 
     bool open() override;
     void send(std::uint32_t message) override;
-    void setNoteLength(std::chrono::nanoseconds length) override;
     void close() override;
     std::string description() const override;
     bool isWorking() const override;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -18,10 +17,6 @@ public:
     // One message: status in the low byte, then the two data bytes.
     virtual void send(std::uint32_t message) = 0;
     virtual void close() = 0;
-    // The notes sounding now last `length` from their note-on. An output that
-    // keeps its own time ends them exactly then, however late the note-offs
-    // come; the note-offs are sent all the same.
-    virtual void setNoteLength(std::chrono::nanoseconds length) { (void)length; }
 
     // What is in use ("Built-in synthesizer · TimGM6mb") or what is wrong.
     virtual std::string description() const = 0;

@@ -22,7 +22,7 @@ float NotesPerBeatForIndex(int index) {
     return kNotesPerBeat[index];
 }
 
-Playback::Playback(Panel& panel, TrainerState& state, MidiOutput& output, Scheduler& scheduler)
+Playback::Playback(Panel& panel, TrainerState& state, NoteSender& output, Scheduler& scheduler)
     : panel_(panel), state_(state), output_(output), scheduler_(scheduler) {}
 
 Playback::~Playback() {
@@ -88,9 +88,6 @@ void Playback::releaseNow() {
 void Playback::armTimer() {
     scheduler_.cancel(timer_);
     const auto duration = Nanos(static_cast<Nanos::rep>(std::ceil(noteDurationMs() * 1e6)));
-    // The synthesizer ends the notes on its own clock, so a busy event loop
-    // cannot lengthen them; the timer still sends the note-offs.
-    if (playingQuestion_) output_.SetNoteLength(duration);
     // A deadline already passed (the tempo was raised far enough) fires at the
     // next pass of the event loop, not inside the handler that changed it.
     timer_ = scheduler_.startTimer(waitStart_ + duration, [this] { onTimer(); });

@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "midi/midi_output.h"
+#include "midi/note_sender.h"
 #include "model/panel.h"
 #include "model/trainer_state.h"
 #include "ports/scheduler.h"
@@ -24,7 +24,7 @@ float NotesPerBeatForIndex(int index);
 // at once, measured from the same start.
 class Playback {
 public:
-    Playback(Panel& panel, TrainerState& state, MidiOutput& output, Scheduler& scheduler);
+    Playback(Panel& panel, TrainerState& state, NoteSender& output, Scheduler& scheduler);
     ~Playback();
     Playback(const Playback&) = delete;
     Playback& operator=(const Playback&) = delete;
@@ -56,7 +56,7 @@ private:
 
     Panel& panel_;
     TrainerState& state_;
-    MidiOutput& output_;
+    NoteSender& output_;
     Scheduler& scheduler_;
 
     Nanos waitStart_{0};

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <set>
 #include <utility>
 #include <vector>
@@ -29,7 +28,6 @@ public:
             sounding.erase(key);
         }
     }
-    void setNoteLength(std::chrono::nanoseconds length) override { noteLengths.push_back(length); }
     void close() override {
         ++closeCount;
         isOpen = false;
@@ -37,14 +35,10 @@ public:
     std::string description() const override { return "Recorder"; }
     bool isWorking() const override { return isOpen; }
 
-    void clear() {
-        messages.clear();
-        noteLengths.clear();
-    }
+    void clear() { messages.clear(); }
 
     std::vector<std::uint32_t> messages;
-    std::vector<std::chrono::nanoseconds> noteLengths;  // as told, in order
-    std::set<std::pair<int, int>> sounding;             // (channel, note)
+    std::set<std::pair<int, int>> sounding;  // (channel, note)
     int openCount = 0;
     int closeCount = 0;
     int sentWhileClosed = 0;

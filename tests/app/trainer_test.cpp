@@ -41,7 +41,7 @@ TEST(Shutdown, ReleasesWhatSoundsAndClosesTheDeviceOnce) {
         EXPECT_TRUE(device.sounding.empty());
         EXPECT_EQ(trainer.state().midiOutHandle, nullptr);
         clock.advanceBy(Ms(60000));
-        trainer.midiOutput().NoteOn(60, 0);  // nothing reaches a closed device, even when asked
+        trainer.noteSender().NoteOn(60, 0);  // nothing reaches a closed device, even when asked
     }                                        // the trainer's end must not close it again
     EXPECT_EQ(device.sentWhileClosed, 0);
     EXPECT_EQ(device.closeCount, 1);

@@ -3,7 +3,7 @@
 #   ground:   model ports text
 #   modules:  midi questions scoring practice (and the ground)
 #   sound:    midi/synth, midi/external (midi and the ground), and
-#             midi/devices, which chooses among them
+#             midi/setup, which chooses among them
 #   top:      app, ui and main.cpp, which may include everything
 set -u
 src=${1:?usage: check_floors.sh SRC_DIR}
@@ -16,7 +16,7 @@ allowed() {  # folder of a file -> the folders it may include from
         model | ports | text) echo "$ground" ;;
         midi | questions | scoring | practice) echo "$modules" ;;
         midi/synth | midi/external) echo "$ground midi $1" ;;
-        midi/devices) echo "$ground midi midi/synth midi/external midi/devices" ;;
+        midi/setup) echo "$ground midi midi/synth midi/external midi/setup" ;;
         *) echo "*" ;;
     esac
 }

@@ -24,7 +24,7 @@ constexpr double kDefaultGain = 0.5;
 
 // Below the last bit of 16-bit audio (-100 dBFS).
 constexpr float kInaudible = 1e-5f;
-// Longer than the longest delay line of the room and FluidSynth's chorus, so
+// Longer than the longest delay line of FluidSynth's reverb and chorus, so
 // that no echo is still on its way when rendering stops.
 constexpr double kQuietBeforeSkipping = 0.5;
 
@@ -103,6 +103,9 @@ SynthEngine::SynthEngine() {
     // A question has at most a few dozen notes; the default 256 voices only cost memory.
     fluid_settings_setint(settings_, "synth.polyphony", kDefaultPolyphony);
     fluid_settings_setnum(settings_, "synth.gain", kDefaultGain);
+    // A rich SoundFont holds well over 100 MB of samples, of which the
+    // trainer plays one instrument at a time.
+    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
 }
 
 SynthEngine::~SynthEngine() {
@@ -163,6 +166,9 @@ std::string SynthEngine::start() {
     ClearSynthErrors();
     synth_ = new_fluid_synth(settings_);
     if (synth_ == nullptr) return WithReason("the synthesizer could not be created");
+    if (std::string problem = HeldSoundFont::AddLoader(synth_, settings_); !problem.empty()) {
+        return problem;
+    }
     fluid_settings_getnum(settings_, "synth.sample-rate", &sampleRate_);
     // The beep follows the music's volume: a louder synthesizer, a louder beep.
     double gain = kDefaultGain;
@@ -174,24 +180,14 @@ std::string SynthEngine::start() {
     fluid_settings_getint(settings_, "synth.reverb.active", &reverb);
     fluid_settings_getint(settings_, "synth.chorus.active", &chorus);
     effects_.attach(synth_, reverb != 0, chorus != 0);
-    RoomReverb::Room room;
-    fluid_settings_getnum(settings_, "synth.reverb.room-size", &room.size);
-    fluid_settings_getnum(settings_, "synth.reverb.damp", &room.damping);
-    fluid_settings_getnum(settings_, "synth.reverb.width", &room.width);
-    fluid_settings_getnum(settings_, "synth.reverb.level", &room.level);
-    room_.emplace(sampleRate_, room);
-    roomInput_.assign(kChunkFrames, 0.0f);
-    const int buffers =
-        2 * fluid_synth_count_effects_channels(synth_) * fluid_synth_count_effects_groups(synth_);
-    effectReturns_.assign(static_cast<std::size_t>(buffers) * kChunkFrames, 0.0f);
-    for (int i = 0; i < buffers; ++i) effectBuffers_.push_back(&effectReturns_[i * kChunkFrames]);
     return {};
 }
 
 std::string SynthEngine::loadSoundFont(const std::string& path) {
     if (synth_ == nullptr) return "the synthesizer is not running";
+    if (std::string problem = soundFont_.open(path); !problem.empty()) return problem;
     ClearSynthErrors();
-    if (fluid_synth_sfload(synth_, path.c_str(), 1) == FLUID_FAILED) {
+    if (fluid_synth_sfload(synth_, soundFont_.name().c_str(), 1) == FLUID_FAILED) {
         // FluidSynth's last word is only that this file failed, naming it again.
         std::string message = "SoundFont " + Quoted(path) + " could not be loaded";
         const std::string cause = FirstSynthError();
@@ -213,15 +209,13 @@ void SynthEngine::send(std::uint32_t message) {
     switch (status & 0xF0) {
         case kNoteOffStatus:
             fluid_synth_noteoff(synth_, channel, data1);
-            releases_.noteOff(channel, data1);
             break;
         case kNoteOnStatus:
             if (data2 == 0) {
                 fluid_synth_noteoff(synth_, channel, data1);
-                releases_.noteOff(channel, data1);
             } else {
                 effects_.noteOn(channel, data1, data2);
-                releases_.noteOn(channel, data1);
+                lastNoteOn_ = std::chrono::steady_clock::now().time_since_epoch().count();
             }
             break;
         case 0xA0:
@@ -231,7 +225,7 @@ void SynthEngine::send(std::uint32_t message) {
             effects_.controlChange(channel, data1, data2);
             break;
         case kProgramChangeStatus:
-            fluid_synth_program_change(synth_, channel, data1);
+            programChange(channel, data1);
             break;
         case 0xD0:
             fluid_synth_channel_pressure(synth_, channel, data1);
@@ -245,9 +239,20 @@ void SynthEngine::send(std::uint32_t message) {
     wakeAudio();
 }
 
-void SynthEngine::setNoteLength(std::chrono::nanoseconds length) {
-    if (synth_ == nullptr) return;
-    releases_.setLength(std::llround(std::chrono::duration<double>(length).count() * sampleRate_));
+// With samples loaded on demand, this reads the instrument from the file.
+// Once the file has changed on disk it is not read again: the channel keeps
+// the instrument it has, or, changed during the read, plays nothing rather
+// than samples half read.
+void SynthEngine::programChange(int channel, int program) {
+    if (soundFont_.changed()) {
+        soundFontChanged_ = true;
+        return;
+    }
+    fluid_synth_program_change(synth_, channel, program);
+    if (soundFont_.changed()) {
+        fluid_synth_unset_program(synth_, channel);
+        soundFontChanged_ = true;
+    }
 }
 
 void SynthEngine::beep(int frequencyHz, int durationMs) {
@@ -288,18 +293,7 @@ void SynthEngine::render(float* left, float* right, int frames) {
         std::fill(right, right + frames, 0.0f);
         return;
     }
-    // Rendered in pieces that end where a timed release is due.
-    const auto release = [this](int channel, int key) {
-        fluid_synth_noteoff(synth_, channel, key);
-    };
-    bool rested = true;
-    for (int done = 0; done < frames;) {
-        const std::int64_t frame = framesRendered_.load(std::memory_order_relaxed);
-        const int length = releases_.releaseDue(frame, frames - done, release);
-        rested = renderSynth(left + done, right + done, length) && rested;
-        done += length;
-        framesRendered_.store(frame + length, std::memory_order_relaxed);
-    }
+    const bool rested = renderSynth(left, right, frames);
     int frequencyHz = 0;
     int durationMs = 0;
     if (beepRequests_.take(frequencyHz, durationMs)) beepTone_->start(frequencyHz, durationMs);
@@ -310,7 +304,7 @@ void SynthEngine::render(float* left, float* right, int frames) {
 }
 
 bool SynthEngine::renderSynth(float* left, float* right, int frames) {
-    // While nothing sounds, FluidSynth would still run its chorus over
+    // While nothing sounds, FluidSynth would still run its effects over
     // silence on every block: most of the process's CPU time when idle.
     // Once no voice has played and the output has stayed below hearing for
     // longer than the effects' delay lines, the block is silence. A note-on
@@ -320,52 +314,14 @@ bool SynthEngine::renderSynth(float* left, float* right, int frames) {
         std::fill(left, left + frames, 0.0f);
         std::fill(right, right + frames, 0.0f);
         effects_.switchOffWhileSilent();
-        if (room_->ringing()) room_->clear();
         return true;
     }
-    for (int done = 0; done < frames; done += kChunkFrames) {
-        renderChunk(left + done, right + done, std::min(kChunkFrames, frames - done));
-    }
+    // The reverb and chorus are mixed in.
+    fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
     const bool quiet =
         !voices && Peak(left, frames) < kInaudible && Peak(right, frames) < kInaudible;
     quietFrames_ = quiet ? quietFrames_ + frames : 0;
     return false;
-}
-
-void SynthEngine::renderChunk(float* left, float* right, int frames) {
-    std::fill(left, left + frames, 0.0f);
-    std::fill(right, right + frames, 0.0f);
-    for (float* buffer : effectBuffers_) std::fill(buffer, buffer + frames, 0.0f);
-    float* out[] = {left, right};
-    fluid_synth_process(synth_, frames, static_cast<int>(effectBuffers_.size()),
-                        effectBuffers_.data(), 2, out);
-    // The room hears the voices, not the chorus.
-    addRoom(left, right, frames);
-    // Even buffers are left channels, odd ones right. FluidSynth's own
-    // reverb (the first two of each group) stays silent.
-    if (!effects_.chorusOn()) return;
-    for (std::size_t i = 0; i < effectBuffers_.size(); ++i) {
-        if (i % 4 < 2) continue;
-        const float* from = effectBuffers_[i];
-        float* to = i % 2 == 0 ? left : right;
-        for (int frame = 0; frame < frames; ++frame) to[frame] += from[frame];
-    }
-}
-
-void SynthEngine::addRoom(float* left, float* right, int frames) {
-    const float send = effects_.reverbSend();
-    if (send == 0.0f && roomSend_ == 0.0f && !room_->ringing()) return;
-    // A voice's send is taken before panning, which puts 0.707 of it on each
-    // side of a centred voice. A new level comes in over the chunk, so that
-    // it does not click.
-    constexpr float kBeforePanning = 0.70710678f;
-    const float step = (send - roomSend_) / static_cast<float>(frames);
-    for (int i = 0; i < frames; ++i) {
-        const float level = roomSend_ + step * static_cast<float>(i + 1);
-        roomInput_[i] = kBeforePanning * level * (left[i] + right[i]);
-    }
-    roomSend_ = send;
-    room_->process(roomInput_.data(), left, right, frames);
 }
 
 }  // namespace velmora

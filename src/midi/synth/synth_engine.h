@@ -14,9 +14,8 @@
 
 #include "midi/beep_tone.h"
 #include "midi/limiter.h"
-#include "midi/room_reverb.h"
 #include "midi/synth/effect_switch.h"
-#include "midi/synth/release_timer.h"
+#include "midi/synth/held_soundfont.h"
 
 namespace velmora {
 
@@ -41,8 +40,13 @@ public:
     std::string applySetting(const std::string& name, const std::string& value);
     // Creates the synthesizer from the settings. Empty on success.
     std::string start();
-    // Loads the SoundFont, which should have passed CheckSoundFontFile. Empty on success.
+    // Loads the SoundFont, which should have passed CheckSoundFontFile. Empty
+    // on success. Only the instruments in use are read into memory, each as
+    // it is chosen, from the file as it was opened here.
     std::string loadSoundFont(const std::string& path);
+    // The SoundFont file was changed on disk after it was loaded: instruments
+    // chosen since then are not read from it.
+    bool soundFontChanged() const { return soundFontChanged_.load(); }
 
     bool started() const { return synth_ != nullptr; }
     bool hasSoundFont() const { return soundFontLoaded_; }
@@ -50,9 +54,6 @@ public:
 
     // A short MIDI message as MidiOut::send takes it; dropped before start().
     void send(std::uint32_t message);
-    // The notes sounding now last `length` from their note-on, to the frame,
-    // however late their note-offs are sent.
-    void setNoteLength(std::chrono::nanoseconds length);
     // Any thread; heard from the next render() on.
     void beep(int frequencyHz, int durationMs);
     // Overwrites both channels with the next frames. Silence before start().
@@ -73,42 +74,28 @@ public:
 
     // For creating an audio driver; null before construction succeeded.
     fluid_settings_t* settings() const { return settings_; }
-    // The latest notes the synthesizer released on its own clock. For measuring.
-    ReleaseTimer::Span lastTimedRelease() { return releases_.lastRelease(); }
-    // Frames rendered since start(): the synthesizer's clock.
-    std::int64_t framesRendered() const { return framesRendered_.load(); }
-    // Whether the chorus runs and what goes to the room at the moment.
+    // When the latest note-on was given to FluidSynth. For measuring.
+    std::chrono::steady_clock::time_point lastNoteOn() const {
+        return std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(lastNoteOn_.load()));
+    }
+    // Whether the reverb and the chorus run at the moment.
     const EffectSwitch& effects() const { return effects_; }
-    // Whether the room's tail still sounds. Audio thread, or after rendering.
-    bool roomRinging() const { return room_.has_value() && room_->ringing(); }
 
 private:
     void wakeAudio();
-    // Renders up to the next timed release; no limiter, no beep. True when
-    // nothing sounded, so nothing was rendered.
+    void programChange(int channel, int program);
+    // Renders the voices and effects; no limiter, no beep. True when nothing
+    // sounded, so nothing was rendered.
     bool renderSynth(float* left, float* right, int frames);
-    // Renders up to kChunkFrames into the output, the chorus and room added.
-    void renderChunk(float* left, float* right, int frames);
-    // Adds the room's reply to what is in `left` and `right` so far.
-    void addRoom(float* left, float* right, int frames);
-
-    // Frames FluidSynth renders into the scratch buffers at a time.
-    static constexpr int kChunkFrames = 256;
-
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     double sampleRate_ = kDefaultSampleRate;
     bool soundFontLoaded_ = false;
+    HeldSoundFont soundFont_;
+    std::atomic<bool> soundFontChanged_{false};
+    std::atomic<std::chrono::steady_clock::rep> lastNoteOn_{0};
     EffectSwitch effects_;
-    ReleaseTimer releases_;
-    std::atomic<std::int64_t> framesRendered_{0};
-    // The effects' returns, kChunkFrames each: reverb left, right, chorus
-    // left, right, for each effects group. Audio thread only, once started.
-    std::vector<float> effectReturns_;
-    std::vector<float*> effectBuffers_;
-    std::optional<RoomReverb> room_;  // audio thread only, once started
-    std::vector<float> roomInput_;    // kChunkFrames
-    float roomSend_ = 0.0f;           // the send level the last chunk ended with
     BeepRequests beepRequests_;
     std::optional<BeepTone> beepTone_;  // audio thread only, once started
     std::optional<Limiter> limiter_;    // audio thread only, once started

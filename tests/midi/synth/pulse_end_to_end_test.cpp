@@ -21,9 +21,9 @@
 #include <thread>
 
 #include "app/command_line.h"
-#include "midi/devices/sound_output.h"
 #include "midi/messages.h"
-#include "midi/synth/fluidsynth_out.h"
+#include "midi/setup/sound_setup.h"
+#include "midi/synth/built_in_synth.h"
 #include "support/sound_test_support.h"
 #include "testing/helpers.h"
 #include "testing/servers.h"
@@ -143,7 +143,7 @@ protected:
 
 TEST_F(PulseEndToEndTest, ANoteIsHeardAtItsPitch) {
     VELMORA_NEEDS_TEST_SOUNDFONT();
-    FluidSynthOut out(config(true));
+    BuiltInSynth out(config(true));
     const std::vector<float> heard = record([&] {
         StderrCapture stderrCapture;
         ASSERT_TRUE(out.open()) << out.description();
@@ -169,7 +169,7 @@ TEST_F(PulseEndToEndTest, ANoteIsHeardAtItsPitch) {
 // nothing: the next note must resume it at once and sound for as long as it
 // is held.
 TEST_F(PulseEndToEndTest, ANoteAfterALongSilenceSoundsAsLongAsItIsHeld) {
-    FluidSynthOut out(config(true));
+    BuiltInSynth out(config(true));
     ASSERT_TRUE(out.open()) << out.description();
     out.send(ComposeShortMessage(kProgramChangeStatus, 0, 73, 0));  // a flute: no decay
     EXPECT_TRUE(WaitFor([&] { return corked(); }, 5s))
@@ -187,7 +187,7 @@ TEST_F(PulseEndToEndTest, ANoteAfterALongSilenceSoundsAsLongAsItIsHeld) {
 }
 
 TEST_F(PulseEndToEndTest, WithoutASoundFontOnlyTheBeepSounds) {
-    FluidSynthOut out(config(false));
+    BuiltInSynth out(config(false));
     const std::vector<float> heard = record([&] {
         ASSERT_TRUE(out.open()) << out.description();
         EXPECT_EQ(out.description(), "Beep output (pulseaudio)");
@@ -203,7 +203,7 @@ TEST_F(PulseEndToEndTest, WithoutASoundFontOnlyTheBeepSounds) {
 // After an idle spell the stream starts with the new sound, not behind a
 // buffer of silence: a beep comes no later than one sent while playing.
 TEST_F(PulseEndToEndTest, ABeepAfterIdlingIsNoLaterThanOneWhilePlaying) {
-    FluidSynthOut out(config(true));
+    BuiltInSynth out(config(true));
     ASSERT_TRUE(out.open()) << out.description();
     constexpr int kRounds = 3;
     std::vector<double> sentApartMs;
@@ -238,15 +238,19 @@ TEST_F(PulseEndToEndTest, ABeepAfterIdlingIsNoLaterThanOneWhilePlaying) {
         << "ms later than sent: " << lateMs[0] << ", " << lateMs[1] << ", " << lateMs[2];
 }
 
+// Under either name of our own client.
 TEST_F(PulseEndToEndTest, TheServerIsAskedForTheBufferTheLatencyFigureNames) {
     for (const char* periodSize : {"", "1024"}) {
-        SCOPED_TRACE(periodSize);
+        const char* name = *periodSize != '\0' ? "pulse-stream" : "pulseaudio";
+        SCOPED_TRACE(name);
         SynthConfig config = this->config(false);
+        config.audioDriver = name;
         if (*periodSize != '\0') config.settings.emplace_back("audio.period-size", periodSize);
-        const double latencyMs = ConfiguredLatencyMs(config, "pulseaudio");
+        const double latencyMs = ConfiguredLatencyMs(config, name);
         EXPECT_NEAR(latencyMs, *periodSize != '\0' ? 21.33 : 5.33, 0.01);
-        FluidSynthOut out(config);
+        BuiltInSynth out(config);
         ASSERT_TRUE(out.open()) << out.description();
+        EXPECT_EQ(out.description(), "Beep output (" + std::string(name) + ")");
         char expected[64];
         std::snprintf(expected, sizeof expected, "Requested tlength=%.2f ms, minreq=%.2f ms",
                       latencyMs, latencyMs / 2);
@@ -260,7 +264,7 @@ TEST_F(PulseEndToEndTest, TheServerIsAskedForTheBufferTheLatencyFigureNames) {
 // told at once, the note does not sound on when the server is back, and
 // what is played then is heard, without opening the output again.
 TEST_F(PulseEndToEndTest, AServerThatComesBackIsPlayedThroughAgain) {
-    FluidSynthOut out(config(true));
+    BuiltInSynth out(config(true));
     std::atomic<int> changes{0};
     out.onChange([&] { ++changes; });
     ASSERT_TRUE(out.open()) << out.description();
@@ -304,7 +308,7 @@ TEST_F(PulseEndToEndTest, AServerThatComesBackIsPlayedThroughAgain) {
 TEST_F(PulseEndToEndTest, AServerThatStartsLaterIsUsed) {
     killServer();
     fs::remove(server_.socket());
-    FluidSynthOut out(config(false));
+    BuiltInSynth out(config(false));
     std::atomic<int> changes{0};
     out.onChange([&] { ++changes; });
     EXPECT_FALSE(out.open());
@@ -332,7 +336,7 @@ TEST_F(PulseEndToEndTest, AServerThatNeverAnswersIsGivenUpOnQuickly) {
     SynthConfig config = this->config(true);
     config.audioDriver.reset();
     server_.signal(SIGSTOP);
-    FluidSynthOut out(config);
+    BuiltInSynth out(config);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(out.open());
     EXPECT_LT(MillisecondsSince(start), 4000.0);
@@ -355,7 +359,7 @@ TEST_F(PulseEndToEndTest, ASettingThatCannotBeUsedIsToldWhenAnotherOutputPlays) 
     SynthConfig config = this->config(false);
     config.audioDriver.reset();
     config.settings.emplace_back("audio.pulseaudio.device", "nonexistent");
-    FluidSynthOut out(config);
+    BuiltInSynth out(config);
     StderrCapture stderrCapture;
     if (!out.open()) GTEST_SKIP() << "no other output here: " << out.description();
     EXPECT_THAT(out.description(), Not(HasSubstr("(pulseaudio)")));
@@ -367,7 +371,7 @@ TEST_F(PulseEndToEndTest, ASettingThatCannotBeUsedIsToldWhenAnotherOutputPlays) 
     EXPECT_EQ(stderrCapture.text(), "");
 
     // Where the setting works, there is nothing to say.
-    FluidSynthOut fine(this->config(false));
+    BuiltInSynth fine(this->config(false));
     ASSERT_TRUE(fine.open()) << fine.description();
     EXPECT_EQ(fine.notice(), "");
 }
@@ -380,7 +384,7 @@ TEST_F(PulseEndToEndTest, TheStatusFollowsTheServerAndEachLossIsToldOnce) {
     options.synthSettings = {{"audio.pulseaudio.server", server_.address()}};
     std::mutex mutex;
     std::vector<std::function<void()>> posted;
-    SoundOutput sound(options, [&](std::function<void()> done) {
+    SoundSetup sound(options, [&](std::function<void()> done) {
         const std::lock_guard lock(mutex);
         posted.push_back(std::move(done));
     });
@@ -439,7 +443,7 @@ TEST_F(PulseEndToEndTest, TheStatusFollowsTheServerAndEachLossIsToldOnce) {
 // The user may quit at any moment after the sound server went away: no
 // call may crash or wait for it.
 TEST_F(PulseEndToEndTest, AServerThatDiesWhilePlayingLeavesAQuietOutput) {
-    FluidSynthOut out(config(true));
+    BuiltInSynth out(config(true));
     StderrCapture stderrCapture;
     ASSERT_TRUE(out.open()) << out.description();
     out.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
@@ -459,7 +463,7 @@ TEST_F(PulseEndToEndTest, AServerThatDiesWhilePlayingLeavesAQuietOutput) {
 TEST_F(PulseEndToEndTest, AServerThatStopsAnsweringHoldsNothingUp) {
     {
         // Corked first: resuming is the one call that takes the mainloop's lock.
-        FluidSynthOut out(config(true));
+        BuiltInSynth out(config(true));
         ASSERT_TRUE(out.open()) << out.description();
         ASSERT_TRUE(WaitFor([&] { return corked(); }, 5s));
         server_.signal(SIGSTOP);
@@ -473,7 +477,7 @@ TEST_F(PulseEndToEndTest, AServerThatStopsAnsweringHoldsNothingUp) {
     }
     // Opening gives up after a while; FluidSynth's own driver for the
     // server, which would wait for ever, is not tried.
-    FluidSynthOut out(config(true));
+    BuiltInSynth out(config(true));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(out.open());
     EXPECT_LT(MillisecondsSince(start), 5000.0);

@@ -1,4 +1,4 @@
-#include "midi/synth/fluidsynth_out.h"
+#include "midi/synth/built_in_synth.h"
 
 #include <fluidsynth.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 
 #include "midi/messages.h"
 #include "midi/soundfont_locator.h"
-#include "midi/synth/pulse_output.h"
+#include "midi/synth/pulse_stream.h"
 #include "midi/synth/synth_engine.h"
 #include "midi/synth/synth_log.h"
 #include "text/printable.h"
@@ -19,11 +19,7 @@ namespace velmora {
 
 namespace {
 
-// Tried after FluidSynth's own choice. Never jack unless asked: it may try to
-// start a server of its own. Never file: it writes a .wav into the current folder.
-constexpr const char* kFallbackDrivers[] = {"pulseaudio", "pipewire", "sdl2"};
-
-// A sound server gets our own client of it (PulseOutput): 256 frames in all,
+// A sound server gets our own client of it (PulseStream): 256 frames in all,
 // 5.3 ms at 48 kHz, asked for in halves and rendered right in the client
 // library's callback. FluidSynth's own drivers for the servers hand every
 // period from a blocking thread to the server's, which at periods that small
@@ -35,6 +31,42 @@ constexpr const char* kFallbackDrivers[] = {"pulseaudio", "pipewire", "sdl2"};
 constexpr int kAlsaPeriodSize = 64;
 constexpr int kAlsaPeriods = 4;
 constexpr int kServerPeriodSize = 512;
+
+// What each name --audio-driver and audio.driver take means, in one place.
+struct AudioOutput {
+    const char* name;
+    bool stream;         // our own client of the sound server, PulseStream
+    const char* driver;  // then FluidSynth's driver of that name; null: none
+    int periodSize;      // FluidSynth's driver: frames in a period
+    bool queuesPeriods;  // it keeps audio.periods of them queued, else one in all
+    bool byDefault;      // tried without being named
+};
+
+constexpr AudioOutput kAudioOutputs[] = {
+    // The sound server as users know it: our own client, else FluidSynth's.
+    {"pulseaudio", true, "pulseaudio", kServerPeriodSize, false, true},
+    // Our own client alone.
+    {"pulse-stream", true, nullptr, 0, false, false},
+    {"alsa", false, "alsa", kAlsaPeriodSize, true, true},
+    {"oss", false, "oss", kAlsaPeriodSize, true, true},
+    {"pipewire", false, "pipewire", kServerPeriodSize, false, true},
+    {"sdl2", false, "sdl2", kServerPeriodSize, false, true},
+    // It may start a server of its own.
+    {"jack", false, "jack", kServerPeriodSize, false, false},
+    // It writes a .wav into the current folder.
+    {"file", false, "file", kServerPeriodSize, false, false},
+};
+
+// Tried after FluidSynth's own choice.
+constexpr const char* kFallbackOutputs[] = {"pulseaudio", "pipewire", "sdl2"};
+
+// Any other driver FluidSynth has plays as FluidSynth's driver.
+AudioOutput OutputNamed(const std::string& name) {
+    for (const AudioOutput& output : kAudioOutputs) {
+        if (name == output.name) return output;
+    }
+    return {nullptr, false, nullptr, kServerPeriodSize, false, true};
+}
 
 // How long the audio thread sleeps at most while nothing sounds.
 constexpr std::chrono::milliseconds kIdleWait{1000};
@@ -88,6 +120,15 @@ bool Contains(const std::vector<std::string>& words, const std::string& word) {
     return std::find(words.begin(), words.end(), word) != words.end();
 }
 
+// The output names that can be played through here.
+std::vector<std::string> AvailableOutputs(fluid_settings_t* settings) {
+    std::vector<std::string> outputs = AvailableDrivers(settings);
+    for (const AudioOutput& output : kAudioOutputs) {
+        if (output.stream && !Contains(outputs, output.name)) outputs.emplace_back(output.name);
+    }
+    return outputs;
+}
+
 // The driver the user asked for, by option or setting; empty when none.
 std::string ChosenDriver(const SynthConfig& config) {
     if (config.audioDriver) return *config.audioDriver;
@@ -127,11 +168,11 @@ std::string SettingsFor(const SynthConfig& config, const std::string& driver) {
 
 // In order: the driver the user chose, alone; else the drivers the user's
 // settings are about, the sound server's, FluidSynth's own choice and the
-// fallbacks. "pulseaudio" stands for our own client of the server first.
+// fallbacks.
 std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_t* settings) {
     if (std::string chosen = ChosenDriver(config); !chosen.empty()) return {chosen};
 
-    const std::vector<std::string> available = AvailableDrivers(settings);
+    const std::vector<std::string> available = AvailableOutputs(settings);
     std::vector<std::string> drivers = ConfiguredDrivers(config, available);
     std::vector<std::string> candidates;
     // Where a sound server runs, FluidSynth's default ALSA output reaches it
@@ -149,10 +190,9 @@ std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_
         candidates.emplace_back(current);
         fluid_free(current);
     }
-    candidates.insert(candidates.end(), std::begin(kFallbackDrivers), std::end(kFallbackDrivers));
+    candidates.insert(candidates.end(), std::begin(kFallbackOutputs), std::end(kFallbackOutputs));
     for (const std::string& name : candidates) {
-        if (Contains(available, name) && !Contains(drivers, name) && name != "jack" &&
-            name != "file") {
+        if (Contains(available, name) && !Contains(drivers, name) && OutputNamed(name).byDefault) {
             drivers.push_back(name);
         }
     }
@@ -161,10 +201,8 @@ std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_
 
 void ApplyLatency(const SynthConfig& config, fluid_settings_t* settings,
                   const std::string& driver) {
-    const bool alsaLike = driver == "alsa" || driver == "oss";
     if (!UserSet(config, "audio.period-size")) {
-        fluid_settings_setint(settings, "audio.period-size",
-                              alsaLike ? kAlsaPeriodSize : kServerPeriodSize);
+        fluid_settings_setint(settings, "audio.period-size", OutputNamed(driver).periodSize);
     }
     if (!UserSet(config, "audio.periods")) {
         fluid_settings_setint(settings, "audio.periods", kAlsaPeriods);
@@ -192,15 +230,15 @@ std::string ServerSetting(fluid_settings_t* settings, const char* name) {
 
 // The user's audio.period-size is the whole buffer of our PulseAudio output.
 int PulseBufferFrames(const SynthConfig& config, fluid_settings_t* settings) {
-    int frames = PulseOutput::kDefaultBufferFrames;
+    int frames = PulseStream::kDefaultBufferFrames;
     if (UserSet(config, "audio.period-size")) {
         fluid_settings_getint(settings, "audio.period-size", &frames);
     }
     return frames;
 }
 
-PulseOutput::Options PulseOptions(const SynthConfig& config, fluid_settings_t* settings) {
-    PulseOutput::Options options;
+PulseStream::Options PulseOptions(const SynthConfig& config, fluid_settings_t* settings) {
+    PulseStream::Options options;
     options.server = ServerSetting(settings, "audio.pulseaudio.server");
     options.device = ServerSetting(settings, "audio.pulseaudio.device");
     options.role = ServerSetting(settings, "audio.pulseaudio.media-role");
@@ -224,21 +262,20 @@ double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver)
     double sampleRate = 0.0;
     fluid_settings_getnum(settings, "synth.sample-rate", &sampleRate);
     if (sampleRate <= 0) return 0.0;
-    if (driver == "pulseaudio") return 1000.0 * PulseBufferFrames(config, settings) / sampleRate;
+    const AudioOutput output = OutputNamed(driver);
+    if (output.stream) return 1000.0 * PulseBufferFrames(config, settings) / sampleRate;
     ApplyLatency(config, settings, driver);
     int periodSize = 0;
     int periods = 0;
     fluid_settings_getint(settings, "audio.period-size", &periodSize);
     fluid_settings_getint(settings, "audio.periods", &periods);
-    // FluidSynth's drivers for the sound servers buffer one period in all.
-    const bool alsaLike = driver == "alsa" || driver == "oss";
-    if (!alsaLike) periods = 1;
+    if (!output.queuesPeriods) periods = 1;
     return 1000.0 * periodSize * periods / sampleRate;
 }
 
 // Either our own PulseAudio output or one of FluidSynth's drivers.
-struct FluidSynthOut::Driver {
-    std::unique_ptr<PulseOutput> pulse;
+struct BuiltInSynth::Driver {
+    std::unique_ptr<PulseStream> pulse;
     fluid_audio_driver_t* handle = nullptr;
     std::string name;
     ~Driver() {
@@ -246,13 +283,13 @@ struct FluidSynthOut::Driver {
     }
 };
 
-FluidSynthOut::FluidSynthOut(SynthConfig config) : config_(std::move(config)) {}
+BuiltInSynth::BuiltInSynth(SynthConfig config) : config_(std::move(config)) {}
 
-FluidSynthOut::~FluidSynthOut() {
+BuiltInSynth::~BuiltInSynth() {
     close();
 }
 
-bool FluidSynthOut::open() {
+bool BuiltInSynth::open() {
     close();
     auto fail = [this](const std::string& why) {
         close();
@@ -282,7 +319,7 @@ bool FluidSynthOut::open() {
     }
 
     fluid_settings_t* settings = engine_->settings();
-    const std::vector<std::string> available = AvailableDrivers(settings);
+    const std::vector<std::string> available = AvailableOutputs(settings);
     for (const std::string& name : DriversToTry(config_, settings)) {
         if (!Contains(available, name)) {
             return fail("unknown audio driver " + Quoted(name) + " (there are: " + Join(available) +
@@ -291,6 +328,13 @@ bool FluidSynthOut::open() {
     }
 
     serverHangs_ = false;
+    {
+        const std::lock_guard lock(queueMutex_);
+        queue_.clear();
+        sendersEnd_ = false;
+    }
+    soundFontChangeTold_ = false;
+    sender_ = std::thread([this] { deliver(); });
     {
         const std::lock_guard lock(attemptMutex_);
         giveUp_ = false;
@@ -313,7 +357,7 @@ bool FluidSynthOut::open() {
     return playing;
 }
 
-FluidSynthOut::Started FluidSynthOut::startDriver(bool serverOnly) {
+BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
     fluid_settings_t* settings = engine_->settings();
     const std::vector<std::string> drivers =
         serverOnly ? std::vector<std::string>{"pulseaudio"} : DriversToTry(config_, settings);
@@ -325,9 +369,10 @@ FluidSynthOut::Started FluidSynthOut::startDriver(bool serverOnly) {
         return giveUp_;
     };
     for (const std::string& name : drivers) {
-        if (name == "pulseaudio" && !serverTried) {
+        const AudioOutput output = OutputNamed(name);
+        if (output.stream && !serverTried) {
             serverTried = true;
-            auto pulse = std::make_unique<PulseOutput>(*engine_);
+            auto pulse = std::make_unique<PulseStream>(*engine_);
             pulse->onLost([this] {
                 {
                     const std::lock_guard lock(watchMutex_);
@@ -361,6 +406,7 @@ FluidSynthOut::Started FluidSynthOut::startDriver(bool serverOnly) {
             if (serverOnly) break;
         }
         if (givingUp()) break;
+        if (output.stream && output.driver == nullptr) continue;
         // FluidSynth's driver would wait for that server for ever, and ALSA's
         // default device, routed to it by PulseAudio's ALSA plugin, half a
         // minute.
@@ -369,7 +415,8 @@ FluidSynthOut::Started FluidSynthOut::startDriver(bool serverOnly) {
              (name == "alsa" && ServerSetting(settings, "audio.alsa.device").empty()))) {
             continue;
         }
-        fluid_settings_setstr(settings, "audio.driver", name.c_str());
+        const std::string driver = output.driver != nullptr ? output.driver : name;
+        fluid_settings_setstr(settings, "audio.driver", driver.c_str());
         ApplyLatency(config_, settings, name);
         ClearSynthErrors();
         if (fluid_audio_driver_t* handle =
@@ -409,12 +456,12 @@ FluidSynthOut::Started FluidSynthOut::startDriver(bool serverOnly) {
     return started;
 }
 
-std::string FluidSynthOut::playingDescription(const std::string& driver) const {
+std::string BuiltInSynth::playingDescription(const std::string& driver) const {
     return config_.loadSoundFont ? "Built-in synthesizer · " + soundFontName_ + " (" + driver + ")"
                                  : "Beep output (" + driver + ")";
 }
 
-void FluidSynthOut::install(Started started) {
+void BuiltInSynth::install(Started started) {
     const std::lock_guard lock(mutex_);
     description_ = playingDescription(started.driver->name);
     notice_ = std::move(started.notice);
@@ -424,7 +471,7 @@ void FluidSynthOut::install(Started started) {
 
 // The sound server's thread only raises lost_; everything else happens here,
 // where waiting for a server does not hold up a message or a close().
-void FluidSynthOut::watch(bool playing) {
+void BuiltInSynth::watch(bool playing) {
     // Once the sound server has gone, only the server is tried again: any
     // other output, as the sound card itself, would keep it from the server
     // as that comes back.
@@ -456,7 +503,7 @@ void FluidSynthOut::watch(bool playing) {
     }
 }
 
-void FluidSynthOut::dropLostDriver() {
+void BuiltInSynth::dropLostDriver() {
     std::unique_ptr<Driver> gone;
     {
         const std::lock_guard lock(mutex_);
@@ -473,30 +520,69 @@ void FluidSynthOut::dropLostDriver() {
     }
 }
 
-void FluidSynthOut::tellChange() {
+void BuiltInSynth::tellChange() {
     const std::lock_guard lock(changeMutex_);
     if (onChange_) onChange_();
 }
 
-void FluidSynthOut::onChange(std::function<void()> changed) {
+void BuiltInSynth::onChange(std::function<void()> changed) {
     const std::lock_guard lock(changeMutex_);
     onChange_ = std::move(changed);
 }
 
-void FluidSynthOut::send(std::uint32_t message) {
-    const std::lock_guard lock(mutex_);
-    if (working_ && engine_->hasSoundFont()) {
+void BuiltInSynth::send(std::uint32_t message) {
+    {
+        const std::lock_guard lock(queueMutex_);
+        if (sendersEnd_) return;
+        queue_.push_back(message);
+    }
+    queueWake_.notify_one();
+}
+
+void BuiltInSynth::deliver() {
+    for (;;) {
+        std::uint32_t message = 0;
+        {
+            std::unique_lock lock(queueMutex_);
+            queueWake_.wait(lock, [this] { return sendersEnd_ || !queue_.empty(); });
+            if (sendersEnd_) return;
+            message = queue_.front();
+            queue_.pop_front();
+        }
+        {
+            const std::lock_guard lock(mutex_);
+            if (!working_ || !engine_->hasSoundFont()) continue;
+        }
+        // Not under mutex_: loading an instrument must not hold up the
+        // window asking how the sound is. The engine stays until close(),
+        // which ends this thread first.
         engine_->send(message);
-        if (driver_->pulse) driver_->pulse->wake();
+        {
+            const std::lock_guard lock(mutex_);
+            if (working_ && driver_->pulse) driver_->pulse->wake();
+        }
+        if (!soundFontChangeTold_ && engine_->soundFontChanged()) {
+            soundFontChangeTold_ = true;
+            tellChange();
+        }
     }
 }
 
-void FluidSynthOut::setNoteLength(std::chrono::nanoseconds length) {
-    const std::lock_guard lock(mutex_);
-    if (working_ && engine_->hasSoundFont()) engine_->setNoteLength(length);
+void BuiltInSynth::stopDelivering() {
+    {
+        const std::lock_guard lock(queueMutex_);
+        sendersEnd_ = true;
+    }
+    queueWake_.notify_all();
+    if (sender_.joinable()) sender_.join();
 }
 
-void FluidSynthOut::close() {
+std::chrono::steady_clock::time_point BuiltInSynth::lastNoteOnApplied() const {
+    const std::lock_guard lock(mutex_);
+    return engine_ ? engine_->lastNoteOn() : std::chrono::steady_clock::time_point{};
+}
+
+void BuiltInSynth::close() {
     {
         const std::lock_guard lock(watchMutex_);
         stopping_ = true;
@@ -508,6 +594,7 @@ void FluidSynthOut::close() {
         if (attempt_ != nullptr) attempt_->cancel();
     }
     if (watcher_.joinable()) watcher_.join();
+    stopDelivering();
 
     std::unique_ptr<Driver> driver;
     {
@@ -521,22 +608,26 @@ void FluidSynthOut::close() {
     engine_.reset();
 }
 
-std::string FluidSynthOut::description() const {
+std::string BuiltInSynth::description() const {
     const std::lock_guard lock(mutex_);
     return description_;
 }
 
-bool FluidSynthOut::isWorking() const {
+bool BuiltInSynth::isWorking() const {
     const std::lock_guard lock(mutex_);
     return working_;
 }
 
-std::string FluidSynthOut::notice() const {
+std::string BuiltInSynth::notice() const {
     const std::lock_guard lock(mutex_);
+    if (working_ && engine_->soundFontChanged()) {
+        return "SoundFont " + Quoted(soundFontName_) +
+               " changed on disk: restart the trainer to hear other instruments";
+    }
     return notice_;
 }
 
-void FluidSynthOut::Beep(int frequencyHz, int durationMs) {
+void BuiltInSynth::Beep(int frequencyHz, int durationMs) {
     const std::lock_guard lock(mutex_);
     if (working_) {
         engine_->beep(frequencyHz, durationMs);

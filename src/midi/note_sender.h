@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 
 #include "model/panel.h"
@@ -9,17 +8,14 @@
 namespace velmora {
 
 // The three messages the trainer sends, and the instrument chooser.
-class MidiOutput {
+class NoteSender {
 public:
-    MidiOutput(Panel& panel, TrainerState& state) : panel_(panel), state_(state) {}
+    NoteSender(Panel& panel, TrainerState& state) : panel_(panel), state_(state) {}
 
     // Sends the instrument selected right now, selecting the first one if none is.
     void SendProgramChange(std::int16_t channel);
     void NoteOn(std::int16_t note, std::int16_t channel);
     void NoteOff(std::int16_t note, std::int16_t channel);
-    // How long the notes now sounding last from their note-on, for an output
-    // that can end them itself.
-    void SetNoteLength(std::chrono::nanoseconds length);
 
     void cboInstrument_Click();
 

@@ -1,4 +1,4 @@
-#include "midi/devices/sound_output.h"
+#include "midi/setup/sound_setup.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -20,14 +20,14 @@ SoundOptions FullLog() {
     return options;
 }
 
-void Play(SoundOutput& sound) {
+void Play(SoundSetup& sound) {
     sound.device().open();
     sound.device().send(ComposeShortMessage(kNoteOnStatus, 0, 60, 100));
     sound.device().send(ComposeShortMessage(kNoteOffStatus, 0, 60, 0));
 }
 
-TEST(SoundOutputTest, ALogThatFailsWhileSendingIsReportedOnce) {
-    SoundOutput sound(FullLog());
+TEST(SoundSetupTest, ALogThatFailsWhileSendingIsReportedOnce) {
+    SoundSetup sound(FullLog());
     int changes = 0;
     sound.onChange([&changes] { ++changes; });
     sound.device().open();
@@ -42,8 +42,8 @@ TEST(SoundOutputTest, ALogThatFailsWhileSendingIsReportedOnce) {
     EXPECT_TRUE(sound.report().newProblems.empty()) << "told once";
 }
 
-TEST(SoundOutputTest, AProblemBeforeAnyoneListensIsToldWithTheFirstReport) {
-    SoundOutput sound(FullLog());
+TEST(SoundSetupTest, AProblemBeforeAnyoneListensIsToldWithTheFirstReport) {
+    SoundSetup sound(FullLog());
     Play(sound);
     EXPECT_THAT(sound.report().newProblems,
                 ::testing::Contains(HasSubstr("cannot write MIDI log '/dev/full' any more: ")));

@@ -1,8 +1,8 @@
-#include "midi/devices/sound_output.h"
+#include "midi/setup/sound_setup.h"
 
 #include "midi/external/rtmidi_out.h"
 #include "midi/midi_log.h"
-#include "midi/synth/fluidsynth_out.h"
+#include "midi/synth/built_in_synth.h"
 #include "text/printable.h"
 
 namespace velmora {
@@ -22,7 +22,7 @@ public:
     }
     void Beep(int frequencyHz, int durationMs) override {
         if (!output_) {
-            output_ = std::make_unique<FluidSynthOut>(config_);
+            output_ = std::make_unique<BuiltInSynth>(config_);
             output_->open();
         }
         output_->Beep(frequencyHz, durationMs);
@@ -30,7 +30,7 @@ public:
 
 private:
     SynthConfig config_;
-    std::unique_ptr<FluidSynthOut> output_;
+    std::unique_ptr<BuiltInSynth> output_;
 };
 
 SynthConfig SynthConfigFrom(const SoundOptions& options) {
@@ -43,7 +43,7 @@ SynthConfig SynthConfigFrom(const SoundOptions& options) {
 
 }  // namespace
 
-SoundOutput::SoundOutput(const SoundOptions& options, BackgroundOpen::Post post) : post_(post) {
+SoundSetup::SoundSetup(const SoundOptions& options, BackgroundOpen::Post post) : post_(post) {
     std::unique_ptr<MidiOut> device;
     // Output 0 is the built-in synthesizer, as --list-midi-outputs shows.
     if (options.midiOut && *options.midiOut != "0") {
@@ -51,7 +51,7 @@ SoundOutput::SoundOutput(const SoundOptions& options, BackgroundOpen::Post post)
         ownBeeper_ = std::make_unique<LazyBeeper>(SynthConfigFrom(options));
         beeper_ = ownBeeper_.get();
     } else {
-        auto synth = std::make_unique<FluidSynthOut>(SynthConfigFrom(options));
+        auto synth = std::make_unique<BuiltInSynth>(SynthConfigFrom(options));
         synth_ = synth.get();
         beeper_ = synth_;
         device = std::move(synth);
@@ -98,12 +98,12 @@ SoundOutput::SoundOutput(const SoundOptions& options, BackgroundOpen::Post post)
     device_ = std::move(device);
 }
 
-SoundOutput::~SoundOutput() {
+SoundSetup::~SoundSetup() {
     // The synthesizer may outlive this object, closing on a worker thread.
     if (synth_ != nullptr) synth_->onChange(nullptr);
 }
 
-SoundReport SoundOutput::report() {
+SoundReport SoundSetup::report() {
     SoundReport report;
     if (background_ != nullptr && background_->opening()) {
         report.status = device_->description();

@@ -36,7 +36,6 @@ public:
     // Starts opening; true, since whether it worked is only known later.
     bool open() override;
     void send(std::uint32_t message) override;
-    void setNoteLength(std::chrono::nanoseconds length) override;
     // Never waits for an open under way (a sound server may keep it for a
     // while): the worker closes the inner output itself once that ends, and
     // `post` is not called any more.

@@ -1,4 +1,4 @@
-#include "midi/midi_output.h"
+#include "midi/note_sender.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 namespace velmora::testing {
 namespace {
 
-using MidiOutputTest = TrainerTest;
+using NoteSenderTest = TrainerTest;
 
-TEST_F(MidiOutputTest, InstrumentTooltipIsTheProgramNumber) {
+TEST_F(NoteSenderTest, InstrumentTooltipIsTheProgramNumber) {
     EXPECT_EQ(panel().cboInstrument.toolTip(), "0");
     panel().cboInstrument.setListIndex(40);
     EXPECT_EQ(panel().cboInstrument.toolTip(), "40");
@@ -18,12 +18,12 @@ TEST_F(MidiOutputTest, InstrumentTooltipIsTheProgramNumber) {
     EXPECT_TRUE(device.messages.empty());
 }
 
-TEST_F(MidiOutputTest, ProgramChangeWithNothingSelectedSelectsTheFirstInstrument) {
+TEST_F(NoteSenderTest, ProgramChangeWithNothingSelectedSelectsTheFirstInstrument) {
     Panel fresh;  // a list with no selection, wired like the trainer's
     TrainerState state;
     RecordingMidiOut out;
     state.midiOutHandle = &out;
-    MidiOutput output(fresh, state);
+    NoteSender output(fresh, state);
     fresh.cboInstrument.onClick = [&] { output.cboInstrument_Click(); };
     ASSERT_EQ(fresh.cboInstrument.listIndex(), -1);
 
@@ -33,12 +33,12 @@ TEST_F(MidiOutputTest, ProgramChangeWithNothingSelectedSelectsTheFirstInstrument
     EXPECT_EQ(out.messages, std::vector<std::uint32_t>{ProgramChange(0)});
 }
 
-TEST_F(MidiOutputTest, NotesOutsideTheMidiRangeAreNeverSent) {
-    trainer.midiOutput().NoteOn(128, 0);
-    trainer.midiOutput().NoteOff(-1, 0);
+TEST_F(NoteSenderTest, NotesOutsideTheMidiRangeAreNeverSent) {
+    trainer.noteSender().NoteOn(128, 0);
+    trainer.noteSender().NoteOff(-1, 0);
     EXPECT_TRUE(device.messages.empty());
-    trainer.midiOutput().NoteOn(127, 0);
-    trainer.midiOutput().NoteOff(0, 0);
+    trainer.noteSender().NoteOn(127, 0);
+    trainer.noteSender().NoteOff(0, 0);
     EXPECT_EQ(device.messages, (std::vector<std::uint32_t>{NoteOnMsg(127), NoteOffMsg(0)}));
 }
 

@@ -1,4 +1,4 @@
-#include "midi/synth/pulse_output.h"
+#include "midi/synth/pulse_stream.h"
 
 #include <pulse/context.h>
 #include <pulse/error.h>
@@ -27,13 +27,13 @@ constexpr const char* kDesktopId = "org.velmora.Velmora";
 
 }  // namespace
 
-PulseOutput::PulseOutput(SynthEngine& engine) : engine_(engine) {}
+PulseStream::PulseStream(SynthEngine& engine) : engine_(engine) {}
 
-PulseOutput::~PulseOutput() {
+PulseStream::~PulseStream() {
     close();
 }
 
-std::string PulseOutput::failure(const std::string& what) {
+std::string PulseStream::failure(const std::string& what) {
     std::string message = what;
     if (context_ != nullptr && pa_context_errno(context_) != PA_OK) {
         message += std::string(": ") + pa_strerror(pa_context_errno(context_));
@@ -51,7 +51,7 @@ std::string PulseOutput::failure(const std::string& what) {
     return message;
 }
 
-std::string PulseOutput::open(const Options& options) {
+std::string PulseStream::open(const Options& options) {
     close();
     lost_ = false;
     unanswered_ = false;
@@ -86,7 +86,7 @@ std::string PulseOutput::open(const Options& options) {
     timeout_ = pa_context_rttime_new(
         context_, pa_rtclock_now() + kConnectTimeout,
         [](pa_mainloop_api*, pa_time_event*, const timeval*, void* data) {
-            auto* self = static_cast<PulseOutput*>(data);
+            auto* self = static_cast<PulseStream*>(data);
             self->timedOut_ = true;
             pa_threaded_mainloop_signal(self->mainloop_, 0);
         },
@@ -150,7 +150,7 @@ std::string PulseOutput::open(const Options& options) {
         api,
         [](pa_mainloop_api* loop, pa_defer_event* event, void* data) {
             loop->defer_enable(event, 0);
-            static_cast<PulseOutput*>(data)->refill();
+            static_cast<PulseStream*>(data)->refill();
         },
         this);
     api->defer_enable(refill_, 0);
@@ -160,7 +160,7 @@ std::string PulseOutput::open(const Options& options) {
     return {};
 }
 
-void PulseOutput::wake() {
+void PulseStream::wake() {
     wakes_.fetch_add(1);
     // Cheap while playing: only a corked stream needs the mainloop's lock.
     if (!idle_.load() || !idle_.exchange(false) || mainloop_ == nullptr) return;
@@ -178,7 +178,7 @@ void PulseOutput::wake() {
     pa_threaded_mainloop_unlock(mainloop_);
 }
 
-void PulseOutput::cancel() {
+void PulseStream::cancel() {
     const std::lock_guard lock(cancelMutex_);
     cancelled_ = true;
     // open() checks the flag before every wait; this wakes the one under way.
@@ -189,7 +189,7 @@ void PulseOutput::cancel() {
     }
 }
 
-void PulseOutput::close() {
+void PulseStream::close() {
     if (mainloop_ == nullptr) return;
     {
         const std::lock_guard lock(cancelMutex_);
@@ -231,36 +231,36 @@ void PulseOutput::close() {
     ready_ = false;
 }
 
-void PulseOutput::OnContextState(pa_context* context, void* data) {
-    auto* self = static_cast<PulseOutput*>(data);
+void PulseStream::OnContextState(pa_context* context, void* data) {
+    auto* self = static_cast<PulseStream*>(data);
     if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) self->connectionFailed();
     pa_threaded_mainloop_signal(self->mainloop_, 0);
 }
 
-void PulseOutput::OnStreamState(pa_stream* stream, void* data) {
-    auto* self = static_cast<PulseOutput*>(data);
+void PulseStream::OnStreamState(pa_stream* stream, void* data) {
+    auto* self = static_cast<PulseStream*>(data);
     if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) self->connectionFailed();
     pa_threaded_mainloop_signal(self->mainloop_, 0);
 }
 
-void PulseOutput::connectionFailed() {
+void PulseStream::connectionFailed() {
     // Before ready, open() sees the failure itself and says why.
     if (ready_ && !lost_.exchange(true) && onLost_) onLost_();
 }
 
-void PulseOutput::OnWrite(pa_stream*, std::size_t bytes, void* data) {
-    auto* self = static_cast<PulseOutput*>(data);
+void PulseStream::OnWrite(pa_stream*, std::size_t bytes, void* data) {
+    auto* self = static_cast<PulseStream*>(data);
     // Asked for while corked, after the flush: left for wake() to answer.
     if (!self->idle_.load()) self->fill(bytes);
 }
 
-void PulseOutput::refill() {
+void PulseStream::refill() {
     if (stream_ == nullptr || pa_stream_get_state(stream_) != PA_STREAM_READY) return;
     const std::size_t bytes = pa_stream_writable_size(stream_);
     if (bytes != static_cast<std::size_t>(-1)) fill(bytes);
 }
 
-void PulseOutput::fill(std::size_t bytes) {
+void PulseStream::fill(std::size_t bytes) {
     const std::uint64_t wakesBeforeRender = wakes_.load();
     while (bytes >= kFrameBytes) {
         void* data = nullptr;
@@ -291,7 +291,7 @@ void PulseOutput::fill(std::size_t bytes) {
     if (silentFrames_ >= bufferFrames_) corkIfStillQuiet(wakesBeforeRender);
 }
 
-void PulseOutput::corkIfStillQuiet(std::uint64_t wakesBeforeRender) {
+void PulseStream::corkIfStillQuiet(std::uint64_t wakesBeforeRender) {
     silentFrames_ = 0;
     idle_ = true;
     // A message that came during the render may not have been heard yet. If

@@ -1,4 +1,4 @@
-#include "midi/synth/fluidsynth_out.h"
+#include "midi/synth/built_in_synth.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -25,7 +25,7 @@ SynthConfig Config(std::optional<std::string> soundFont, std::optional<std::stri
 }
 
 // Whatever goes wrong, the output says so in one line and stays harmless.
-void ExpectQuietFailure(FluidSynthOut& out, const std::string& expected) {
+void ExpectQuietFailure(BuiltInSynth& out, const std::string& expected) {
     StderrCapture stderrCapture;
     EXPECT_FALSE(out.open());
     EXPECT_FALSE(out.isWorking());
@@ -39,7 +39,7 @@ void ExpectQuietFailure(FluidSynthOut& out, const std::string& expected) {
     EXPECT_EQ(stderrCapture.text(), "");
 }
 
-TEST(FluidSynthOutTest, ABadSoundFontIsReportedNotLoaded) {
+TEST(BuiltInSynthTest, ABadSoundFontIsReportedNotLoaded) {
     TempDir dir;
     const std::string missing = (dir.path() / "missing.sf2").string();
     const std::string empty = dir.write("empty.sf2", "").string();
@@ -51,43 +51,46 @@ TEST(FluidSynthOutTest, ABadSoundFontIsReportedNotLoaded) {
     };
     for (const auto& [file, message] : cases) {
         SCOPED_TRACE(file);
-        FluidSynthOut out(Config(file, std::nullopt));
+        BuiltInSynth out(Config(file, std::nullopt));
         ExpectQuietFailure(out, message);
         EXPECT_EQ(out.description(), "No sound: " + message);
     }
 }
 
-TEST(FluidSynthOutTest, AWrongSettingIsReported) {
-    FluidSynthOut unknown(
+TEST(BuiltInSynthTest, AWrongSettingIsReported) {
+    BuiltInSynth unknown(
         Config(std::nullopt, std::nullopt, {{"synth.gain", "0.5"}, {"synth.reverb.bogus", "1"}}));
     ExpectQuietFailure(unknown, "unknown synthesizer setting 'synth.reverb.bogus'");
-    FluidSynthOut badValue(Config(std::nullopt, std::nullopt, {{"synth.polyphony", "lots"}}));
+    BuiltInSynth badValue(Config(std::nullopt, std::nullopt, {{"synth.polyphony", "lots"}}));
     ExpectQuietFailure(badValue, "bad value 'lots' for setting 'synth.polyphony'");
 }
 
-TEST(FluidSynthOutTest, AnAudioDeviceThatCannotOpenIsReportedQuietly) {
-    FluidSynthOut out(Config(std::nullopt, "alsa", {{"audio.alsa.device", "hw:99"}}));
+TEST(BuiltInSynthTest, AnAudioDeviceThatCannotOpenIsReportedQuietly) {
+    BuiltInSynth out(Config(std::nullopt, "alsa", {{"audio.alsa.device", "hw:99"}}));
     ExpectQuietFailure(out, "audio driver 'alsa' could not be started");
     EXPECT_THAT(out.description(), HasSubstr("hw:99"));
     // Only the driver asked for is tried.
     EXPECT_THAT(out.description(), Not(HasSubstr("pulseaudio")));
 }
 
-// Our own PulseAudio output is tried first, then FluidSynth's driver for the
-// same server; the first one's reason is the one given.
-TEST(FluidSynthOutTest, AnAbsentSoundServerIsReportedQuietly) {
+// "pulseaudio" tries our own client of the server first, then FluidSynth's
+// driver for it; the first one's reason is the one given. "pulse-stream" is
+// our own client alone.
+TEST(BuiltInSynthTest, AnAbsentSoundServerIsReportedQuietly) {
     TempDir dir;
     const std::string server = "unix:" + (dir.path() / "native").string();
-    FluidSynthOut out(Config(std::nullopt, "pulseaudio", {{"audio.pulseaudio.server", server}}));
-    ExpectQuietFailure(out,
-                       "audio driver 'pulseaudio' could not be started: no connection to the "
-                       "sound server: ");
+    for (const char* name : {"pulseaudio", "pulse-stream"}) {
+        BuiltInSynth out(Config(std::nullopt, name, {{"audio.pulseaudio.server", server}}));
+        ExpectQuietFailure(out, "audio driver '" + std::string(name) +
+                                    "' could not be started: no connection to the sound server: ");
+    }
 }
 
-TEST(FluidSynthOutTest, AnUnknownAudioDriverNamesTheOnesThereAre) {
-    FluidSynthOut out(Config(std::nullopt, "speakers"));
+TEST(BuiltInSynthTest, AnUnknownAudioDriverNamesTheOnesThereAre) {
+    BuiltInSynth out(Config(std::nullopt, "speakers"));
     ExpectQuietFailure(out, "unknown audio driver 'speakers'");
     EXPECT_THAT(out.description(), HasSubstr("alsa"));
+    EXPECT_THAT(out.description(), HasSubstr("pulse-stream"));
 }
 
 }  // namespace

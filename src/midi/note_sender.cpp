@@ -1,4 +1,4 @@
-#include "midi/midi_output.h"
+#include "midi/note_sender.h"
 
 #include <string>
 
@@ -7,7 +7,7 @@
 
 namespace velmora {
 
-void MidiOutput::SendProgramChange(std::int16_t channel) {
+void NoteSender::SendProgramChange(std::int16_t channel) {
     if (panel_.cboInstrument.listIndex() < 0) panel_.cboInstrument.setListIndex(0);
     state_.instrumentProgram = static_cast<std::int16_t>(panel_.cboInstrument.listIndex());
     send(ComposeShortMessage(kProgramChangeStatus, channel, state_.instrumentProgram, 0));
@@ -15,27 +15,23 @@ void MidiOutput::SendProgramChange(std::int16_t channel) {
 
 // A note pushed out of 0..127 would spill into the neighbouring byte and become
 // a different message, so such notes are not sent at all, on nor off.
-void MidiOutput::NoteOn(std::int16_t note, std::int16_t channel) {
+void NoteSender::NoteOn(std::int16_t note, std::int16_t channel) {
     const int key = note + state_.noteOffset;
     if (!IsMidiDataByte(key)) return;
     send(ComposeShortMessage(kNoteOnStatus, channel, key, state_.noteVelocity));
 }
 
-void MidiOutput::NoteOff(std::int16_t note, std::int16_t channel) {
+void NoteSender::NoteOff(std::int16_t note, std::int16_t channel) {
     const int key = note + state_.noteOffset;
     if (!IsMidiDataByte(key)) return;
     send(ComposeShortMessage(kNoteOffStatus, channel, key, 0));
 }
 
-void MidiOutput::SetNoteLength(std::chrono::nanoseconds length) {
-    if (state_.midiOutHandle) state_.midiOutHandle->setNoteLength(length);
-}
-
-void MidiOutput::cboInstrument_Click() {
+void NoteSender::cboInstrument_Click() {
     panel_.cboInstrument.setToolTip(std::to_string(panel_.cboInstrument.listIndex()));
 }
 
-void MidiOutput::send(std::uint32_t message) {
+void NoteSender::send(std::uint32_t message) {
     if (state_.midiOutHandle) state_.midiOutHandle->send(message);
 }
 

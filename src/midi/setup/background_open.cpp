@@ -1,4 +1,4 @@
-#include "midi/devices/background_open.h"
+#include "midi/setup/background_open.h"
 
 #include <atomic>
 #include <set>
@@ -80,12 +80,6 @@ void BackgroundOpen::send(std::uint32_t message) {
         case Stage::Closed:
             break;
     }
-}
-
-// Notes started while opening are replayed without a length of their own:
-// their note-offs end them.
-void BackgroundOpen::setNoteLength(std::chrono::nanoseconds length) {
-    if (stage_ == Stage::Open) inner_->setNoteLength(length);
 }
 
 void BackgroundOpen::close() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -27,7 +28,7 @@ struct SynthConfig {
 };
 
 class SynthEngine;
-class PulseOutput;
+class PulseStream;
 
 // The audio buffering the built-in synthesizer asks `driver` for with this
 // configuration, in milliseconds: period size x periods / sample rate, where
@@ -42,14 +43,13 @@ double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver)
 // thread of its own tries to start one once a second, and it notices at once
 // when the sound server it plays through goes away; then the notes sounding
 // are released and the server is tried again until it is back.
-class FluidSynthOut final : public MidiOut, public Beeper {
+class BuiltInSynth final : public MidiOut, public Beeper {
 public:
-    explicit FluidSynthOut(SynthConfig config);
-    ~FluidSynthOut() override;
+    explicit BuiltInSynth(SynthConfig config);
+    ~BuiltInSynth() override;
 
     bool open() override;
     void send(std::uint32_t message) override;
-    void setNoteLength(std::chrono::nanoseconds length) override;
     // Also gives up an audio output being started, at once for the sound server.
     void close() override;
     std::string description() const override;
@@ -62,8 +62,11 @@ public:
     // called any more once this returns.
     void onChange(std::function<void()> changed);
     // What the user's settings asked for and could not have while another
-    // output plays, in one line; empty when there is nothing to say.
+    // output plays, or that the SoundFont changed on disk, in one line;
+    // empty when there is nothing to say.
     std::string notice() const;
+    // When the latest note-on reached the synthesizer. For measuring.
+    std::chrono::steady_clock::time_point lastNoteOnApplied() const;
 
 private:
     struct Driver;
@@ -80,6 +83,10 @@ private:
     void watch(bool playing);
     void dropLostDriver();
     void tellChange();
+    // Hands the messages to the engine in order, on a thread of its own: a
+    // program change reads the instrument's samples from disk.
+    void deliver();
+    void stopDelivering();
     std::string playingDescription(const std::string& driver) const;
 
     SynthConfig config_;
@@ -101,8 +108,15 @@ private:
     bool lost_ = false;      // by watchMutex_: the sound server's connection went
 
     std::mutex attemptMutex_;
-    PulseOutput* attempt_ = nullptr;  // by attemptMutex_: being opened by the watcher
+    PulseStream* attempt_ = nullptr;  // by attemptMutex_: being opened by the watcher
     bool giveUp_ = false;             // by attemptMutex_: close() has begun
+
+    std::thread sender_;
+    std::mutex queueMutex_;
+    std::condition_variable queueWake_;
+    std::deque<std::uint32_t> queue_;   // by queueMutex_
+    bool sendersEnd_ = true;            // by queueMutex_: no sender runs
+    bool soundFontChangeTold_ = false;  // sender thread
 
     std::mutex changeMutex_;
     std::function<void()> onChange_;  // by changeMutex_

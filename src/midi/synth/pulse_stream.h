@@ -25,7 +25,7 @@ class SynthEngine;
 // While the engine rests (nothing sounds, not even a tail) the stream is
 // corked and emptied, so an idle trainer costs neither process any time;
 // wake() uncorks it for the next message.
-class PulseOutput {
+class PulseStream {
 public:
     // 5.3 ms at 48 kHz in all: the server fits its sink's buffer into it.
     static constexpr int kDefaultBufferFrames = 256;
@@ -38,10 +38,10 @@ public:
     };
 
     // `engine` must be started and outlive this output.
-    explicit PulseOutput(SynthEngine& engine);
-    ~PulseOutput();
-    PulseOutput(const PulseOutput&) = delete;
-    PulseOutput& operator=(const PulseOutput&) = delete;
+    explicit PulseStream(SynthEngine& engine);
+    ~PulseStream();
+    PulseStream(const PulseStream&) = delete;
+    PulseStream& operator=(const PulseStream&) = delete;
 
     // Connects without ever starting a server, and starts playing. Empty on
     // success, else why not in one line; then the output is closed again.

@@ -1,4 +1,4 @@
-#include "midi/devices/background_open.h"
+#include "midi/setup/background_open.h"
 
 #include <gtest/gtest.h>
 

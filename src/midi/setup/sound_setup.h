@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "midi/devices/background_open.h"
-#include "midi/devices/sound_options.h"
 #include "midi/midi_out.h"
+#include "midi/setup/background_open.h"
+#include "midi/setup/sound_options.h"
 #include "ports/beeper.h"
 
 namespace velmora {
@@ -19,18 +19,18 @@ struct SoundReport {
     std::vector<std::string> newProblems;
 };
 
-class FluidSynthOut;
+class BuiltInSynth;
 
 // The sound the user asks for, chosen in this one place: the built-in
 // synthesizer by default, or an external MIDI port; optionally logged.
-class SoundOutput {
+class SoundSetup {
 public:
     // With `post`, the built-in synthesizer opens on a worker thread and
     // reports back through it (see BackgroundOpen); without, open() blocks.
-    explicit SoundOutput(const SoundOptions& options, BackgroundOpen::Post post = nullptr);
-    ~SoundOutput();
-    SoundOutput(const SoundOutput&) = delete;
-    SoundOutput& operator=(const SoundOutput&) = delete;
+    explicit SoundSetup(const SoundOptions& options, BackgroundOpen::Post post = nullptr);
+    ~SoundSetup();
+    SoundSetup(const SoundSetup&) = delete;
+    SoundSetup& operator=(const SoundSetup&) = delete;
 
     // MIDI output device 0 of the trainer; the trainer opens and closes it.
     MidiOut& device() { return *device_; }
@@ -51,7 +51,7 @@ private:
     std::unique_ptr<Beeper> ownBeeper_;  // the beep, when the notes go to an external port
     Beeper* beeper_ = nullptr;
     BackgroundOpen* background_ = nullptr;  // inside device_, when it opens in the background
-    FluidSynthOut* synth_ = nullptr;        // inside device_, when it is the built-in synthesizer
+    BuiltInSynth* synth_ = nullptr;         // inside device_, when it is the built-in synthesizer
     BackgroundOpen::Post post_;
     std::vector<std::string> problems_;  // found while setting up
     std::string logProblem_;             // why the MIDI log stopped
