@@ -208,7 +208,7 @@ std::vector<MidiInputPort> ListMidiInputPorts() {
 // in a library call at closing can be left behind without harm.
 struct KeyboardInput::Watcher {
     struct Wanted {
-        std::string spec;                   // as the user gave it
+        std::string choice;                 // as the user gave it
         std::optional<MidiInputPort> port;  // the port it chose, once found
     };
 
@@ -240,7 +240,7 @@ struct KeyboardInput::Watcher {
                 auto due = [this] { return stopping || refreshNow || requested; };
                 // With no input chosen nothing is watched: the ports are
                 // listed only when asked for.
-                if (wanted.spec.empty()) {
+                if (wanted.choice.empty()) {
                     wake.wait(lock, due);
                 } else {
                     wake.wait_for(lock, 1s, due);
@@ -252,7 +252,7 @@ struct KeyboardInput::Watcher {
             if (request) wanted = std::move(*request);
             step(clients->list());
             // A JACK client of ours would take part in every period of the server.
-            if (wanted.spec.empty()) clients->dropJack();
+            if (wanted.choice.empty()) clients->dropJack();
         }
         clients->close();
         {
@@ -272,17 +272,17 @@ struct KeyboardInput::Watcher {
             status = *problem;
             open.reset();
         }
-        if (wanted.spec.empty()) {
+        if (wanted.choice.empty()) {
             clients->close();
             open.reset();
             status.clear();
             problem.reset();
         } else {
             if (!wanted.port) {
-                if (const auto chosen = ChoosePort(Names(ports), wanted.spec)) {
+                if (const auto chosen = ChoosePort(Names(ports), wanted.choice)) {
                     wanted.port = ports[*chosen];
                 } else {
-                    problem = "MIDI input: no port matches " + Quoted(wanted.spec) + " (" +
+                    problem = "MIDI input: no port matches " + Quoted(wanted.choice) + " (" +
                               PortList(Names(ports)) + ")";
                     status = *problem;
                 }
@@ -378,8 +378,8 @@ int KeyboardInput::WatchersStillRunning() {
     return Watcher::running;
 }
 
-void KeyboardInput::choose(const std::string& spec) {
-    watcher_->request([&] { watcher_->requested = Watcher::Wanted{spec, std::nullopt}; });
+void KeyboardInput::choose(const std::string& choice) {
+    watcher_->request([&] { watcher_->requested = Watcher::Wanted{choice, std::nullopt}; });
 }
 
 void KeyboardInput::choose(const MidiInputPort& port) {

@@ -44,10 +44,10 @@ public:
     KeyboardInput(const KeyboardInput&) = delete;
     KeyboardInput& operator=(const KeyboardInput&) = delete;
 
-    // Uses the port `spec` names (its number as listed, from 1, or part of its
-    // name), or none when `spec` is empty. A spec that names no port now is
+    // Uses the port `choice` names (its number as listed, from 1, or part of its
+    // name), or none when `choice` is empty. A choice that names no port now is
     // kept: the port is connected when it appears.
-    void choose(const std::string& spec);
+    void choose(const std::string& choice);
     // Uses exactly this port, as listed.
     void choose(const MidiInputPort& port);
     // Lists the ports again now, as when a menu of them opens.
