@@ -41,6 +41,11 @@ bool DisplayAvailable(const velmora::Options& options) {
     return false;
 }
 
+// Each problem once, as it arises; the status line shows the lasting state.
+void TellOnTheTerminal(const std::vector<std::string>& problems) {
+    for (const auto& problem : problems) std::cerr << kProgram << ": " << problem << "\n";
+}
+
 // With VELMORA_REPORT_FIRST_PAINT set, prints the monotonic clock (seconds)
 // once the window's first paint is done, for the start-up benchmark.
 class FirstPaintReport final : public QObject {
@@ -143,7 +148,11 @@ int main(int argc, char** argv) {
     std::function<void()> showKeyboard;
     velmora::KeyboardInput keyboard([&application, &showKeyboard] {
         QMetaObject::invokeMethod(
-            &application, [&showKeyboard] { showKeyboard(); }, Qt::QueuedConnection);
+            &application,
+            [&showKeyboard] {
+                if (showKeyboard) showKeyboard();
+            },
+            Qt::QueuedConnection);
     });
     velmora::QtScheduler scheduler;
     velmora::Trainer trainer(sound.device(), scheduler, sound.beeper(), nullptr, nullptr,
@@ -155,18 +164,14 @@ int main(int argc, char** argv) {
     // hears of each problem once, as it arises.
     auto showSound = [&sound, &window] {
         const velmora::SoundReport report = sound.report();
-        for (const auto& problem : report.newProblems) {
-            std::cerr << kProgram << ": " << problem << "\n";
-        }
+        TellOnTheTerminal(report.newProblems);
         window.setSoundStatus(QString::fromStdString(report.status));
     };
     showSound();
     sound.onChange(showSound);
     showKeyboard = [&keyboard, &window, &midiInputMenu] {
         const velmora::KeyboardInput::Report report = keyboard.report();
-        for (const auto& problem : report.newProblems) {
-            std::cerr << kProgram << ": " << problem << "\n";
-        }
+        TellOnTheTerminal(report.newProblems);
         window.setMidiInputStatus(QString::fromStdString(report.status));
         midiInputMenu.update(report);
     };
