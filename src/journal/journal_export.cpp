@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -15,15 +16,6 @@
 namespace velmora {
 
 namespace {
-
-std::string Numbers(const std::vector<int>& values) {
-    std::string text;
-    for (int value : values) {
-        if (!text.empty()) text += ' ';
-        text += std::to_string(value);
-    }
-    return text;
-}
 
 // ISO 8601: the UTC time with a Z, or the local time with its offset.
 std::string IsoTime(std::int64_t utcMs, int offsetMinutes, bool local) {
@@ -128,20 +120,47 @@ bool ExportJournalCsv(const std::string& journalPath, const std::string& csvPath
         journalPath,
         [&](const JournalEntry& e) {
             if (!written) return;
+            // Appended in place: a million rows must not cost a million
+            // rounds of temporary strings.
             row.clear();
-            for (const std::string& field :
-                 {std::to_string(e.session), std::to_string(e.run), std::to_string(e.question),
-                  IsoTime(e.utcMilliseconds, e.utcOffsetMinutes, false),
-                  IsoTime(e.utcMilliseconds, e.utcOffsetMinutes, true), Numbers(e.notes),
-                  CsvField(e.questionText), Numbers(e.answered), std::string(e.correct ? "1" : "0"),
-                  CsvField(e.verdict), std::string(e.shepard ? "1" : "0"),
-                  std::to_string(e.program), CsvField(e.noteValue), std::to_string(e.tempo),
-                  CsvField(e.keySignature),
-                  e.responseMilliseconds >= 0 ? std::to_string(e.responseMilliseconds)
-                                              : std::string()}) {
-                if (!row.empty()) row += ',';
-                row += field;
-            }
+            auto number = [&row](long long value) {
+                char digits[24];
+                const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+                row.append(digits, end);
+            };
+            auto numbers = [&](const std::vector<int>& values) {
+                for (std::size_t k = 0; k < values.size(); ++k) {
+                    if (k > 0) row += ' ';
+                    number(values[k]);
+                }
+            };
+            number(e.session);
+            row += ',';
+            number(e.run);
+            row += ',';
+            number(e.question);
+            row += ',';
+            row += IsoTime(e.utcMilliseconds, e.utcOffsetMinutes, false);
+            row += ',';
+            row += IsoTime(e.utcMilliseconds, e.utcOffsetMinutes, true);
+            row += ',';
+            numbers(e.notes);
+            row += ',';
+            row += CsvField(e.questionText);
+            row += ',';
+            numbers(e.answered);
+            row += e.correct ? ",1," : ",0,";
+            row += CsvField(e.verdict);
+            row += e.shepard ? ",1," : ",0,";
+            number(e.program);
+            row += ',';
+            row += CsvField(e.noteValue);
+            row += ',';
+            number(e.tempo);
+            row += ',';
+            row += CsvField(e.keySignature);
+            row += ',';
+            if (e.responseMilliseconds >= 0) number(e.responseMilliseconds);
             row += "\r\n";
             written = std::fwrite(row.data(), 1, row.size(), out) == row.size();
         },

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -121,8 +122,14 @@ JournalError JournalStore::errorOf(int code) const {
     JournalFault fault = FaultOfSqliteCode(code);
     if (fault == JournalFault::None) return {};
     // A write that found no room is a full disk, whatever layer noticed it.
-    if (db_ && sqlite3_system_errno(db_) == ENOSPC) fault = JournalFault::Full;
-    return {fault, db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code)};
+    const int systemError = db_ ? sqlite3_system_errno(db_) : 0;
+    if (systemError == ENOSPC) fault = JournalFault::Full;
+    std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
+    // "unable to open database file" says little: the system's reason does.
+    if (systemError != 0 && fault == JournalFault::Unwritable) {
+        message += ": " + std::string(std::strerror(systemError));
+    }
+    return {fault, message};
 }
 
 JournalError JournalStore::execute(const char* sql) {
@@ -137,6 +144,12 @@ JournalError JournalStore::open(const std::string& path) {
         std::error_code error;
         std::filesystem::create_directories(folder, error);
         if (error) return {JournalFault::Unwritable, error.message()};
+    }
+    // A pipe or a device would block the first read or swallow the answers.
+    std::error_code statusError;
+    const auto status = std::filesystem::status(path, statusError);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        return {JournalFault::Unwritable, "not a regular file"};
     }
     const int code =
         sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);

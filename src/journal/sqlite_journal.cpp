@@ -83,7 +83,7 @@ SqliteJournal::~SqliteJournal() {
     for (const Operation& operation : queue_) lost += operation.kind == Kind::Record;
     if (lost > 0 && listener_) {
         listener_("Practice journal: " + std::to_string(lost) + " answer" + (lost == 1 ? "" : "s") +
-                  " could not be written to " + path_);
+                  " could not be written and are lost: " + path_);
     }
 }
 
@@ -145,7 +145,8 @@ void SqliteJournal::run() {
             wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
             continue;
         }
-        if (closingBy && Clock::now() >= *closingBy) break;
+        // A newer journal stays newer: closing does not wait for it.
+        if (closingBy && (Clock::now() >= *closingBy || lastFault_ == JournalFault::Newer)) break;
         if (failing && !nudged_ && Clock::now() < retryAt) {
             const auto until = closingBy ? std::min(retryAt, *closingBy) : retryAt;
             wake_.wait_until(lock, until, [this] { return nudged_ || stopping_; });
@@ -198,19 +199,19 @@ bool SqliteJournal::setAside(const JournalError& error) {
     const bool damaged = error.fault == JournalFault::Damaged;
     const std::string aside = DatedName(path_, damaged ? "damaged" : "foreign");
     const std::string what =
-        damaged ? " was damaged (" + error.message + ")" : " belongs to another program";
+        damaged ? "damaged (" + error.message + ")" : "the file belongs to another program";
     std::string reason;
     if (!MoveAside(path_, aside, reason)) {
-        setStatus("Practice journal: " + path_ + what + " and could not be moved aside (" + reason +
-                      "); answers are kept and tried again",
+        setStatus("Practice journal: " + what + ", and it could not be moved aside (" + reason +
+                      "); answers are kept and tried again: " + path_,
                   true);
         return false;
     }
     session_ = 0;
     lastId_ = 0;
-    setStatus("Practice journal: " + path_ + what + "; it was moved to " + aside +
-                  " and a new journal started",
-              false);
+    setStatus(
+        "Practice journal: " + what + "; a new journal was started, the old one moved to " + aside,
+        false);
     return true;
 }
 
@@ -242,33 +243,35 @@ bool SqliteJournal::writeOne(const Operation& operation, bool again) {
         report(error);
         return false;
     }
+    lastFault_ = JournalFault::None;
     if (statusIsProblem_) setStatus("", false);
     return true;
 }
 
+// The problem first: the window's status line may show only the beginning.
 void SqliteJournal::report(const JournalError& error) {
-    const std::string kept = "; answers are kept and tried again";
-    std::string status = "Practice journal: ";
+    lastFault_ = error.fault;
+    std::string problem;
+    std::string outcome = "answers are kept and tried again";
     switch (error.fault) {
         case JournalFault::Locked:
-            status += path_ + " is locked by another program" + kept;
+            problem = "locked by another program";
             break;
         case JournalFault::Full:
-            status += "no room left on the disk for " + path_ + kept;
+            problem = "no room left on the disk";
             break;
         case JournalFault::Newer:
-            status += path_ +
-                      " is from a newer version of Velmora and is left as it is; answers are "
-                      "kept only until the program ends";
+            problem = "written by a newer version of Velmora, left as it is";
+            outcome = "answers are kept only until the program ends";
             break;
         case JournalFault::Damaged:
-            status += path_ + " is damaged (" + error.message + ")" + kept;
+            problem = "damaged (" + error.message + ")";
             break;
         default:
-            status += "cannot write " + path_ + " (" + error.message + ")" + kept;
+            problem = "cannot write (" + error.message + ")";
             break;
     }
-    setStatus(status, true);
+    setStatus("Practice journal: " + problem + "; " + outcome + ": " + path_, true);
 }
 
 void SqliteJournal::setStatus(const std::string& status, bool problem) {

@@ -83,6 +83,7 @@ private:
     std::int64_t lastId_ = 0;   // the row of the last answer written
     std::string status_;
     bool statusIsProblem_ = false;
+    JournalFault lastFault_ = JournalFault::None;  // of the last attempt that failed
 
     std::thread thread_;  // last: started once everything above exists
 };

@@ -104,7 +104,8 @@ TEST_F(JournalFaultTest, ADamagedFileIsMovedAsideUntouchedAndAFreshOneStarted) {
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(ReadText(aside[0]), garbage);
     ASSERT_FALSE(statuses.all().empty());
-    EXPECT_TRUE(Contains(statuses.all().back(), "moved to " + aside[0].string()))
+    EXPECT_TRUE(Contains(statuses.all().back(), "moved to " + aside[0].string()) &&
+                Contains(statuses.all().back(), "damaged"))
         << statuses.all().back();
     const auto entries = ReadAll(path());
     ASSERT_EQ(entries.size(), 1u);
@@ -140,7 +141,8 @@ TEST_F(JournalFaultTest, ANewerJournalIsLeftAsItIsAndTheAnswersKept) {
         SqliteJournal journal(path(), statuses.listener());
         journal.record(SampleEntry(1));
         const std::string status = problemReported();
-        EXPECT_TRUE(Contains(status, "newer version")) << status;
+        EXPECT_TRUE(Contains(status, "newer version") && Contains(status, "left as it is"))
+            << status;
         EXPECT_EQ(journal.pending(), 1u) << "kept in memory";
     }
     EXPECT_TRUE(besides("damaged").empty());
@@ -148,7 +150,22 @@ TEST_F(JournalFaultTest, ANewerJournalIsLeftAsItIsAndTheAnswersKept) {
     Connection file(path());
     EXPECT_EQ(file.number("PRAGMA user_version"), 2);
     EXPECT_EQ(file.number("SELECT count(*) FROM answers"), 1);
-    EXPECT_TRUE(Contains(statuses.all().back(), "could not be written")) << "the loss is told";
+    EXPECT_TRUE(Contains(statuses.all().back(), "could not be written and are lost"))
+        << "the loss is told";
+}
+
+TEST_F(JournalFaultTest, APipeOrADeviceIsNeverOpened) {
+    const std::string fifo = (dir.path() / "pipe.sqlite").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& file : {fifo, std::string("/dev/full"), dir.path().string()}) {
+        StatusLog log;
+        SqliteJournal journal(file, log.listener());
+        journal.record(SampleEntry(0));
+        EXPECT_FALSE(journal.drain(100ms));
+        WaitFor([&] { return !log.all().empty(); }, 10s);
+        ASSERT_FALSE(log.all().empty()) << file;
+        EXPECT_TRUE(Contains(log.all().front(), "cannot write")) << log.all().front();
+    }  // and each closes within its bounded wait
 }
 
 // A small file system of our own, mounted over a folder (needs the right to
@@ -220,7 +237,7 @@ TEST_F(JournalFaultTest, AReadOnlyFolderKeepsTheAnswersUntilItCanBeWritten) {
         SqliteJournal journal(file, statuses.listener());
         journal.record(SampleEntry(0));
         const std::string status = problemReported();
-        EXPECT_TRUE(Contains(status, "cannot write " + file)) << status;
+        EXPECT_TRUE(Contains(status, "cannot write") && Contains(status, file)) << status;
         journal.record(SampleEntry(1));
         EXPECT_EQ(journal.pending(), 2u);
         if (small) {
