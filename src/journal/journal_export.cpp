@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -17,28 +18,53 @@ namespace velmora {
 
 namespace {
 
-// ISO 8601: the UTC time with a Z, or the local time with its offset.
-std::string IsoTime(std::int64_t utcMs, int offsetMinutes, bool local) {
-    const std::int64_t shifted = utcMs + (local ? offsetMinutes * 60000LL : 0);
-    std::int64_t seconds = shifted / 1000;
-    int millis = static_cast<int>(shifted % 1000);
-    if (millis < 0) {
-        millis += 1000;
-        --seconds;
+// ISO 8601 appended to `out`: the UTC time with a Z, or the local time with
+// its offset. The calendar by arithmetic (days to civil date), not gmtime:
+// export writes two of these per answer.
+void AppendIsoTime(std::string& out, std::int64_t utcMs, int offsetMinutes, bool local) {
+    // Years beyond ±30 000 are nonsense, and would overflow below.
+    constexpr std::int64_t kLimit = 1'000'000'000'000'000;
+    const std::int64_t shifted =
+        std::clamp<std::int64_t>(utcMs, -kLimit, kLimit) + (local ? offsetMinutes * 60000LL : 0);
+    const std::int64_t ms = ((shifted % 86'400'000) + 86'400'000) % 86'400'000;
+    const std::int64_t z = (shifted - ms) / 86'400'000 + 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t dayOfEra = z - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2);
+    auto digits = [&out](std::int64_t value, int width) {
+        char text[24];
+        const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+        for (auto length = end - text; length < width; ++length) out += '0';
+        out.append(text, end);
+    };
+    digits(year, 4);
+    out += '-';
+    digits(month, 2);
+    out += '-';
+    digits(day, 2);
+    out += 'T';
+    digits(ms / 3'600'000, 2);
+    out += ':';
+    digits(ms / 60'000 % 60, 2);
+    out += ':';
+    digits(ms / 1000 % 60, 2);
+    out += '.';
+    digits(ms % 1000, 3);
+    if (!local) {
+        out += 'Z';
+        return;
     }
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    if (!gmtime_r(&t, &parts)) return "";
-    char text[64];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
-    std::string result = text;
-    std::snprintf(text, sizeof text, ".%03d", millis);
-    result += text;
-    if (!local) return result + "Z";
     const int offset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
-    std::snprintf(text, sizeof text, "%c%02d:%02d", offsetMinutes < 0 ? '-' : '+',
-                  offset / 60 % 100, offset % 60);
-    return result + text;
+    out += offsetMinutes < 0 ? '-' : '+';
+    digits(offset / 60 % 100, 2);
+    out += ':';
+    digits(offset % 60, 2);
 }
 
 std::string SystemError(const std::string& what) {
@@ -140,9 +166,9 @@ bool ExportJournalCsv(const std::string& journalPath, const std::string& csvPath
             row += ',';
             number(e.question);
             row += ',';
-            row += IsoTime(e.utcMilliseconds, e.utcOffsetMinutes, false);
+            AppendIsoTime(row, e.utcMilliseconds, e.utcOffsetMinutes, false);
             row += ',';
-            row += IsoTime(e.utcMilliseconds, e.utcOffsetMinutes, true);
+            AppendIsoTime(row, e.utcMilliseconds, e.utcOffsetMinutes, true);
             row += ',';
             numbers(e.notes);
             row += ',';

@@ -22,18 +22,22 @@ std::string PackBytes(const std::vector<int>& values) {
     return bytes;
 }
 
-std::vector<int> UnpackBytes(const void* data, int size) {
-    std::vector<int> values;
+// Into what `values` already holds: reading a million answers reuses one
+// entry's room.
+void UnpackBytes(const void* data, int size, std::vector<int>& values) {
+    values.clear();
     const auto* bytes = static_cast<const unsigned char*>(data);
     for (int i = 0; i < size; ++i) values.push_back(bytes[i] == 255 ? -1 : bytes[i]);
-    return values;
 }
 
-std::string Text(sqlite3_stmt* statement, int column) {
-    const auto* text = sqlite3_column_text(statement, column);
-    return text ? std::string(reinterpret_cast<const char*>(text),
-                              static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
-                : std::string();
+void Text(sqlite3_stmt* statement, int column, std::string& text) {
+    const auto* chars = sqlite3_column_text(statement, column);
+    if (!chars) {
+        text.clear();
+        return;
+    }
+    text.assign(reinterpret_cast<const char*>(chars),
+                static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
 constexpr const char* kCreateLayout = R"(
@@ -152,7 +156,8 @@ JournalError JournalStore::open(const std::string& path) {
         return {JournalFault::Unwritable, "not a regular file"};
     }
     const int code =
-        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        sqlite3_open_v2(path.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (code != SQLITE_OK) {
         JournalError error = errorOf(code);
         close();
@@ -168,7 +173,8 @@ JournalError JournalStore::open(const std::string& path) {
 
 JournalError JournalStore::openToRead(const std::string& path) {
     close();
-    const int code = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+    const int code =
+        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     if (code != SQLITE_OK) {
         JournalError error = errorOf(code);
         close();
@@ -369,16 +375,16 @@ JournalError JournalStore::readAll(const std::function<void(const JournalEntry&)
         entry.utcOffsetMinutes = sqlite3_column_int(q, 2);
         entry.run = sqlite3_column_int(q, 3);
         entry.question = sqlite3_column_int(q, 4);
-        entry.notes = UnpackBytes(sqlite3_column_blob(q, 5), sqlite3_column_bytes(q, 5));
-        entry.questionText = Text(q, 6);
-        entry.answered = UnpackBytes(sqlite3_column_blob(q, 7), sqlite3_column_bytes(q, 7));
+        UnpackBytes(sqlite3_column_blob(q, 5), sqlite3_column_bytes(q, 5), entry.notes);
+        Text(q, 6, entry.questionText);
+        UnpackBytes(sqlite3_column_blob(q, 7), sqlite3_column_bytes(q, 7), entry.answered);
         entry.correct = sqlite3_column_int(q, 8) != 0;
         entry.verdict = entry.correct ? "Correct" : "Incorrect";
         entry.shepard = sqlite3_column_int(q, 9) != 0;
         entry.program = sqlite3_column_int(q, 10);
-        entry.noteValue = Text(q, 11);
+        Text(q, 11, entry.noteValue);
         entry.tempo = sqlite3_column_int(q, 12);
-        entry.keySignature = Text(q, 13);
+        Text(q, 13, entry.keySignature);
         entry.responseMilliseconds =
             sqlite3_column_type(q, 14) == SQLITE_NULL ? -1 : sqlite3_column_int(q, 14);
         each(entry);

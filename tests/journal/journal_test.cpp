@@ -124,13 +124,17 @@ TEST(ExportJournalCsv, OneRowPerAnswerThatReadsBackAsWritten) {
     {
         SqliteJournal journal(path, {});
         for (int i = 0; i < 12; ++i) journal.record(SampleEntry(i));
+        JournalEntry early = SampleEntry(12);
+        early.utcMilliseconds = -1;
+        early.utcOffsetMinutes = 0;
+        journal.record(early);
     }
     const std::string csv = (dir.path() / "out.csv").string();
     dir.write("out.csv", "old contents");
     std::string error;
     ASSERT_TRUE(ExportJournalCsv(path, csv, error)) << error;
     const auto rows = ParseCsv(ReadText(csv));
-    ASSERT_EQ(rows.size(), 13u);
+    ASSERT_EQ(rows.size(), 14u);
     ASSERT_EQ(rows[0].size(), 16u);
     EXPECT_EQ(rows[0][0], "session");
     for (int i = 0; i < 12; ++i) {
@@ -150,6 +154,8 @@ TEST(ExportJournalCsv, OneRowPerAnswerThatReadsBackAsWritten) {
     EXPECT_EQ(rows[1][4], "2026-11-29T19:53:20.000-05:00");
     EXPECT_EQ(rows[1][5], "60 64");
     EXPECT_EQ(rows[1][7], "0 -1 11");
+    EXPECT_EQ(rows[13][3], "1969-12-31T23:59:59.999Z");
+    EXPECT_EQ(rows[13][4], "1969-12-31T23:59:59.999+00:00");
     // Nothing left beside it.
     int files = 0;
     for (const auto& file : std::filesystem::directory_iterator(dir.path())) {
