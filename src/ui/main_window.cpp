@@ -54,7 +54,7 @@ MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent),
     midiInputStatus_->hide();
     statusBar()->addWidget(midiInputStatus_, 1);
     journalStatus_ = new StatusLine(this);
-    journalStatus_->setAccessibleName(tr("Practice journal"));
+    journalStatus_->setAccessibleName(tr("practice journal"));
     journalStatus_->hide();
     statusBar()->addWidget(journalStatus_, 1);
     statusBar()->setSizeGripEnabled(false);

@@ -12,6 +12,18 @@ namespace {
 
 using namespace std::chrono_literals;
 
+TEST(DefaultJournalPath, FollowsTheDataHomeOrElseHome) {
+    ScopedEnvironment home("HOME", "/home/u");
+    {
+        ScopedEnvironment data("XDG_DATA_HOME", "/data");
+        EXPECT_EQ(DefaultJournalPath(), "/data/velmora/journal.sqlite");
+    }
+    for (const char* ignored : {"", "relative/dir"}) {
+        ScopedEnvironment data("XDG_DATA_HOME", ignored);
+        EXPECT_EQ(DefaultJournalPath(), "/home/u/.local/share/velmora/journal.sqlite") << ignored;
+    }
+}
+
 TEST(SqliteJournal, KeepsEveryAnswerExactlyAndReplacesOnlyTheLast) {
     TempDir dir;
     const std::string path = (dir.path() / "sub" / "journal.sqlite").string();
