@@ -201,9 +201,9 @@ JournalError JournalStore::prepareLayout() {
     std::int64_t applicationId = 0;
     std::int64_t version = 0;
     std::int64_t objects = 0;
-    if (auto e = number("PRAGMA application_id", applicationId)) return e;
-    if (auto e = number("PRAGMA user_version", version)) return e;
-    if (auto e = number("SELECT count(*) FROM sqlite_master", objects)) return e;
+    // In one statement, so in one snapshot: another instance laying the file
+    // out meanwhile must not make it look like another program's.
+    if (auto e = readMarks(applicationId, version, objects)) return e;
 
     const bool ours = applicationId == kJournalApplicationId;
     if (!ours && objects > 0) {
@@ -338,24 +338,29 @@ JournalError JournalStore::forget(std::int64_t keepSession) {
     return error;
 }
 
+JournalError JournalStore::readMarks(std::int64_t& applicationId, std::int64_t& version,
+                                     std::int64_t& objects) {
+    sqlite3_stmt* q = nullptr;
+    int code = sqlite3_prepare_v2(db_,
+                                  "SELECT (SELECT application_id FROM pragma_application_id), "
+                                  "(SELECT user_version FROM pragma_user_version), "
+                                  "(SELECT count(*) FROM sqlite_master)",
+                                  -1, &q, nullptr);
+    if (code == SQLITE_OK && (code = sqlite3_step(q)) == SQLITE_ROW) {
+        applicationId = sqlite3_column_int64(q, 0);
+        version = sqlite3_column_int64(q, 1);
+        objects = sqlite3_column_int64(q, 2);
+    }
+    sqlite3_finalize(q);
+    return code == SQLITE_ROW ? JournalError{} : errorOf(code);
+}
+
 JournalError JournalStore::readAll(const std::function<void(const JournalEntry&)>& each) {
     std::int64_t applicationId = 0;
     std::int64_t version = 0;
+    std::int64_t objects = 0;
     {
-        sqlite3_stmt* q = nullptr;
-        int code = sqlite3_prepare_v2(
-            db_,
-            "SELECT (SELECT application_id FROM pragma_application_id), "
-            "(SELECT user_version FROM pragma_user_version), (SELECT count(*) FROM sqlite_master)",
-            -1, &q, nullptr);
-        std::int64_t objects = 0;
-        if (code == SQLITE_OK && (code = sqlite3_step(q)) == SQLITE_ROW) {
-            applicationId = sqlite3_column_int64(q, 0);
-            version = sqlite3_column_int64(q, 1);
-            objects = sqlite3_column_int64(q, 2);
-        }
-        sqlite3_finalize(q);
-        if (code != SQLITE_ROW) return errorOf(code);
+        if (auto e = readMarks(applicationId, version, objects)) return e;
         if (applicationId != kJournalApplicationId) {
             if (objects == 0) return {};  // created, not yet laid out: no answers
             return {JournalFault::Foreign, "not a practice journal"};

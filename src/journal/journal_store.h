@@ -70,6 +70,8 @@ public:
 
 private:
     JournalError prepareLayout();
+    JournalError readMarks(std::int64_t& applicationId, std::int64_t& version,
+                           std::int64_t& objects);
     JournalError bind(sqlite3_stmt* statement, const JournalEntry& entry, std::int64_t session);
     JournalError errorOf(int code) const;
     sqlite3_stmt* statement(sqlite3_stmt*& slot, const char* sql, JournalError& error);

@@ -122,7 +122,8 @@ void SqliteJournal::forget() {
 
 bool SqliteJournal::drain(std::chrono::milliseconds limit) {
     std::unique_lock lock(mutex_);
-    return drained_.wait_for(lock, limit, [this] { return queue_.empty() && !writing_; });
+    drained_.wait_for(lock, limit, [this] { return (queue_.empty() && !writing_) || hopeless_; });
+    return queue_.empty() && !writing_;
 }
 
 std::size_t SqliteJournal::pending() const {
@@ -244,6 +245,10 @@ bool SqliteJournal::writeOne(const Operation& operation, bool again) {
         return false;
     }
     lastFault_ = JournalFault::None;
+    {
+        std::lock_guard lock(mutex_);
+        hopeless_ = false;
+    }
     if (statusIsProblem_) setStatus("", false);
     return true;
 }
@@ -251,6 +256,11 @@ bool SqliteJournal::writeOne(const Operation& operation, bool again) {
 // The problem first: the window's status line may show only the beginning.
 void SqliteJournal::report(const JournalError& error) {
     lastFault_ = error.fault;
+    {
+        std::lock_guard lock(mutex_);
+        hopeless_ = error.fault == JournalFault::Newer;
+    }
+    if (hopeless_) drained_.notify_all();
     std::string problem;
     std::string outcome = "answers are kept and tried again";
     switch (error.fault) {

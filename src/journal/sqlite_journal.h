@@ -38,7 +38,8 @@ public:
     const std::string& path() const { return path_; }
 
     // Waits up to `limit` until everything given so far is written. False if
-    // something is still waiting (the file cannot be written now).
+    // something is still waiting (the file cannot be written now); at once
+    // when it cannot be written at all (a journal of a newer version).
     bool drain(std::chrono::milliseconds limit);
     // Answers given but not yet written.
     std::size_t pending() const;
@@ -76,6 +77,7 @@ private:
     bool writing_ = false;  // the writer is writing the front operation
     bool nudged_ = false;   // something new came: try again now
     bool stopping_ = false;
+    bool hopeless_ = false;  // nothing queued can be written while this program runs
 
     // The writer thread's own.
     JournalStore store_;
