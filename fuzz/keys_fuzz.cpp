@@ -17,6 +17,7 @@ namespace {
 class FixedClock final : public WallClock {
 public:
     TimeOfDay now() const override { return {9, 0, 0}; }
+    UtcTime utcNow() const override { return {}; }
 };
 
 }  // namespace

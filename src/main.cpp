@@ -16,6 +16,7 @@
 #include "app/command_line.h"
 #include "app/trainer.h"
 #include "app/version.h"
+#include "journal/sqlite_journal.h"
 #include "midi/external/keyboard_input.h"
 #include "midi/setup/sound_setup.h"
 #include "text/printable.h"
@@ -117,6 +118,20 @@ int main(int argc, char** argv) {
         if (ports.empty()) std::cerr << kProgram << ": no MIDI input ports\n";
         return 0;
     }
+    const std::string journalPath =
+        options.journal ? *options.journal : velmora::DefaultJournalPath();
+    if (options.exportJournal) {
+        std::string error;
+        if (!velmora::ExportJournalCsv(journalPath, *options.exportJournal, error)) {
+            std::cerr << kProgram
+                      << ": cannot export the practice journal: " << velmora::Printable(error)
+                      << "\n";
+            return 1;
+        }
+        std::cout << kProgram << ": practice journal written to "
+                  << velmora::Printable(*options.exportJournal) << "\n";
+        return 0;
+    }
     if (!DisplayAvailable(options)) {
         std::cerr << kProgram << ": no display to open the window on (DISPLAY is not set)\n";
         return 1;
@@ -154,9 +169,28 @@ int main(int argc, char** argv) {
             },
             Qt::QueuedConnection);
     });
+    // The journal writes on a thread of its own; its state comes here. The
+    // terminal hears of each problem once, as it arises.
+    std::function<void(const QString&)> showJournal;
+    std::unique_ptr<velmora::SqliteJournal> journal;
+    if (!options.noJournal) {
+        journal = std::make_unique<velmora::SqliteJournal>(
+            journalPath, [&application, &showJournal](const std::string& status) {
+                if (!status.empty()) {
+                    std::cerr << std::string(kProgram) + ": " + velmora::Printable(status) + "\n";
+                }
+                QMetaObject::invokeMethod(
+                    &application,
+                    [&showJournal, text = QString::fromStdString(status)] {
+                        if (showJournal) showJournal(text);
+                    },
+                    Qt::QueuedConnection);
+            });
+    }
     velmora::QtScheduler scheduler;
     velmora::Trainer trainer(sound.device(), scheduler, sound.beeper(), nullptr, nullptr,
                              &keyboard);
+    trainer.setJournal(journal.get());
     velmora::MainWindow window(trainer);
     velmora::MidiInputMenu midiInputMenu(*window.menuBar(), keyboard);
     trainer.Form_Load();
@@ -176,6 +210,7 @@ int main(int argc, char** argv) {
         midiInputMenu.update(report);
     };
     if (options.midiIn) keyboard.choose(*options.midiIn);
+    showJournal = [&window](const QString& status) { window.setJournalStatus(status); };
 
     std::unique_ptr<FirstPaintReport> firstPaint;
     if (std::getenv("VELMORA_REPORT_FIRST_PAINT") != nullptr) {
@@ -184,13 +219,19 @@ int main(int argc, char** argv) {
     // Every way out releases what sounds, also on an external synthesizer.
     velmora::QuitSignals quitSignals([&window] { window.close(); });
     velmora::WindowDestroyedFromOutside windowGone(window, [&window] { window.close(); });
-    velmora::LastWords lastWords([&trainer] {
+    // What the journal still holds is written before any quick way out.
+    auto finishJournal = [&journal] {
+        if (journal) journal->drain(velmora::SqliteJournal::kClosingWait);
+    };
+    velmora::LastWords lastWords([&trainer, &finishJournal] {
         trainer.Form_Unload();
+        finishJournal();
         EndIfAStartStillRuns(1);  // Qt calls exit(1) when the display connection breaks
     });
     window.show();
     const int status = application.exec();
     trainer.Form_Unload();
+    finishJournal();
     EndIfAStartStillRuns(status);
     return status;
 }

@@ -97,6 +97,14 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
                                                              text.substr(eq + 1));
                 }
             }
+        } else if (word == "--journal" || word == "--export-journal") {
+            if ((ok = value(text)) && text.empty()) {
+                result.error = "option " + Quoted(word) + " wants a file name";
+                ok = false;
+            }
+            if (ok) (word == "--journal" ? options.journal : options.exportJournal) = text;
+        } else if (word == "--no-journal") {
+            ok = flag(options.noJournal);
         } else if (word == "--list-midi-outputs") {
             ok = flag(options.listMidiOutputs);
         } else if (word == "--list-midi-inputs") {
@@ -124,6 +132,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         }
         if (!ok) return result;
     }
+    if (options.noJournal && (options.journal || options.exportJournal)) {
+        result.error = std::string("option '--no-journal' cannot go with '") +
+                       (options.journal ? "--journal" : "--export-journal") + "'";
+    }
     return result;
 }
 
@@ -148,6 +160,14 @@ Answering from a MIDI keyboard (its notes answer as the letter keys do):
       --midi-in PORT        the MIDI input port it is connected to
                             (its number or part of its name)
       --list-midi-inputs    list the MIDI inputs and exit
+
+Practice journal (every answer is kept, by default in
+$XDG_DATA_HOME/velmora/journal.sqlite, that is ~/.local/share/velmora/):
+      --journal FILE        keep the journal in FILE instead
+      --no-journal          keep no journal
+      --export-journal FILE.csv
+                            write the whole journal to FILE.csv (one answer a
+                            row) and exit
 
   -h, --help                show this help and exit
   -V, --version             show the version and exit

@@ -12,6 +12,11 @@ struct Options {
     SoundOptions sound;
     // The MIDI input a keyboard answers through: a port's number or part of its name.
     std::optional<std::string> midiIn;
+    // The practice journal's file instead of the usual one; none at all.
+    std::optional<std::string> journal;
+    bool noJournal = false;
+    // Write the journal as CSV to this file and exit.
+    std::optional<std::string> exportJournal;
     bool listMidiOutputs = false;
     bool listMidiInputs = false;
     bool help = false;

@@ -19,6 +19,7 @@ void RunControl::cmdPlay_Click() {
     state_.repeatActive = false;
 
     state_.exerciseRunning = true;
+    journal_.runStarted();
     lock_.LockSettings();
     log_.Clear();
     state_.rightCount = 0;
@@ -47,6 +48,7 @@ void RunControl::nextPass() {
             ShowPrompt();
         }
     }
+    journal_.questionSounding();
     playback_.PlayQuestion([this] { nextPass(); });
 }
 

@@ -6,6 +6,7 @@
 #include "practice/practice_timer.h"
 #include "practice/settings_lock.h"
 #include "questions/question_generator.h"
+#include "scoring/answer_journal.h"
 #include "scoring/response_log.h"
 
 namespace velmora {
@@ -17,14 +18,15 @@ namespace velmora {
 class RunControl {
 public:
     RunControl(Panel& panel, TrainerState& state, Playback& playback, QuestionGenerator& questions,
-               ResponseLog& log, SettingsLock& lock, PracticeTimer& timer)
+               ResponseLog& log, SettingsLock& lock, PracticeTimer& timer, AnswerJournal& journal)
         : panel_(panel),
           state_(state),
           playback_(playback),
           questions_(questions),
           log_(log),
           lock_(lock),
-          timer_(timer) {}
+          timer_(timer),
+          journal_(journal) {}
 
     void cmdPlay_Click();
     void cmdPlayStop_Click();
@@ -45,6 +47,7 @@ private:
     ResponseLog& log_;
     SettingsLock& lock_;
     PracticeTimer& timer_;
+    AnswerJournal& journal_;
 };
 
 }  // namespace velmora

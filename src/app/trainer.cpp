@@ -18,10 +18,11 @@ Trainer::Trainer(MidiOut& device, Scheduler& scheduler, Beeper& beeper, Random* 
       pitchSelection_(panel_, state_, spelling_),
       questionGenerator_(panel_, state_, pitchSelection_, spelling_, random_),
       responseLog_(panel_, state_),
+      answerJournal_(panel_, state_, scheduler, wallClock_),
       settingsLock_(panel_),
       practiceTimer_(panel_, state_, wallClock_),
       runControl_(panel_, state_, playback_, questionGenerator_, responseLog_, settingsLock_,
-                  practiceTimer_),
+                  practiceTimer_, answerJournal_),
       answerEntry_(panel_, state_, responseLog_, beeper_,
                    [this] { runControl_.FocusFirstAnswerButton(); }),
       singleNoteRepeat_(panel_, state_, playback_, random_),
@@ -35,6 +36,8 @@ Trainer::~Trainer() {
 }
 
 void Trainer::wireEvents() {
+    responseLog_.setRecordListener(
+        [this](bool replacesLast) { answerJournal_.recorded(replacesLast); });
     panel_.cboInstrument.onClick = [this] { noteSender_.cboInstrument_Click(); };
     panel_.lstDuration.onClick = [this] { playback_.lstDuration_Click(); };
     panel_.vsbTempo.onChange = [this] { playback_.vsbTempo_Change(); };

@@ -18,6 +18,7 @@
 #include "questions/question_generator.h"
 #include "questions/single_note_repeat.h"
 #include "scoring/answer_entry.h"
+#include "scoring/answer_journal.h"
 #include "scoring/response_log.h"
 #include "scoring/spelling.h"
 
@@ -37,6 +38,10 @@ public:
     ~Trainer();
     Trainer(const Trainer&) = delete;
     Trainer& operator=(const Trainer&) = delete;
+
+    // Where every graded answer is also kept; null (the default) keeps none.
+    // Set before Form_Load.
+    void setJournal(Journal* journal) { answerJournal_.setJournal(journal); }
 
     // Start-up, run once the window and its controls exist.
     void Form_Load();
@@ -74,6 +79,7 @@ private:
     PitchSelection pitchSelection_;
     QuestionGenerator questionGenerator_;
     ResponseLog responseLog_;
+    AnswerJournal answerJournal_;
     SettingsLock settingsLock_;
     PracticeTimer practiceTimer_;
     RunControl runControl_;

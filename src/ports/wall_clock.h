@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace velmora {
 
 struct TimeOfDay {
@@ -8,17 +10,26 @@ struct TimeOfDay {
     int second = 0;
 };
 
-// The local time of day, for the practice timer's clock texts.
+// A moment as the practice journal keeps it: UTC, and the local offset then.
+struct UtcTime {
+    std::int64_t milliseconds = 0;  // since the epoch
+    int offsetMinutes = 0;          // local time = UTC + this
+};
+
+// The calendar clock: the local time of day for the practice timer's clock
+// texts, and the date and time an answer was given.
 class WallClock {
 public:
     virtual ~WallClock() = default;
     virtual TimeOfDay now() const = 0;
+    virtual UtcTime utcNow() const = 0;
 };
 
 // The system's local time.
 class SystemWallClock final : public WallClock {
 public:
     TimeOfDay now() const override;
+    UtcTime utcNow() const override;
 };
 
 }  // namespace velmora

@@ -83,6 +83,8 @@ void ResponseLog::RecordAnswer() {
 
     showFrom(static_cast<int>(state_.responseLog.size()) - 1);
     writeStatistics();
+    const bool replaces = std::exchange(withdrawn_, false);
+    if (recordListener_) recordListener_(replaces);
 }
 
 void ResponseLog::WithdrawLastRecord() {
@@ -91,6 +93,7 @@ void ResponseLog::WithdrawLastRecord() {
     state_.responseLog.resize(state_.responseLogLast + 1);
     streakAfter_.resize(state_.responseLog.size());
     firstChanged_ = std::min(firstChanged_, static_cast<int>(state_.responseLog.size()));
+    withdrawn_ = true;
 }
 
 void ResponseLog::Clear() {
@@ -100,6 +103,7 @@ void ResponseLog::Clear() {
     streakAfter_.clear();
     shownRecords_ = 0;
     firstChanged_ = 0;
+    withdrawn_ = false;
     panel_.lstResponses.clear();
     panel_.ListView1.clear();
     panel_.lstStats.clear();

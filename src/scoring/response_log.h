@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,10 @@ public:
     // Empties the log and every display of it, for a new run.
     void Clear();
     bool full() const { return state_.responseLogLast + 1 >= kMaxRecords; }
+    // Told of every record made: true when it replaces one just withdrawn.
+    void setRecordListener(std::function<void(bool replacesLast)> listener) {
+        recordListener_ = std::move(listener);
+    }
 
 private:
     void showFrom(int firstChanged);
@@ -49,6 +54,8 @@ private:
     int shownRecords_ =
         0;  // records the displays show, all up to date before the first changed one
     int firstChanged_ = 0;
+    std::function<void(bool)> recordListener_;
+    bool withdrawn_ = false;  // the next record replaces the one withdrawn
 };
 
 }  // namespace velmora

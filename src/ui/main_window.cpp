@@ -53,6 +53,10 @@ MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent),
     midiInputStatus_->setAccessibleName(tr("MIDI input"));
     midiInputStatus_->hide();
     statusBar()->addWidget(midiInputStatus_, 1);
+    journalStatus_ = new StatusLine(this);
+    journalStatus_->setAccessibleName(tr("practice journal"));
+    journalStatus_->hide();
+    statusBar()->addWidget(journalStatus_, 1);
     statusBar()->setSizeGripEnabled(false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -165,6 +169,11 @@ void MainWindow::setSoundStatus(const QString& text) {
 void MainWindow::setMidiInputStatus(const QString& text) {
     midiInputStatus_->setMessage(text);
     midiInputStatus_->setVisible(!text.isEmpty());
+}
+
+void MainWindow::setJournalStatus(const QString& text) {
+    journalStatus_->setMessage(text);
+    journalStatus_->setVisible(!text.isEmpty());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -29,6 +29,8 @@ public:
     // Beside it: the MIDI input in use, or what is wrong with it; nothing
     // while no input is chosen.
     void setMidiInputStatus(const QString& text);
+    // Beside them: what is wrong with the practice journal; nothing while all is well.
+    void setJournalStatus(const QString& text);
 
     // The widget that shows the named control, or null (timers, menus).
     QWidget* widgetOf(const QString& controlName) const;
@@ -46,6 +48,7 @@ private:
     QWidget* client_ = nullptr;
     StatusLine* soundStatus_ = nullptr;
     StatusLine* midiInputStatus_ = nullptr;
+    StatusLine* journalStatus_ = nullptr;
     QHash<QString, QWidget*> widgets_;
     QHash<QWidget*, Control*> controlOf_;
     std::vector<std::unique_ptr<ControlBinding>> bindings_;

@@ -68,3 +68,20 @@ TEST(CommandLine, UsageNamesEveryOption) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(CommandLine, JournalOptions) {
+    const ParseResult r = ParseCommandLine({"--journal=/j.sqlite", "--export-journal", "a.csv"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.journal, "/j.sqlite");
+    EXPECT_EQ(r.options.exportJournal, "a.csv");
+    EXPECT_TRUE(ParseCommandLine({"--no-journal"}).options.noJournal);
+    EXPECT_NE(ParseCommandLine({"--journal="}).error, "");
+    EXPECT_NE(ParseCommandLine({"--no-journal", "--export-journal", "a.csv"}).error, "");
+    EXPECT_NE(ParseCommandLine({"--no-journal=1"}).error, "");
+}
+
+}  // namespace
+}  // namespace velmora

@@ -60,10 +60,18 @@ public:
         return {static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
                 static_cast<int>(seconds % 60)};
     }
+    // The calendar moves with the same clock, from `utcStart` in `offsetMinutes`.
+    UtcTime utcNow() const override {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(clock_.now());
+        return {utcStart + elapsed.count(), offsetMinutes};
+    }
     void setStart(int hour, int minute, int second) {
         const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(clock_.now());
         startSeconds_ = hour * 3600 + minute * 60 + second - elapsed.count();
     }
+
+    std::int64_t utcStart = 1'796'000'000'000;  // 2026-11-30 00:53:20 UTC
+    int offsetMinutes = 60;
 
 private:
     const ManualScheduler& clock_;

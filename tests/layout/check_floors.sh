@@ -4,6 +4,7 @@
 #   modules:  midi questions scoring practice (and the ground)
 #   sound:    midi/synth, midi/external (midi and the ground), and
 #             midi/setup, which chooses among them
+#   journal:  the practice journal's file (the ground)
 #   top:      app, ui and main.cpp, which may include everything
 set -u
 src=${1:?usage: check_floors.sh SRC_DIR}
@@ -17,6 +18,7 @@ allowed() {  # folder of a file -> the folders it may include from
         midi | questions | scoring | practice) echo "$modules" ;;
         midi/synth | midi/external) echo "$ground midi $1" ;;
         midi/setup) echo "$ground midi midi/synth midi/external midi/setup" ;;
+        journal) echo "$ground journal" ;;
         *) echo "*" ;;
     esac
 }

@@ -344,6 +344,25 @@ TEST_F(MainWindowTest, StatusLineGivesItsWholeMessageToToolTipAndScreenReader) {
     EXPECT_EQ(status->accessibleDescription(), "Built-in synthesizer");
 }
 
+TEST_F(MainWindowTest, JournalStatusShowsOnlyAProblem) {
+    QLabel* status = nullptr;
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->accessibleName() == "practice journal") status = label;
+    }
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->isHidden());
+    const QString message =
+        "Practice journal: no room left on the disk; answers are kept and tried again: "
+        "/home/someone/.local/share/velmora/journal.sqlite";
+    window->setJournalStatus(message);
+    EXPECT_FALSE(status->isHidden());
+    EXPECT_EQ(status->toolTip(), message);
+    EXPECT_LE(status->geometry().right(), window->width());
+    EXPECT_EQ(window->size(), QSize(711, window->height())) << "the window keeps its width";
+    window->setJournalStatus("");
+    EXPECT_TRUE(status->isHidden());
+}
+
 TEST_F(MainWindowTest, ResultsTableGrowsRowByRowWithoutRebuilding) {
     auto* table = widget<QTableView>("ListView1");
     QAbstractItemModel* model = table->model();

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "ports/journal.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace velmora {
+
+// The journal file's layout; PRAGMA user_version holds it.
+inline constexpr int kJournalSchemaVersion = 1;
+// PRAGMA application_id: tells our journal from another program's database.
+inline constexpr std::int32_t kJournalApplicationId = 0x564c4d4a;  // "VLMJ"
+
+// What went wrong with the journal file, as far as what to do about it.
+enum class JournalFault {
+    None,
+    Unwritable,  // cannot create or write: a read-only folder or file, a missing folder
+    Locked,      // another program holds it
+    Full,        // the disk (or the file's limit) is full
+    Damaged,     // not a database, or a damaged one: moved aside
+    Foreign,     // a database of another program: moved aside
+    Newer,       // a later version of the journal: left alone
+    Other,
+};
+
+struct JournalError {
+    JournalFault fault = JournalFault::None;
+    std::string message;  // SQLite's or the system's own words
+    explicit operator bool() const { return fault != JournalFault::None; }
+};
+
+// One connection to a journal file, used on one thread: opens (creating or
+// migrating the layout), writes answers and reads them back.
+class JournalStore {
+public:
+    JournalStore() = default;
+    ~JournalStore();
+    JournalStore(const JournalStore&) = delete;
+    JournalStore& operator=(const JournalStore&) = delete;
+
+    // Opens `path` for writing, creating the file and its layout when missing
+    // and bringing an older layout up to date.
+    JournalError open(const std::string& path);
+    // Opens `path` only to read; a file that is not (yet) a journal of ours
+    // is an error.
+    JournalError openToRead(const std::string& path);
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+
+    // Starts a session (one start of the program); its number.
+    JournalError beginSession(std::int64_t startedUtcMs, int offsetMinutes, std::int64_t& session);
+    // Adds an answer; `id` is its row.
+    JournalError insert(const JournalEntry& entry, std::int64_t session, std::int64_t& id);
+    // Overwrites the answer at `id`; `found` false when there is none.
+    JournalError replace(std::int64_t id, const JournalEntry& entry, std::int64_t session,
+                         bool& found);
+    // Removes every answer and every session but `keepSession`.
+    JournalError forget(std::int64_t keepSession);
+    JournalError execute(const char* sql);
+
+    // Every answer, oldest first.
+    JournalError readAll(const std::function<void(const JournalEntry&)>& each);
+
+    sqlite3* handle() { return db_; }
+
+private:
+    JournalError prepareLayout();
+    JournalError readMarks(std::int64_t& applicationId, std::int64_t& version,
+                           std::int64_t& objects);
+    JournalError bind(sqlite3_stmt* statement, const JournalEntry& entry, std::int64_t session);
+    JournalError errorOf(int code) const;
+    sqlite3_stmt* statement(sqlite3_stmt*& slot, const char* sql, JournalError& error);
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* insert_ = nullptr;
+    sqlite3_stmt* replace_ = nullptr;
+};
+
+// The fault behind an SQLite result code.
+JournalFault FaultOfSqliteCode(int code);
+
+}  // namespace velmora

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include "cli/program_support.h"
+#include "journal/sqlite_journal.h"
+
+namespace velmora::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(JournalProgram, ExportsTheJournalWithoutAWindow) {
+    TempDir dir;
+    const std::string journal = (dir.path() / "j.sqlite").string();
+    {
+        SqliteJournal writer(journal, {});
+        JournalEntry entry;
+        entry.questionText = "C4-E4";
+        entry.verdict = "Correct";
+        entry.correct = true;
+        writer.record(entry);
+        writer.record(entry);
+    }
+    const std::string csv = (dir.path() / "out.csv").string();
+    Child good(Velmora({"--journal", journal, "--export-journal", csv}), {"DISPLAY"});
+    EXPECT_EQ(good.wait(20s), 0) << good.err();
+    EXPECT_EQ(LineCount(good.out()), 1) << good.out();
+    EXPECT_EQ(LineCount(ReadText(csv)), 3) << "a header and two answers";
+
+    // Each failure: one line, status 1, and no hang on a pipe.
+    const std::string fifo = (dir.path() / "pipe.csv").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--journal", journal, "--export-journal", fifo},
+          std::vector<std::string>{"--journal", (dir.path() / "none").string(), "--export-journal",
+                                   csv},
+          std::vector<std::string>{"--export-journal", csv}}) {
+        Child bad(Velmora(arguments), {"DISPLAY"});
+        EXPECT_EQ(bad.wait(20s), 1) << arguments.back();
+        EXPECT_EQ(LineCount(bad.err()), 1) << bad.err();
+        EXPECT_EQ(bad.err().rfind("velmora: cannot export the practice journal: ", 0), 0u)
+            << bad.err();
+    }
+
+    Child both(Velmora({"--no-journal", "--journal", journal}));
+    EXPECT_EQ(both.wait(10s), 2);
+}
+
+TEST(JournalProgram, AnUnwritableJournalIsToldOnceAndTrainingGoesOn) {
+    std::vector<std::string> arguments = kQuietSound;
+    // Not even root can make a folder here.
+    arguments.insert(arguments.end(), {"--journal", "/proc/velmora-test/journal.sqlite"});
+    Child program(Velmora(arguments));
+    ASSERT_TRUE(program.waitForStderr("Practice journal: cannot write", 20s)) << program.err();
+    program.collectFor(1s);
+    EXPECT_TRUE(program.running());
+    EXPECT_EQ(program.stop(SIGTERM, 20s), 0);
+    EXPECT_EQ(LineCount(program.err()), 1) << program.err();
+}
+
+}  // namespace
+}  // namespace velmora::testing

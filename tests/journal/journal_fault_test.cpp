@@ -1,0 +1,257 @@
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "journal/journal_store.h"
+#include "journal/journal_support.h"
+#include "testing/helpers.h"
+#include "testing/temp_dir.h"
+
+namespace velmora::testing {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// A journal under test, with every status it reported.
+class JournalFaultTest : public ::testing::Test {
+protected:
+    std::string path() const { return (dir.path() / "journal.sqlite").string(); }
+    // The last status reported, once `done` holds (bounded wait).
+    std::string statusOnce(const std::function<bool(const std::string&)>& done) {
+        std::string last;
+        WaitFor(
+            [&] {
+                const auto all = statuses.all();
+                last = all.empty() ? std::string() : all.back();
+                return done(last);
+            },
+            15s);
+        return last;
+    }
+    std::string problemReported() {
+        return statusOnce([](const std::string& s) { return !s.empty(); });
+    }
+    static bool Contains(const std::string& text, const std::string& part) {
+        return text.find(part) != std::string::npos;
+    }
+    std::vector<fs::path> besides(const std::string& kind) {
+        std::vector<fs::path> found;
+        for (const auto& file : fs::directory_iterator(dir.path())) {
+            const std::string name = file.path().filename().string();
+            if (name.rfind("journal.sqlite." + kind + "-", 0) == 0 &&
+                name.find("-wal") == std::string::npos && name.find("-shm") == std::string::npos) {
+                found.push_back(file.path());
+            }
+        }
+        return found;
+    }
+
+    TempDir dir;
+    StatusLog statuses;
+};
+
+// A direct connection, as another program would hold one.
+struct Connection {
+    explicit Connection(const std::string& path) { sqlite3_open(path.c_str(), &db); }
+    ~Connection() { sqlite3_close_v2(db); }
+    int exec(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+    long long number(const char* sql) {
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+        const long long value = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
+        sqlite3_finalize(s);
+        return value;
+    }
+    sqlite3* db = nullptr;
+};
+
+TEST_F(JournalFaultTest, LockedByAnotherProgramTheAnswersWaitAndGoInLater) {
+    { SqliteJournal(path(), {}).record(SampleEntry(0)); }
+    Connection other(path());
+    ASSERT_EQ(other.exec("BEGIN EXCLUSIVE"), SQLITE_OK);
+    {
+        SqliteJournal journal(path(), statuses.listener());
+        journal.record(SampleEntry(1));
+        const std::string status = problemReported();
+        EXPECT_TRUE(Contains(status, "locked by another program")) << status;
+        journal.record(SampleEntry(2));
+        EXPECT_FALSE(journal.drain(0ms));
+        ASSERT_EQ(other.exec("COMMIT"), SQLITE_OK);
+        journal.record(SampleEntry(3));  // also tries again at once
+        EXPECT_TRUE(journal.drain(10s));
+    }
+    EXPECT_EQ(statuses.all().back(), "") << "all is well again";
+    const auto entries = ReadAll(path());
+    ASSERT_EQ(entries.size(), 4u);
+    for (int i = 0; i < 4; ++i) ExpectSameAnswer(entries[i], SampleEntry(i));
+}
+
+TEST_F(JournalFaultTest, ADamagedFileIsMovedAsideUntouchedAndAFreshOneStarted) {
+    const std::string garbage(5000, '\x5a');
+    dir.write("journal.sqlite", garbage);
+    {
+        SqliteJournal journal(path(), statuses.listener());
+        journal.record(SampleEntry(0));
+        ASSERT_TRUE(journal.drain(10s));
+    }
+    const auto aside = besides("damaged");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(ReadText(aside[0]), garbage);
+    ASSERT_FALSE(statuses.all().empty());
+    EXPECT_TRUE(Contains(statuses.all().back(), "moved to " + aside[0].string()) &&
+                Contains(statuses.all().back(), "damaged"))
+        << statuses.all().back();
+    const auto entries = ReadAll(path());
+    ASSERT_EQ(entries.size(), 1u);
+    ExpectSameAnswer(entries[0], SampleEntry(0));
+}
+
+TEST_F(JournalFaultTest, AnotherProgramsDatabaseIsMovedAsideWithItsData) {
+    {
+        Connection other(path());
+        ASSERT_EQ(
+            other.exec("CREATE TABLE contacts (name TEXT); INSERT INTO contacts VALUES ('a')"),
+            SQLITE_OK);
+    }
+    {
+        SqliteJournal journal(path(), statuses.listener());
+        journal.record(SampleEntry(0));
+        ASSERT_TRUE(journal.drain(10s));
+    }
+    const auto aside = besides("foreign");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(Connection(aside[0].string()).number("SELECT count(*) FROM contacts"), 1);
+    EXPECT_TRUE(Contains(statuses.all().back(), "belongs to another program"));
+    EXPECT_EQ(ReadAll(path()).size(), 1u);
+    std::string error;
+    EXPECT_FALSE(ReadJournal(
+        aside[0].string(), [](const JournalEntry&) {}, error));
+}
+
+TEST_F(JournalFaultTest, ANewerJournalIsLeftAsItIsAndTheAnswersKept) {
+    { SqliteJournal(path(), {}).record(SampleEntry(0)); }
+    ASSERT_EQ(Connection(path()).exec("PRAGMA user_version = 2"), SQLITE_OK);
+    {
+        SqliteJournal journal(path(), statuses.listener());
+        journal.record(SampleEntry(1));
+        const std::string status = problemReported();
+        EXPECT_TRUE(Contains(status, "newer version") && Contains(status, "left as it is"))
+            << status;
+        EXPECT_EQ(journal.pending(), 1u) << "kept in memory";
+    }
+    EXPECT_TRUE(besides("damaged").empty());
+    EXPECT_TRUE(besides("foreign").empty());
+    Connection file(path());
+    EXPECT_EQ(file.number("PRAGMA user_version"), 2);
+    EXPECT_EQ(file.number("SELECT count(*) FROM answers"), 1);
+    EXPECT_TRUE(Contains(statuses.all().back(), "could not be written and are lost"))
+        << "the loss is told";
+}
+
+TEST_F(JournalFaultTest, APipeOrADeviceIsNeverOpened) {
+    const std::string fifo = (dir.path() / "pipe.sqlite").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& file : {fifo, std::string("/dev/full"), dir.path().string()}) {
+        StatusLog log;
+        SqliteJournal journal(file, log.listener());
+        journal.record(SampleEntry(0));
+        EXPECT_FALSE(journal.drain(100ms));
+        WaitFor([&] { return !log.all().empty(); }, 10s);
+        ASSERT_FALSE(log.all().empty()) << file;
+        EXPECT_TRUE(Contains(log.all().front(), "cannot write")) << log.all().front();
+    }  // and each closes within its bounded wait
+}
+
+// A small file system of our own, mounted over a folder (needs the right to
+// mount: root in a container will do).
+class SmallFileSystem {
+public:
+    SmallFileSystem(const fs::path& at, const char* options) : at_(at) {
+        fs::create_directories(at);
+        mounted_ = mount("velmora-test", at.c_str(), "tmpfs", 0, options) == 0;
+        if (!mounted_) error_ = std::strerror(errno);
+    }
+    ~SmallFileSystem() {
+        if (mounted_) umount2(at_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    const std::string& error() const { return error_; }
+    bool remount(unsigned long flags, const char* options) {
+        return mount("velmora-test", at_.c_str(), "tmpfs", MS_REMOUNT | flags, options) == 0;
+    }
+
+private:
+    fs::path at_;
+    bool mounted_ = false;
+    std::string error_;
+};
+
+TEST_F(JournalFaultTest, AFullDiskKeepsTheAnswersUntilThereIsRoom) {
+    const fs::path folder = dir.path() / "small";
+    SmallFileSystem small(folder, "size=256k");
+    if (!small.mounted()) GTEST_SKIP() << "cannot mount a small file system: " << small.error();
+    const std::string file = (folder / "journal.sqlite").string();
+    SqliteJournal journal(file, statuses.listener());
+    journal.record(SampleEntry(0));
+    ASSERT_TRUE(journal.drain(10s));
+    // Fill what is left.
+    {
+        std::ofstream filler(folder / "filler", std::ios::binary);
+        const std::string block(4096, 'f');
+        while (filler.write(block.data(), block.size())) {
+        }
+    }
+    for (int i = 1; i < 40; ++i) journal.record(SampleEntry(i));
+    const std::string status = problemReported();
+    EXPECT_TRUE(Contains(status, "no room left")) << status;
+    fs::remove(folder / "filler");
+    journal.record(SampleEntry(40));
+    ASSERT_TRUE(journal.drain(15s));
+    EXPECT_EQ(statuses.all().back(), "");
+    const auto entries = ReadAll(file);
+    ASSERT_EQ(entries.size(), 41u);
+    for (int i = 0; i <= 40; ++i) ExpectSameAnswer(entries[i], SampleEntry(i));
+}
+
+TEST_F(JournalFaultTest, AReadOnlyFolderKeepsTheAnswersUntilItCanBeWritten) {
+    const fs::path folder = dir.path() / "ro";
+    std::optional<SmallFileSystem> small;
+    if (geteuid() == 0) {
+        // Root writes whatever the permissions say: only a read-only mount stops it.
+        small.emplace(folder, "size=1m");
+        if (!small->mounted() || !small->remount(MS_RDONLY, "size=1m")) {
+            GTEST_SKIP() << "running as root without the right to mount a read-only folder";
+        }
+    } else {
+        fs::create_directories(folder);
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    const std::string file = (folder / "journal.sqlite").string();
+    {
+        SqliteJournal journal(file, statuses.listener());
+        journal.record(SampleEntry(0));
+        const std::string status = problemReported();
+        EXPECT_TRUE(Contains(status, "cannot write") && Contains(status, file)) << status;
+        journal.record(SampleEntry(1));
+        EXPECT_EQ(journal.pending(), 2u);
+        if (small) {
+            ASSERT_TRUE(small->remount(0, "size=1m"));
+        } else {
+            fs::permissions(folder, fs::perms::owner_all);
+        }
+        journal.record(SampleEntry(2));
+        ASSERT_TRUE(journal.drain(15s));
+    }
+    const auto entries = ReadAll(file);
+    ASSERT_EQ(entries.size(), 3u);
+    for (int i = 0; i < 3; ++i) ExpectSameAnswer(entries[i], SampleEntry(i));
+}
+
+}  // namespace
+}  // namespace velmora::testing

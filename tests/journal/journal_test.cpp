@@ -1,0 +1,199 @@
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "journal/journal_support.h"
+#include "testing/helpers.h"
+#include "testing/temp_dir.h"
+
+namespace velmora::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(DefaultJournalPath, FollowsTheDataHomeOrElseHome) {
+    ScopedEnvironment home("HOME", "/home/u");
+    {
+        ScopedEnvironment data("XDG_DATA_HOME", "/data");
+        EXPECT_EQ(DefaultJournalPath(), "/data/velmora/journal.sqlite");
+    }
+    for (const char* ignored : {"", "relative/dir"}) {
+        ScopedEnvironment data("XDG_DATA_HOME", ignored);
+        EXPECT_EQ(DefaultJournalPath(), "/home/u/.local/share/velmora/journal.sqlite") << ignored;
+    }
+}
+
+TEST(SqliteJournal, KeepsEveryAnswerExactlyAndReplacesOnlyTheLast) {
+    TempDir dir;
+    const std::string path = (dir.path() / "sub" / "journal.sqlite").string();
+    std::vector<JournalEntry> expected;
+    {
+        SqliteJournal journal(path, {});
+        for (int i = 0; i < 30; ++i) {
+            expected.push_back(SampleEntry(i));
+            journal.record(expected.back());
+        }
+        // Replaced while it may still wait in the queue...
+        expected.back() = SampleEntry(100);
+        journal.replaceLast(expected.back());
+        ASSERT_TRUE(journal.drain(10s));
+        // ...and once it is on disk, twice.
+        expected.back() = SampleEntry(101);
+        journal.replaceLast(SampleEntry(102));
+        journal.replaceLast(expected.back());
+    }
+    {
+        SqliteJournal second(path, {});
+        expected.push_back(SampleEntry(103));
+        second.record(expected.back());
+    }
+    const auto entries = ReadAll(path);
+    ASSERT_EQ(entries.size(), expected.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        SCOPED_TRACE(i);
+        ExpectSameAnswer(entries[i], expected[i]);
+    }
+    EXPECT_GT(entries.front().session, 0);
+    EXPECT_EQ(entries[29].session, entries.front().session);
+    EXPECT_NE(entries.back().session, entries.front().session) << "each start is a session";
+}
+
+TEST(SqliteJournal, ForgetEmptiesTheJournalOfWhatCameBefore) {
+    TempDir dir;
+    const std::string path = (dir.path() / "journal.sqlite").string();
+    {
+        SqliteJournal journal(path, {});
+        for (int i = 0; i < 5; ++i) journal.record(SampleEntry(i));
+        journal.forget();
+        journal.record(SampleEntry(7));
+    }
+    const auto entries = ReadAll(path);
+    ASSERT_EQ(entries.size(), 1u);
+    ExpectSameAnswer(entries[0], SampleEntry(7));
+}
+
+TEST(ReadJournal, NoFileIsNoAnswersAndOtherFilesAreErrors) {
+    TempDir dir;
+    EXPECT_TRUE(ReadAll((dir.path() / "none.sqlite").string()).empty());
+    std::string error;
+    EXPECT_FALSE(ReadJournal(
+        dir.path().string(), [](const JournalEntry&) {}, error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    const auto text = dir.write("text.sqlite", std::string(2000, 'x'));
+    error.clear();
+    EXPECT_FALSE(ReadJournal(
+        text.string(), [](const JournalEntry&) {}, error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(CsvField, QuotesOnlyWhatNeedsIt) {
+    EXPECT_EQ(CsvField("Correct"), "Correct");
+    EXPECT_EQ(CsvField(""), "");
+    EXPECT_EQ(CsvField("C4-E4, G4"), "\"C4-E4, G4\"");
+    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(CsvField("a\nb"), "\"a\nb\"");
+    EXPECT_EQ(CsvField("a\rb"), "\"a\rb\"");
+}
+
+// The RFC 4180 reading of a whole file: rows of fields.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows(1);
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().push_back(std::move(field));
+            field.clear();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            rows.back().push_back(std::move(field));
+            field.clear();
+            rows.emplace_back();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    if (rows.back().empty()) rows.pop_back();
+    return rows;
+}
+
+TEST(ExportJournalCsv, OneRowPerAnswerThatReadsBackAsWritten) {
+    TempDir dir;
+    const std::string path = (dir.path() / "journal.sqlite").string();
+    {
+        SqliteJournal journal(path, {});
+        for (int i = 0; i < 12; ++i) journal.record(SampleEntry(i));
+        JournalEntry early = SampleEntry(12);
+        early.utcMilliseconds = -1;
+        early.utcOffsetMinutes = 0;
+        journal.record(early);
+    }
+    const std::string csv = (dir.path() / "out.csv").string();
+    dir.write("out.csv", "old contents");
+    std::string error;
+    ASSERT_TRUE(ExportJournalCsv(path, csv, error)) << error;
+    const auto rows = ParseCsv(ReadText(csv));
+    ASSERT_EQ(rows.size(), 14u);
+    ASSERT_EQ(rows[0].size(), 16u);
+    EXPECT_EQ(rows[0][0], "session");
+    for (int i = 0; i < 12; ++i) {
+        SCOPED_TRACE(i);
+        const JournalEntry want = SampleEntry(i);
+        const auto& row = rows[i + 1];
+        ASSERT_EQ(row.size(), 16u);
+        EXPECT_EQ(row[1], std::to_string(want.run));
+        EXPECT_EQ(row[6], want.questionText);
+        EXPECT_EQ(row[9], want.verdict);
+        EXPECT_EQ(row[14], want.keySignature);
+        EXPECT_EQ(row[15],
+                  want.responseMilliseconds < 0 ? "" : std::to_string(want.responseMilliseconds));
+    }
+    // 1 796 000 000 000 ms is 2026-11-30 00:53:20 UTC; answer 0 is at UTC-5.
+    EXPECT_EQ(rows[1][3], "2026-11-30T00:53:20.000Z");
+    EXPECT_EQ(rows[1][4], "2026-11-29T19:53:20.000-05:00");
+    EXPECT_EQ(rows[1][5], "60 64");
+    EXPECT_EQ(rows[1][7], "0 -1 11");
+    EXPECT_EQ(rows[13][3], "1969-12-31T23:59:59.999Z");
+    EXPECT_EQ(rows[13][4], "1969-12-31T23:59:59.999+00:00");
+    // Nothing left beside it.
+    int files = 0;
+    for (const auto& file : std::filesystem::directory_iterator(dir.path())) {
+        files += file.path().filename().string().find("partial") != std::string::npos;
+    }
+    EXPECT_EQ(files, 0);
+}
+
+TEST(ExportJournalCsv, RefusesWhatIsNotAFileItCanReplace) {
+    TempDir dir;
+    const std::string path = (dir.path() / "journal.sqlite").string();
+    { SqliteJournal(path, {}).record(SampleEntry(0)); }
+    std::string error;
+    EXPECT_FALSE(ExportJournalCsv((dir.path() / "missing").string(), "x.csv", error));
+    EXPECT_NE(error.find("no practice journal"), std::string::npos) << error;
+
+    const std::string fifo = (dir.path() / "pipe.csv").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& target : {fifo, dir.path().string(), std::string("/dev/full"),
+                                      (dir.path() / "no" / "such" / "x.csv").string()}) {
+        SCOPED_TRACE(target);
+        error.clear();
+        EXPECT_FALSE(ExportJournalCsv(path, target, error));
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+}  // namespace
+}  // namespace velmora::testing
