@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QProxyStyle>
+
+class QWidget;
+
+namespace velmora {
+
+// The desktop's style with its small fixed parts (check marks, scroll-bar
+// arrows) grown with the window's zoom, so they keep their size beside the
+// text.
+class ZoomStyle final : public QProxyStyle {
+    Q_OBJECT
+
+public:
+    explicit ZoomStyle(int zoomPercent);
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
+                    const QWidget* widget = nullptr) const override;
+
+private:
+    qreal scale_;
+};
+
+// Draws `root` and everything in it with `style`, or with the desktop's
+// when null, but for widgets with a style or style sheet of their own.
+void SetStyleWithin(QWidget* root, QStyle* style);
+
+}  // namespace velmora
