@@ -22,7 +22,7 @@ QString KeyboardTable() {
                     .arg(QString::fromLatin1(kShortcutKeyLetters[i]));
     }
     return QStringLiteral(
-               "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\">"
+               "<table border=\"1\" cellspacing=\"0\" cellpadding=\"6\">"
                "<tr><th align=\"left\">pitch</th>%1</tr>"
                "<tr><th align=\"left\">key</th>%2</tr></table>")
         .arg(names, keys);

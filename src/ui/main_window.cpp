@@ -219,8 +219,9 @@ void MainWindow::showGuide() {
         browser->setWindowTitle(tr("How to practise — Velmora"));
         browser->setOpenExternalLinks(true);
         browser->setHtml(GuideHtml());
-        const int em = browser->fontMetrics().averageCharWidth();
-        browser->resize(70 * em, 44 * browser->fontMetrics().height());
+        // About 75 characters across, as text reads best.
+        const int line = browser->fontMetrics().height();
+        browser->resize(40 * line, 40 * line);
         guide_ = browser;
     }
     guide_->show();
