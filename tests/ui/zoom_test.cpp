@@ -13,6 +13,7 @@
 #include <QTextDocument>
 #include <QTextTable>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <string>
@@ -26,6 +27,7 @@
 #include "ui/main_window.h"
 #include "ui/one_row_list.h"
 #include "ui/qt_app.h"
+#include "ui/zoom.h"
 
 namespace velmora {
 namespace {
@@ -97,6 +99,8 @@ TEST_F(ZoomTest, EveryZoomAndWindowSizeKeepsControlsInsideAndCaptionsWhole) {
     for (int percent : {100, 150, 200, 300}) {
         window->setZoomPercent(percent);
         EXPECT_EQ(window->zoomPercent(), percent);
+        EXPECT_EQ(window->centralWidget()->size(), window->findChild<QWidget*>("client")->size())
+            << "the window fits the design at " << percent;
         expectNothingClipped(std::to_string(percent) + " %");
         // The text grows with the rest (a little less where it must fit).
         for (auto [widget, points] : actualPoints) {
@@ -145,6 +149,21 @@ TEST_F(ZoomTest, ShortcutsStepTheZoomWithinItsLimits) {
         window->setZoomPercent(odd);
         EXPECT_GE(window->zoomPercent(), 100);
         EXPECT_LE(window->zoomPercent(), 300);
+    }
+}
+
+TEST(ZoomArithmetic, TheWindowAtAZoomFitsThatZoomAndTextMatchesTheDesktops) {
+    for (int percent = kSmallestZoom; percent <= kLargestZoom; ++percent) {
+        // Otherwise sizing the window for a zoom would pick another one.
+        ASSERT_EQ(FittingZoom(ClientSize(percent)), percent);
+        ASSERT_LT(FittingZoom(ClientSize(percent) - QSize(1, 1)), std::max(percent, 101));
+    }
+    for (double points : {8.0, 10.0, 12.0, 18.0}) {
+        EXPECT_NEAR(ZoomForTextOf(points) * 8.0 / 100, points, 0.05) << points;
+    }
+    for (double odd : {0.0, -3.0, 5.0, std::nan(""), 1e300}) {
+        const int zoom = ZoomForTextOf(odd);
+        EXPECT_TRUE(zoom >= kSmallestZoom && zoom <= kLargestZoom) << odd;
     }
 }
 
