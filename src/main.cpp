@@ -196,11 +196,14 @@ int main(int argc, char** argv) {
     trainer.Form_Load();
     // The status line always says what plays, or what is wrong; the terminal
     // hears of each problem once, as it arises.
-    auto showSound = [&sound, &window] {
+    QString soundStatus;
+    auto showSound = [&sound, &window, &soundStatus] {
         const velmora::SoundReport report = sound.report();
         TellOnTheTerminal(report.newProblems);
-        window.setSoundStatus(QString::fromStdString(report.status));
+        soundStatus = QString::fromStdString(report.status);
+        window.setSoundStatus(soundStatus);
     };
+    window.setSoundDescription([&soundStatus] { return soundStatus; });
     showSound();
     sound.onChange(showSound);
     showKeyboard = [&keyboard, &window, &midiInputMenu] {
@@ -228,6 +231,8 @@ int main(int argc, char** argv) {
         finishJournal();
         EndIfAStartStillRuns(1);  // Qt calls exit(1) when the display connection breaks
     });
+    // Text as large as the desktop's, within the screen.
+    window.setZoomPercent(window.startZoomPercent());
     window.show();
     const int status = application.exec();
     trainer.Form_Unload();

@@ -1,9 +1,16 @@
 #include "ui/artwork.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QIconEngine>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QRegularExpression>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
+
+#include <cmath>
 
 // The pictures live in a static library, where the linker would drop their
 // registration unless something calls it.
@@ -23,11 +30,11 @@ constexpr const char* kTuningFork = ":/velmora/tuning-fork.svg";
 constexpr const char* kPointingHand = ":/velmora/pointing-hand.svg";
 
 QPixmap Render(const QString& path, QSize size, qreal devicePixelRatio = 1.0) {
-    static const bool registered = (RegisterResources(), true);
-    (void)registered;
+    RegisterProgramResources();
     QPixmap pixmap(size * devicePixelRatio);
     pixmap.fill(Qt::transparent);
     QSvgRenderer renderer(path);
+    renderer.setAspectRatioMode(Qt::KeepAspectRatio);
     QPainter painter(&pixmap);
     renderer.render(&painter);
     painter.end();
@@ -35,14 +42,58 @@ QPixmap Render(const QString& path, QSize size, qreal devicePixelRatio = 1.0) {
     return pixmap;
 }
 
-// Sharp at the usual screen densities without relying on an SVG icon plugin.
-QIcon IconAt(const QString& path, QSize size) {
-    QIcon icon;
-    for (qreal ratio : {1.0, 1.5, 2.0, 3.0}) icon.addPixmap(Render(path, size, ratio));
-    return icon;
+// Drawn from the SVG at whatever size and screen density it is shown, so it
+// stays sharp at every zoom, without relying on an SVG icon plugin.
+class SvgIconEngine final : public QIconEngine {
+public:
+    explicit SvgIconEngine(QString path) : path_(std::move(path)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, ratio));
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
+        if (size.isEmpty() || !std::isfinite(scale) || scale <= 0) return {};
+        const QString key = QStringLiteral("velmora:%1:%2x%3:%4:%5")
+                                .arg(path_)
+                                .arg(size.width())
+                                .arg(size.height())
+                                .arg(scale)
+                                .arg(int(mode));
+        QPixmap pixmap;
+        if (QPixmapCache::find(key, &pixmap)) return pixmap;
+        pixmap = Render(path_, size, scale);
+        if (mode != QIcon::Normal && mode != QIcon::Active) {
+            QStyleOption option;
+            option.palette = QApplication::palette();
+            pixmap = QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+            pixmap.setDevicePixelRatio(scale);
+        }
+        QPixmapCache::insert(key, pixmap);
+        return pixmap;
+    }
+    QIconEngine* clone() const override { return new SvgIconEngine(path_); }
+    QString key() const override { return QStringLiteral("velmora-svg"); }
+
+private:
+    QString path_;
+};
+
+QIcon IconAt(const QString& path) {
+    return QIcon(new SvgIconEngine(path));
 }
 
 }  // namespace
+
+void RegisterProgramResources() {
+    static const bool registered = (RegisterResources(), true);
+    (void)registered;
+}
 
 QIcon WindowIcon() {
     QIcon icon;
@@ -53,15 +104,15 @@ QIcon WindowIcon() {
 }
 
 QIcon PlayIcon() {
-    return IconAt(kPlay, kPlayIconSize);
+    return IconAt(kPlay);
 }
 
 QIcon StopIcon() {
-    return IconAt(kStop, kPlayIconSize);
+    return IconAt(kStop);
 }
 
 QIcon TuningForkIcon() {
-    return IconAt(kTuningFork, kTuningForkSize);
+    return IconAt(kTuningFork);
 }
 
 QCursor PointingHandCursor() {

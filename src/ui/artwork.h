@@ -9,6 +9,9 @@
 
 namespace velmora {
 
+// Makes the program's resources (pictures, the guide) readable; once is enough.
+void RegisterProgramResources();
+
 // The program's pictures, drawn from the SVGs in the resources.
 QIcon WindowIcon();
 QIcon PlayIcon();

@@ -27,30 +27,31 @@ int RoomBesideCaption(ControlKind kind) {
 
 }  // namespace
 
-bool CaptionsFit(const QFont& font) {
+bool CaptionsFit(const QFont& font, int zoomPercent) {
     for (const ControlDesign& design : WindowDesign()) {
         if (design.caption.empty() || (design.kind == ControlKind::Label && design.autoSize)) {
             continue;
         }
         QFont own = font;
         own.setBold(design.bold);
-        if (design.fontPoints > 0) own.setPointSizeF(design.fontPoints);
+        if (design.fontPoints > 0) own.setPointSizeF(design.fontPoints * zoomPercent / 100);
         const QString caption =
             QString::fromUtf8(design.caption.data(), static_cast<qsizetype>(design.caption.size()));
-        const int needed =
-            QFontMetrics(own).horizontalAdvance(caption) + RoomBesideCaption(design.kind);
-        if (needed > ToPixels(design.place.width)) return false;
+        // The room beside grows with the zoom, as the style's parts do.
+        const int needed = QFontMetrics(own).horizontalAdvance(caption) +
+                           RoomBesideCaption(design.kind) * zoomPercent / 100;
+        if (needed > ToPixels(design.place.width, zoomPercent)) return false;
     }
     return true;
 }
 
-QFont DesignFont(const QFont& systemFont) {
+QFont DesignFont(const QFont& systemFont, int zoomPercent) {
     QFont font = systemFont;
     for (qreal points : {8.0, 7.5, 7.0}) {
         for (int stretch : {QFont::Unstretched, QFont::SemiCondensed, QFont::Condensed}) {
-            font.setPointSizeF(points);
+            font.setPointSizeF(points * zoomPercent / 100);
             font.setStretch(stretch);
-            if (CaptionsFit(font)) return font;
+            if (CaptionsFit(font, zoomPercent)) return font;
         }
     }
     return font;  // the smallest tried; some caption is cut short

@@ -5,8 +5,11 @@
 #include <QListWidget>
 #include <QTableView>
 
+#include <vector>
+
 #include "ui/one_row_list.h"
 #include "ui/results_model.h"
+#include "ui/results_table.h"
 #include "ui/twips.h"
 
 namespace velmora {
@@ -231,8 +234,14 @@ void ListViewBinding::show(const ControlChange& change) {
 void ListViewBinding::showOptions() {
     const auto& columns = view_.columns();
     if (model_->columnCount() != static_cast<int>(columns.size())) model_->reset();
-    for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
-        widget_->setColumnWidth(i, ToPixels(columns[i].widthTwips));
+    std::vector<int> widths;
+    for (const auto& column : columns) widths.push_back(column.widthTwips);
+    if (auto* table = qobject_cast<ResultsTable*>(widget_)) {
+        table->setDesignColumnWidths(widths);
+    } else {
+        for (int i = 0; i < static_cast<int>(widths.size()); ++i) {
+            widget_->setColumnWidth(i, ToPixels(widths[i]));
+        }
     }
     const ListView::Options& options = view_.options();
     widget_->horizontalHeader()->setVisible(options.reportView);

@@ -2,11 +2,16 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontInfo>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTextBrowser>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/trainer.h"
 #include "model/window_design.h"
@@ -14,10 +19,13 @@
 #include "ui/bind_control.h"
 #include "ui/control_binding.h"
 #include "ui/design_font.h"
+#include "ui/help.h"
 #include "ui/menu_bindings.h"
 #include "ui/status_line.h"
 #include "ui/twips.h"
 #include "ui/widget_factory.h"
+#include "ui/zoom.h"
+#include "ui/zoom_style.h"
 
 namespace velmora {
 
@@ -37,14 +45,20 @@ MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent),
     setWindowTitle(FromView(kWindowCaption));
     setWindowIcon(WindowIcon());
 
-    client_ = new QWidget(this);
+    stage_ = new QWidget(this);
+    stage_->setObjectName("stage");
+    stage_->setMinimumSize(ClientSize(kSmallestZoom));
+    stage_->installEventFilter(this);
+    setCentralWidget(stage_);
+    client_ = new QWidget(stage_);
     client_->setObjectName("client");
-    client_->setFixedSize(ToPixels(kClientWidthTwips), ToPixels(kClientHeightTwips));
-    client_->setFont(DesignFont(client_->font()));
-    setCentralWidget(client_);
+    client_->setFixedSize(ClientSize(zoom_));
+    desktopFont_ = client_->font();
+    client_->setFont(DesignFont(desktopFont_, zoom_));
 
     buildClientArea();
     buildMenus();
+    buildViewAndHelpMenus();
     setTabOrder();
 
     soundStatus_ = new StatusLine(this);
@@ -57,8 +71,7 @@ MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent),
     journalStatus_->setAccessibleName(tr("practice journal"));
     journalStatus_->hide();
     statusBar()->addWidget(journalStatus_, 1);
-    statusBar()->setSizeGripEnabled(false);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    resize(aroundStage() + ClientSize(zoom_));
 
     focusConnection_ = connect(qApp, &QApplication::focusChanged, this,
                                [this](QWidget*, QWidget* now) { followQtFocus(now); });
@@ -174,6 +187,137 @@ void MainWindow::setMidiInputStatus(const QString& text) {
 void MainWindow::setJournalStatus(const QString& text) {
     journalStatus_->setMessage(text);
     journalStatus_->setVisible(!text.isEmpty());
+}
+
+void MainWindow::buildViewAndHelpMenus() {
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->setObjectName("mnuView");
+    QAction* zoomIn =
+        view->addAction(tr("Zoom &In"), this, [this] { setZoomPercent(ZoomInFrom(zoom_)); });
+    // Ctrl+= is Ctrl++ without Shift on many keyboards.
+    zoomIn->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    QAction* zoomOut =
+        view->addAction(tr("Zoom &Out"), this, [this] { setZoomPercent(ZoomOutFrom(zoom_)); });
+    zoomOut->setShortcut(QKeySequence::ZoomOut);
+    QAction* actual =
+        view->addAction(tr("&Actual Size"), this, [this] { setZoomPercent(kSmallestZoom); });
+    actual->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->setObjectName("mnuHelp");
+    helpMenu_ = help->menuAction();
+    help->addAction(tr("&How to practise"), this, &MainWindow::showGuide)
+        ->setShortcut(QKeySequence::HelpContents);
+    help->addAction(tr("&About Velmora"), this, &MainWindow::showAbout);
+    menuBar()->installEventFilter(this);
+}
+
+// Menus added later (by whoever builds the window) go before Help.
+void MainWindow::keepHelpMenuLast() {
+    const QList<QAction*> actions = menuBar()->actions();
+    if (!helpMenu_ || actions.isEmpty() || actions.last() == helpMenu_) return;
+    menuBar()->removeAction(helpMenu_);
+    menuBar()->addAction(helpMenu_);
+}
+
+void MainWindow::showGuide() {
+    if (!guide_) {
+        auto* browser = new QTextBrowser(this);
+        browser->setWindowFlag(Qt::Window);
+        browser->setObjectName("guide");
+        browser->setWindowTitle(tr("How to practise — Velmora"));
+        browser->setOpenExternalLinks(true);
+        browser->setHtml(GuideHtml());
+        // About 75 characters across, as text reads best.
+        const int line = browser->fontMetrics().height();
+        browser->resize(40 * line, 40 * line);
+        guide_ = browser;
+    }
+    guide_->show();
+    guide_->raise();
+    guide_->activateWindow();
+}
+
+void MainWindow::setSoundDescription(std::function<QString()> describe) {
+    soundDescription_ = std::move(describe);
+}
+
+void MainWindow::showAbout() {
+    QMessageBox::about(this, tr("About Velmora"),
+                       AboutHtml(soundDescription_ ? soundDescription_() : QString()));
+}
+
+void MainWindow::setZoomPercent(int percent) {
+    const bool filled = isMaximized() || isFullScreen();
+    int zoom = std::clamp(percent, kSmallestZoom, kLargestZoom);
+    // A window that cannot grow keeps the design whole inside it.
+    zoom = std::min(zoom, filled ? FittingZoom(stage_->size()) : largestZoomOnScreen());
+    const bool changed = zoom != zoom_;
+    applyZoom(zoom);
+    if (!filled) resize(aroundStage() + ClientSize(zoom));
+    placeClient();
+    if (changed) emit zoomChanged(zoom_);
+}
+
+int MainWindow::startZoomPercent() {
+    return std::min(ZoomForTextOf(QFontInfo(QApplication::font()).pointSizeF()),
+                    largestZoomOnScreen());
+}
+
+void MainWindow::applyZoom(int percent) {
+    if (percent == zoom_) return;
+    zoom_ = percent;
+    // At the design's own size the desktop's style draws it unchanged.
+    // A child of the window, so that it outlives the widgets drawn with it.
+    ZoomStyle* style = percent == kSmallestZoom ? nullptr : new ZoomStyle(percent);
+    if (style) style->setParent(this);
+    SetStyleWithin(client_, style);
+    delete std::exchange(zoomStyle_, style);
+    client_->setFixedSize(ClientSize(percent));
+    client_->setFont(DesignFont(desktopFont_, percent));
+    // Frames come first in the design, so a control's container is done
+    // before the control.
+    for (const ControlDesign& design : WindowDesign()) {
+        if (QWidget* widget = widgetOf(NameOf(design))) PlaceWidget(widget, design, percent);
+    }
+}
+
+// The user resized the window: the design fills it, keeping its proportions.
+void MainWindow::fitZoomToStage() {
+    const int fit = FittingZoom(stage_->size());
+    if (fit != zoom_) {
+        applyZoom(fit);
+        emit zoomChanged(zoom_);
+    }
+    placeClient();
+}
+
+void MainWindow::placeClient() {
+    const QSize room = stage_->size() - client_->size();
+    client_->move(std::max(0, room.width() / 2), std::max(0, room.height() / 2));
+}
+
+// What the window adds around the client area: the menu bar and status line.
+QSize MainWindow::aroundStage() {
+    layout()->activate();
+    return size() - stage_->size();
+}
+
+int MainWindow::largestZoomOnScreen() {
+    const QScreen* shown = screen();
+    if (!shown) return kLargestZoom;
+    // Before the window is shown its frame is not known: room for a title bar.
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(8, 40);
+    return FittingZoom(shown->availableGeometry().size() - frame - aroundStage());
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == stage_ && event->type() == QEvent::Resize) {
+        fitZoomToStage();
+    } else if (watched == menuBar() && event->type() == QEvent::ActionAdded) {
+        QMetaObject::invokeMethod(this, &MainWindow::keepHelpMenuLast, Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

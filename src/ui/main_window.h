@@ -1,16 +1,22 @@
 #pragma once
 
+#include <QFont>
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <vector>
+
+class QAction;
 
 namespace velmora {
 
 class Control;
 class ControlBinding;
 class StatusLine;
+class ZoomStyle;
 class Trainer;
 
 // The trainer's window, built from the window design: a view over the panel.
@@ -35,17 +41,49 @@ public:
     // The widget that shows the named control, or null (timers, menus).
     QWidget* widgetOf(const QString& controlName) const;
 
+    // How large the design is drawn, in percent (100 to 300). Setting it
+    // sizes the window to fit, as far as the screen allows; resizing the
+    // window picks the zoom that fits it.
+    int zoomPercent() const { return zoom_; }
+    void setZoomPercent(int percent);
+    // The zoom at which the controls' text is as large as the desktop's
+    // normal text, as far as the screen allows.
+    int startZoomPercent();
+
+    // Tells the About box what plays now.
+    void setSoundDescription(std::function<QString()> describe);
+    void showGuide();
+    void showAbout();
+
+signals:
+    void zoomChanged(int percent);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildClientArea();
     void buildMenus();
+    void buildViewAndHelpMenus();
+    void keepHelpMenuLast();
+    void applyZoom(int percent);
+    void fitZoomToStage();
+    void placeClient();
+    QSize aroundStage();
+    int largestZoomOnScreen();
     void setTabOrder();
     void followQtFocus(QWidget* now);
 
     Trainer& trainer_;
+    QWidget* stage_ = nullptr;  // the window's area under the menus; holds the client area
     QWidget* client_ = nullptr;
+    QFont desktopFont_;
+    int zoom_ = 100;
+    ZoomStyle* zoomStyle_ = nullptr;  // for every zoom but the design's own
+    QAction* helpMenu_ = nullptr;
+    QPointer<QWidget> guide_;
+    std::function<QString()> soundDescription_;
     StatusLine* soundStatus_ = nullptr;
     StatusLine* midiInputStatus_ = nullptr;
     StatusLine* journalStatus_ = nullptr;

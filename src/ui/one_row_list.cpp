@@ -5,6 +5,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cmath>
 
 namespace velmora {
 
@@ -134,7 +135,8 @@ OneRowList::OneRowList(QWidget* parent)
     : QFrame(parent),
       list_(new OneRowView(this)),
       up_(new QToolButton(this)),
-      down_(new QToolButton(this)) {
+      down_(new QToolButton(this)),
+      arrowWidth_(kArrowWidth) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     list_->setFrameShape(QFrame::NoFrame);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -162,13 +164,22 @@ void OneRowList::step(int offset) {
     list_->setCurrentRow(current < 0 ? 0 : std::clamp(current + offset, 0, list_->count() - 1));
 }
 
+void OneRowList::setZoomPercent(int percent) {
+    arrowWidth_ = static_cast<int>(std::lround(kArrowWidth * std::clamp(percent, 1, 1000) / 100.0));
+    placeParts();
+}
+
 void OneRowList::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
+    placeParts();
+}
+
+void OneRowList::placeParts() {
     const QRect inside = contentsRect();
     const int half = inside.height() / 2;
-    list_->setGeometry(inside.adjusted(0, 0, -kArrowWidth, 0));
-    up_->setGeometry(inside.right() - kArrowWidth + 1, inside.top(), kArrowWidth, half);
-    down_->setGeometry(inside.right() - kArrowWidth + 1, inside.top() + half, kArrowWidth,
+    list_->setGeometry(inside.adjusted(0, 0, -arrowWidth_, 0));
+    up_->setGeometry(inside.right() - arrowWidth_ + 1, inside.top(), arrowWidth_, half);
+    down_->setGeometry(inside.right() - arrowWidth_ + 1, inside.top() + half, arrowWidth_,
                        inside.height() - half);
 }
 

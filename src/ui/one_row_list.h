@@ -75,14 +75,19 @@ public:
     OneRowView* list() const { return list_; }
     // Selects the item `offset` rows away, staying within the list.
     void step(int offset);
+    // The arrows grow with the window's zoom, in percent.
+    void setZoomPercent(int percent);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void placeParts();
+
     OneRowView* list_;
     QToolButton* up_;
     QToolButton* down_;
+    int arrowWidth_;
 };
 
 }  // namespace velmora

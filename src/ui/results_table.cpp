@@ -1,9 +1,12 @@
 #include "ui/results_table.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QStyleOptionSlider>
 
 #include <utility>
+
+#include "ui/twips.h"
 
 namespace velmora {
 
@@ -45,6 +48,34 @@ ResultsTable::ResultsTable(QWidget* parent) : QTableView(parent) {
     setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical, this));
     setHorizontalScrollBar(new SteadyScrollBar(Qt::Horizontal, this));
     horizontalHeader()->setHighlightSections(false);
+    fitRowHeight();
+}
+
+void ResultsTable::setDesignColumnWidths(const std::vector<int>& twips) {
+    columnTwips_ = twips;
+    showColumnWidths();
+}
+
+void ResultsTable::setZoomPercent(int percent) {
+    zoomPercent_ = percent;
+    showColumnWidths();
+}
+
+void ResultsTable::showColumnWidths() {
+    for (int i = 0; i < static_cast<int>(columnTwips_.size()); ++i) {
+        setColumnWidth(i, ToPixels(columnTwips_[i], zoomPercent_));
+    }
+}
+
+void ResultsTable::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) fitRowHeight();
+}
+
+// Fixed row heights keep a table of many thousand rows quick to lay out.
+void ResultsTable::fitRowHeight() {
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 }
 
 void ResultsTable::setModel(QAbstractItemModel* model) {

@@ -49,12 +49,19 @@ public:
     void reset() override;
     void doItemsLayout() override;
 
+    // Column widths in twips, shown at the window's zoom in percent.
+    void setDesignColumnWidths(const std::vector<int>& twips);
+    void setZoomPercent(int percent);
+
 protected:
+    void changeEvent(QEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
 
 private:
     void needFullLayout() { pending_ = Pending::Full; }
+    void fitRowHeight();
+    void showColumnWidths();
 
     // What changed since the last layout.
     enum class Pending { Nothing, RowsAdded, Full };
@@ -63,6 +70,8 @@ private:
     int rowCount_ = 0;  // after the rows last added
     std::vector<QMetaObject::Connection> modelConnections_;
     QItemSelectionModel* headerSelection_ = nullptr;
+    std::vector<int> columnTwips_;
+    int zoomPercent_ = 100;
 };
 
 }  // namespace velmora

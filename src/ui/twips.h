@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QSize>
 
 #include <cmath>
 
@@ -8,14 +9,25 @@
 
 namespace velmora {
 
-// Device-independent pixels; Qt scales them for high-density screens.
-inline int ToPixels(int twips) {
-    return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
+// The design's own size: 100 percent.
+inline constexpr int kActualSize = 100;
+
+// Device-independent pixels at a zoom in percent; Qt scales them further for
+// high-density screens.
+inline int ToPixels(int twips, int zoomPercent = kActualSize) {
+    return static_cast<int>(
+        std::lround(static_cast<double>(twips) * zoomPercent / (kTwipsPerPixel * kActualSize)));
 }
 
-inline QRect DesignRect(const ControlDesign& design) {
-    return {ToPixels(design.place.left), ToPixels(design.place.top), ToPixels(design.place.width),
-            ToPixels(design.place.height)};
+inline QRect DesignRect(const ControlDesign& design, int zoomPercent = kActualSize) {
+    return {ToPixels(design.place.left, zoomPercent), ToPixels(design.place.top, zoomPercent),
+            ToPixels(design.place.width, zoomPercent), ToPixels(design.place.height, zoomPercent)};
+}
+
+// A size given in pixels at the design's size, at another zoom.
+inline QSize Zoomed(QSize actual, int zoomPercent) {
+    return {static_cast<int>(std::lround(actual.width() * zoomPercent / double(kActualSize))),
+            static_cast<int>(std::lround(actual.height() * zoomPercent / double(kActualSize)))};
 }
 
 }  // namespace velmora

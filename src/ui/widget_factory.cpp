@@ -35,7 +35,6 @@ QPushButton* CreateButton(const ControlDesign& design, QWidget* parent) {
     for (const ButtonPicture& picture : kButtonPictures) {
         if (picture.control == design.name) {
             button->setIcon(picture.icon());
-            button->setIconSize(kPlayIconSize);
         }
     }
     return button;
@@ -63,9 +62,6 @@ QWidget* CreateListBox(const ControlDesign& design, QWidget* parent) {
 QTableView* CreateTable(QWidget* parent) {
     auto* table = new ResultsTable(parent);
     table->verticalHeader()->hide();
-    // Fixed row heights keep a table of many thousand rows quick to lay out.
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
     table->horizontalHeader()->setMinimumSectionSize(1);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setWordWrap(false);
@@ -83,7 +79,6 @@ QWidget* CreateOfKind(const ControlDesign& design, QWidget* parent) {
         case ControlKind::Picture: {
             auto* picture = new PictureButton(parent);
             picture->setIcon(TuningForkIcon());
-            picture->setIconSize(kTuningForkSize);
             return picture;
         }
         case ControlKind::CheckBox:
@@ -111,23 +106,48 @@ QWidget* FaceOf(QWidget* widget) {
     return widget;
 }
 
-QWidget* CreateWidget(const ControlDesign& design, QWidget* parent) {
-    QWidget* widget = CreateOfKind(design, parent);
-    if (!widget) return nullptr;
-    widget->setObjectName(QString::fromUtf8(design.name.data(), design.name.size()));
-    widget->setGeometry(DesignRect(design));
+void PlaceWidget(QWidget* widget, const ControlDesign& design, int zoomPercent) {
+    const QRect place = DesignRect(design, zoomPercent);
     // A label of fixed size asks no layout of the frame it sits in when its
     // caption changes, as the question number's does with every question.
     // (One that sizes itself cannot be: QLabel's size hint stays above its
     // minimum size.)
-    if (design.kind == ControlKind::Label && !design.autoSize) widget->setFixedSize(widget->size());
+    if (design.kind == ControlKind::Label && !design.autoSize) {
+        widget->setFixedSize(place.size());
+        widget->move(place.topLeft());
+    } else {
+        widget->setGeometry(place);
+    }
 
-    if (design.bold || design.fontPoints > 0) {
-        QFont font = widget->font();
-        font.setBold(design.bold);
-        if (design.fontPoints > 0) font.setPointSizeF(design.fontPoints);
+    // A widget with a style sheet keeps the font it had when the sheet was
+    // applied; it is given the zoomed one, as are those with a font of their own.
+    if (design.bold || design.fontPoints > 0 || !widget->styleSheet().isEmpty()) {
+        // The container's font, which carries the zoom, with the design's own.
+        QFont font = widget->parentWidget() ? widget->parentWidget()->font() : widget->font();
+        if (design.bold) font.setBold(true);
+        if (design.fontPoints > 0) font.setPointSizeF(design.fontPoints * zoomPercent / 100);
         widget->setFont(font);
     }
+    auto* label = qobject_cast<QLabel*>(widget);
+    if (label && design.autoSize && !label->text().isEmpty()) label->adjustSize();
+
+    if (auto* picture = qobject_cast<PictureButton*>(widget)) {
+        picture->setIconSize(Zoomed(kTuningForkSize, zoomPercent));
+    } else if (auto* button = qobject_cast<QPushButton*>(widget);
+               button && !button->icon().isNull()) {
+        button->setIconSize(Zoomed(kPlayIconSize, zoomPercent));
+    } else if (auto* oneRow = qobject_cast<OneRowList*>(widget)) {
+        oneRow->setZoomPercent(zoomPercent);
+    } else if (auto* table = qobject_cast<ResultsTable*>(widget)) {
+        table->setZoomPercent(zoomPercent);
+    }
+}
+
+QWidget* CreateWidget(const ControlDesign& design, QWidget* parent) {
+    QWidget* widget = CreateOfKind(design, parent);
+    if (!widget) return nullptr;
+    widget->setObjectName(QString::fromUtf8(design.name.data(), design.name.size()));
+    PlaceWidget(widget, design, kActualSize);
     SetBackground(FaceOf(widget), ShadeColor(design.shade));
 
     const bool takesFocus = design.tabOrder >= 0 && design.kind != ControlKind::Label &&

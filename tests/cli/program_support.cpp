@@ -69,8 +69,14 @@ bool ClickPlay(XClient& x, std::uint32_t window, const std::function<bool()>& pl
     const ControlDesign& frame = DesignOf("Frame5");
     const ControlDesign& play = DesignOf("cmdPlay");
     const Place& at = play.place;
-    const int centreX = (frame.place.left + at.left + at.width / 2) / kTwipsPerPixel;
-    const int centreY = (frame.place.top + at.top + at.height / 2) / kTwipsPerPixel;
+    // The window starts at the zoom of the desktop's text, its width the
+    // design's scaled.
+    const int width = x.width(window);
+    const double zoom = width > 0 ? double(width) * kTwipsPerPixel / kClientWidthTwips : 1.0;
+    const int centreX =
+        static_cast<int>((frame.place.left + at.left + at.width / 2) * zoom / kTwipsPerPixel);
+    const int centreY =
+        static_cast<int>((frame.place.top + at.top + at.height / 2) * zoom / kTwipsPerPixel);
     // The menu bar above the window's design is as high as the style makes
     // it: the clicks try a few heights, from below the least one up.
     for (int menuBar = 10; menuBar <= 50; menuBar += 8) {

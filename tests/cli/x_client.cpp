@@ -78,6 +78,12 @@ void XClient::click(std::uint32_t window, int x, int y) {
     xcb_flush(connection_);
 }
 
+int XClient::width(std::uint32_t window) {
+    const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&free)> geometry(
+        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr), &free);
+    return geometry ? geometry->width : 0;
+}
+
 void XClient::destroy(std::uint32_t window) {
     xcb_destroy_window(connection_, window);
     xcb_flush(connection_);

@@ -23,6 +23,8 @@ public:
     std::uint32_t windowOf(pid_t pid);
     // A left click at (x, y) inside `window`.
     void click(std::uint32_t window, int x, int y);
+    // The window's width in pixels, or 0.
+    int width(std::uint32_t window);
     void destroy(std::uint32_t window);
 
 private:

@@ -1,14 +1,26 @@
 #pragma once
 
 #include <QApplication>
+#include <QTemporaryFile>
 
 namespace velmora {
 
 // One application for the whole test program, made by whichever test needs
-// it first. Without a display the tests draw off screen.
+// it first. Without a display the tests draw off screen, on a screen large
+// enough for the window at its largest zoom.
 inline void EnsureQtApplication() {
     if (QCoreApplication::instance() != nullptr) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        static QTemporaryFile screens;
+        if (screens.open()) {
+            screens.write(R"({"screens": [{"name": "large", "x": 0, "y": 0, "width": 2560,
+                "height": 1600, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+            screens.flush();
+            qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toUtf8());
+        } else {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+    }
     static int argc = 1;
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QSize>
+
+namespace velmora {
+
+// How large the window's design is drawn, in percent of its own size.
+inline constexpr int kSmallestZoom = 100;
+inline constexpr int kLargestZoom = 300;
+
+// The zoom one step up or down from `percent`, within the limits.
+int ZoomInFrom(int percent);
+int ZoomOutFrom(int percent);
+
+// The client area at a zoom. Never smaller than the design scaled exactly,
+// so that FittingZoom(ClientSize(p)) == p.
+QSize ClientSize(int percent);
+// The largest zoom whose client area fits `room`, within the limits.
+int FittingZoom(QSize room);
+// The zoom at which the design's 8-point text is as large as the desktop's
+// normal text of `desktopPoints`, within the limits.
+int ZoomForTextOf(double desktopPoints);
+
+}  // namespace velmora

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStyleOptionGroupBox>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/trainer.h"
+#include "midi/recording_midi_out.h"
+#include "model/trainer_state.h"
+#include "model/window_design.h"
+#include "ports/manual_scheduler.h"
+#include "ui/help.h"
+#include "ui/main_window.h"
+#include "ui/one_row_list.h"
+#include "ui/qt_app.h"
+#include "ui/zoom.h"
+
+namespace velmora {
+namespace {
+
+class ZoomTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { EnsureQtApplication(); }
+
+    ZoomTest() {
+        window = std::make_unique<MainWindow>(trainer);
+        trainer.Form_Load();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+    }
+
+    // Every control lies inside its container and shows its caption whole.
+    void expectNothingClipped(const std::string& when) {
+        QWidget* stage = window->centralWidget();
+        QWidget* client = window->findChild<QWidget*>("client");
+        EXPECT_TRUE(stage->rect().contains(client->geometry())) << when;
+        for (const ControlDesign& design : WindowDesign()) {
+            QWidget* widget = window->widgetOf(
+                QString::fromUtf8(design.name.data(), qsizetype(design.name.size())));
+            if (!widget) continue;
+            const std::string what = std::string(design.name) + " at " + when;
+            EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry())) << what;
+            const QFontMetrics metrics = widget->fontMetrics();
+            if (auto* label = qobject_cast<QLabel*>(widget); label && !label->text().isEmpty()) {
+                EXPECT_LE(metrics.horizontalAdvance(label->text()), label->contentsRect().width())
+                    << what;
+                EXPECT_LE(metrics.ascent() + metrics.descent(), label->contentsRect().height())
+                    << what;
+            } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+                EXPECT_LE(box->sizeHint().width(), box->width()) << what;
+            } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+                EXPECT_LE(metrics.horizontalAdvance(button->text()) + 4, button->width()) << what;
+                EXPECT_LE(button->iconSize().height(), button->height()) << what;
+            } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+                QStyleOptionGroupBox option;
+                option.initFrom(frame);
+                option.text = frame->title();
+                option.subControls = QStyle::SC_GroupBoxLabel;
+                const QRect title = frame->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                                   QStyle::SC_GroupBoxLabel, frame);
+                // The ink of the title, which the style measures so too.
+                const int ink = metrics.boundingRect(frame->title()).width();
+                EXPECT_LE(title.left() + ink, frame->width()) << what;
+                EXPECT_GE(title.width(), ink) << what;
+            } else if (auto* oneRow = qobject_cast<OneRowList*>(widget)) {
+                EXPECT_LE(oneRow->list()->verticalHeader()->defaultSectionSize(),
+                          oneRow->list()->viewport()->height())
+                    << what;
+            }
+        }
+    }
+
+    RecordingMidiOut device;
+    ManualScheduler clock;
+    SilentBeeper beeper;
+    Trainer trainer{device, clock, beeper};
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(ZoomTest, EveryZoomAndWindowSizeKeepsControlsInsideAndCaptionsWhole) {
+    std::map<QWidget*, qreal> actualPoints;
+    for (QWidget* widget : window->findChild<QWidget*>("client")->findChildren<QWidget*>()) {
+        actualPoints[widget] = widget->font().pointSizeF();
+    }
+    const QSize screen = window->screen()->availableGeometry().size();
+    for (int percent : {100, 150, 200, 300}) {
+        window->setZoomPercent(percent);
+        const int zoom = window->zoomPercent();
+        const QSize around = window->size() - window->centralWidget()->size();
+        // As asked, or as large as the screen allows.
+        if ((ClientSize(percent) + around).boundedTo(screen) == ClientSize(percent) + around) {
+            EXPECT_EQ(zoom, percent);
+        } else {
+            EXPECT_LT(zoom, percent);
+            EXPECT_TRUE(QRect(QPoint(), screen).contains(QRect(QPoint(), window->size())));
+        }
+        EXPECT_EQ(window->centralWidget()->size(), window->findChild<QWidget*>("client")->size())
+            << "the window fits the design at " << zoom;
+        expectNothingClipped(std::to_string(zoom) + " %");
+        // The text grows with the rest (a little less where it must fit).
+        for (auto [widget, points] : actualPoints) {
+            EXPECT_NEAR(widget->font().pointSizeF() / points, zoom / 100.0, 0.1 * zoom / 100)
+                << widget->objectName().toStdString() << " at " << zoom;
+        }
+    }
+    // Dragged by the user, wider or taller than the design's proportions.
+    for (QSize size : {QSize(1200, 500), QSize(900, 900), QSize(3000, 1400), QSize(100, 100)}) {
+        window->resize(size);
+        QCoreApplication::processEvents();
+        expectNothingClipped(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        const QWidget* client = window->findChild<QWidget*>("client");
+        const QSize room = window->centralWidget()->size() - client->size();
+        EXPECT_LE(std::abs(room.width() - 2 * client->x()), 1) << "centred across";
+        EXPECT_LE(std::abs(room.height() - 2 * client->y()), 1) << "centred down";
+    }
+    // Larger than the design in both directions: the design grows with it.
+    window->setZoomPercent(100);
+    const int before = window->zoomPercent();
+    window->resize(window->size() * 2);
+    QCoreApplication::processEvents();
+    EXPECT_GT(window->zoomPercent(), before);
+}
+
+TEST_F(ZoomTest, ShortcutsStepTheZoomWithinItsLimits) {
+    QSignalSpy changes(window.get(), &MainWindow::zoomChanged);
+    auto press = [this](int key) {
+        QTest::keyClick(window.get(), Qt::Key(key), Qt::ControlModifier);
+        return window->zoomPercent();
+    };
+    int zoom = window->zoomPercent();
+    EXPECT_GT(press(Qt::Key_Plus), zoom);
+    zoom = window->zoomPercent();
+    EXPECT_GT(press(Qt::Key_Equal), zoom);
+    zoom = window->zoomPercent();
+    EXPECT_LT(press(Qt::Key_Minus), zoom);
+    EXPECT_EQ(press(Qt::Key_0), 100);
+    EXPECT_EQ(press(Qt::Key_Minus), 100) << "no smaller than the design";
+    const qsizetype changed = changes.count();
+    for (int i = 0; i < 20; ++i) press(Qt::Key_Plus);
+    // 300 %, or less where the screen cannot hold that.
+    const int largest = window->zoomPercent();
+    EXPECT_LE(largest, 300);
+    EXPECT_EQ(press(Qt::Key_Plus), largest);
+    ASSERT_GT(changes.count(), changed);
+    EXPECT_EQ(changes.last().at(0).toInt(), largest);
+    for (int odd : {-5, 0, 99999}) {
+        window->setZoomPercent(odd);
+        EXPECT_GE(window->zoomPercent(), 100);
+        EXPECT_LE(window->zoomPercent(), 300);
+    }
+}
+
+TEST(ZoomArithmetic, TheWindowAtAZoomFitsThatZoomAndTextMatchesTheDesktops) {
+    for (int percent = kSmallestZoom; percent <= kLargestZoom; ++percent) {
+        // Otherwise sizing the window for a zoom would pick another one.
+        ASSERT_EQ(FittingZoom(ClientSize(percent)), percent);
+        ASSERT_LT(FittingZoom(ClientSize(percent) - QSize(1, 1)), std::max(percent, 101));
+    }
+    for (double points : {8.0, 10.0, 12.0, 18.0}) {
+        EXPECT_NEAR(ZoomForTextOf(points) * 8.0 / 100, points, 0.05) << points;
+    }
+    for (double odd : {0.0, -3.0, 5.0, std::nan(""), 1e300}) {
+        const int zoom = ZoomForTextOf(odd);
+        EXPECT_TRUE(zoom >= kSmallestZoom && zoom <= kLargestZoom) << odd;
+    }
+}
+
+TEST_F(ZoomTest, HelpShowsTheGuideAndAboutTellsWhatPlays) {
+    QTest::keyClick(window.get(), Qt::Key_F1);
+    auto* guide = window->findChild<QTextBrowser*>("guide");
+    ASSERT_NE(guide, nullptr);
+    EXPECT_TRUE(guide->isVisible());
+    EXPECT_TRUE(guide->isWindow());
+    EXPECT_FALSE(guide->isModal());
+    // The table of keys: pitch names above, their letters below.
+    QTextTable* table = nullptr;
+    for (QTextFrame* frame : guide->document()->rootFrame()->childFrames()) {
+        if (!table) table = qobject_cast<QTextTable*>(frame);
+    }
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->columns(), kPitchClasses + 1);
+    for (int i = 0; i < kPitchClasses; ++i) {
+        auto textAt = [table](int row, int column) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            QTextCursor cursor = cell.firstCursorPosition();
+            cursor.setPosition(cell.lastPosition(), QTextCursor::KeepAnchor);
+            return cursor.selectedText();
+        };
+        EXPECT_EQ(textAt(0, i + 1).toStdString(), kPitchItems[i]);
+        EXPECT_EQ(textAt(1, i + 1).toStdString(), kShortcutKeyLetters[i]);
+    }
+
+    const QString about = AboutHtml("Built-in synthesizer · FluidR3_GM.sf2 <pulse>");
+    EXPECT_TRUE(about.contains("MIT")) << "the SoundFont's licence";
+    EXPECT_TRUE(about.contains("&lt;pulse&gt;")) << "the sound's text is not markup";
+    EXPECT_TRUE(SoundFontLicence("SoundFont my-own.sf2").isEmpty());
+}
+
+}  // namespace
+}  // namespace velmora
