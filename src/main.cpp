@@ -3,6 +3,7 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -18,9 +19,14 @@
 #include "app/version.h"
 #include "midi/external/keyboard_input.h"
 #include "midi/setup/sound_setup.h"
+#include "progress/progress_feed.h"
+#include "progress/progress_statistics.h"
 #include "text/printable.h"
 #include "ui/main_window.h"
 #include "ui/midi_input_menu.h"
+#include "ui/progress_history.h"
+#include "ui/progress_menu.h"
+#include "ui/progress_window.h"
 #include "ui/qt_scheduler.h"
 #include "ui/quit_signals.h"
 #include "ui/window_system_check.h"
@@ -159,6 +165,28 @@ int main(int argc, char** argv) {
                              &keyboard);
     velmora::MainWindow window(trainer);
     velmora::MidiInputMenu midiInputMenu(*window.menuBar(), keyboard);
+
+    // Every answer passes the Progress window's statistics on its way to the
+    // journal. Journal wiring (the journal's own branch):
+    //   progressFeed.setInner(&journal);  trainer.setJournal(&progressFeed);
+    //   history reader: ReadJournal(journal.path(), each, error)
+    //   menu actions:   ExportJournalCsv(journal.path(), csv, error), journal.forget()
+    velmora::ProgressStatistics progress;
+    velmora::ProgressFeed progressFeed(progress);
+    velmora::ProgressWindow progressWindow(
+        progress, [&trainer] { return trainer.state().pitchNames; }, &window);
+    progressFeed.onChange([&progressWindow] { progressWindow.refresh(); });
+    velmora::ProgressMenu progressMenu(*window.menuBar(), progressWindow,
+                                       velmora::ProgressMenu::Actions{});
+    velmora::ProgressHistoryLoad::Reader readJournal;
+    const auto startedAt = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::system_clock::now().time_since_epoch())
+                               .count();
+    std::unique_ptr<velmora::ProgressHistoryLoad> history;
+    if (readJournal) {
+        history = std::make_unique<velmora::ProgressHistoryLoad>(progressWindow,
+                                                                 std::move(readJournal), startedAt);
+    }
     trainer.Form_Load();
     // The status line always says what plays, or what is wrong; the terminal
     // hears of each problem once, as it arises.
