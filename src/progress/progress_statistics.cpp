@@ -314,13 +314,20 @@ void ProgressStatistics::addHistory(const JournalEntry& entry) {
     ++version_;
 }
 
-void ProgressStatistics::mergeHistory(const ProgressStatistics& loaded) {
-    for (const auto& [day, tallies] : loaded.days_) {
-        DayTallies& mine = dayTallies(day);
-        for (int kind = 0; kind < kKinds; ++kind) mine.byKind[kind].add(tallies.byKind[kind]);
+void ProgressStatistics::mergeHistory(ProgressStatistics&& loaded) {
+    if (days_.empty()) {
+        // As at start-up, before the first answer: taken over whole.
+        days_ = std::move(loaded.days_);
+        cachedTallies_ = nullptr;
+    } else {
+        for (const auto& [day, tallies] : loaded.days_) {
+            DayTallies& mine = dayTallies(day);
+            for (int kind = 0; kind < kKinds; ++kind) mine.byKind[kind].add(tallies.byKind[kind]);
+        }
     }
     // Older times go in front, so the live answer's stay near the end for replaceLast.
-    responses_.insert(responses_.begin(), loaded.responses_.begin(), loaded.responses_.end());
+    loaded.responses_.insert(loaded.responses_.end(), responses_.begin(), responses_.end());
+    responses_ = std::move(loaded.responses_);
     answers_ += loaded.answers_;
     stepwise_ = false;
     ++version_;

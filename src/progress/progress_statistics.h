@@ -109,7 +109,7 @@ public:
     // An answer of earlier runs, read back from the journal.
     void addHistory(const JournalEntry& entry);
     // Takes in history that was read into other statistics (on another thread).
-    void mergeHistory(const ProgressStatistics& loaded);
+    void mergeHistory(ProgressStatistics&& loaded);
     // Forgets every answer, this run's too.
     void clear();
 

@@ -3,7 +3,7 @@
 #include <QDate>
 #include <QHelpEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
 #include <QToolTip>
 
 #include <algorithm>
@@ -66,12 +66,29 @@ BarChart::BarChart(const QString& name, bool shaded, QWidget* parent)
     : QWidget(parent), shaded_(shaded) {
     setAccessibleName(name);
     setFocusPolicy(Qt::StrongFocus);  // a screen reader's user reaches it with Tab
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // Painting its own background spares the group box around it a repaint on every answer.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void BarChart::setBars(std::vector<ChartBar> bars, double maximum, const QString& emptyText) {
+    maximum = maximum > 0 ? maximum : 1;
+    // An answer changes a bar or two: only their columns are painted again.
+    const bool sameFrame = bars.size() == bars_.size() && maximum == maximum_ &&
+                           emptyText == emptyText_ && !bars_.empty();
+    if (sameFrame) {
+        bool anyBefore = false, anyNow = false;
+        for (std::size_t i = 0; i < bars.size(); ++i) {
+            anyBefore = anyBefore || bars_[i].value >= 0;
+            anyNow = anyNow || bars[i].value >= 0;
+            if (!(bars[i] == bars_[i])) update(slot(i).toAlignedRect().adjusted(-1, 0, 1, 0));
+        }
+        if (anyBefore != anyNow) update();
+    } else {
+        update();
+    }
+    if (bars == bars_) return;
     bars_ = std::move(bars);
-    maximum_ = maximum > 0 ? maximum : 1;
+    maximum_ = maximum;
     emptyText_ = emptyText;
     QStringList words;
     for (const ChartBar& bar : bars_) {
@@ -79,7 +96,6 @@ void BarChart::setBars(std::vector<ChartBar> bars, double maximum, const QString
     }
     const QString description = words.isEmpty() ? emptyText_ : words.join("; ");
     if (accessibleDescription() != description) setAccessibleDescription(description);
-    update();
 }
 
 QSize BarChart::sizeHint() const {
@@ -103,9 +119,9 @@ QRectF BarChart::slot(std::size_t index) const {
             width, static_cast<double>(rect().height())};
 }
 
-void BarChart::paintEvent(QPaintEvent*) {
+void BarChart::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
     const QRect plot = plotArea();
     if (shaded_) {
         PaintShareGrid(painter, *this, plot);
@@ -121,19 +137,15 @@ void BarChart::paintEvent(QPaintEvent*) {
     for (std::size_t i = 0; i < bars_.size(); ++i) {
         const ChartBar& bar = bars_[i];
         const QRectF column = slot(i);
+        anyValue = anyValue || bar.value >= 0;
+        if (!event->rect().intersects(column.toAlignedRect())) continue;
         const double barWidth = std::min(column.width() * 0.66, 40.0);
         const double x = column.center().x() - barWidth / 2;
         if (bar.value >= 0) {
-            anyValue = true;
             const double share = std::clamp(bar.value / maximum_, 0.0, 1.0);
             const double height = std::max(share * plot.height(), 1.5);
             const QRectF body(x, plot.bottom() - height, barWidth, height);
-            QColor fill = shaded_ ? AccuracyColor(share) : plain;
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(fill);
-            QPainterPath path;
-            path.addRoundedRect(body, 3, 3);
-            painter.drawPath(path);
+            painter.fillRect(body, shaded_ ? AccuracyColor(share) : plain);
             painter.setPen(palette().color(QPalette::WindowText));
             painter.setFont(small);
             painter.drawText(QRectF(column.left(), body.top() - metrics.height(), column.width(),
@@ -186,9 +198,19 @@ bool BarChart::event(QEvent* event) {
 DayChart::DayChart(QWidget* parent) : QWidget(parent) {
     setAccessibleName(tr("Accuracy per day"));
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void DayChart::setPoints(std::vector<DayPoint> points, const QString& chosenName) {
+    // Painted again only when a line would move: with many answers a day, one
+    // more hardly ever moves it by a pixel.
+    bool same = chosenName == chosenName_ && points.size() == painted_.size();
+    for (std::size_t i = 0; same && i < points.size(); ++i) {
+        same = points[i].day == painted_[i].day &&
+               std::abs(points[i].overall - painted_[i].overall) < 0.002 &&
+               std::abs(points[i].chosen - painted_[i].chosen) < 0.002;
+    }
+    if (!same) update();
     points_ = std::move(points);
     chosenName_ = chosenName;
     QStringList words;
@@ -196,7 +218,6 @@ void DayChart::setPoints(std::vector<DayPoint> points, const QString& chosenName
     const QString description =
         words.isEmpty() ? tr("No answers in this period.") : words.join("; ");
     if (accessibleDescription() != description) setAccessibleDescription(description);
-    update();
 }
 
 QSize DayChart::sizeHint() const {
@@ -225,8 +246,9 @@ double DayChart::xOf(int day) const {
 }
 
 void DayChart::paintEvent(QPaintEvent*) {
+    painted_ = points_;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
     const QRect plot = plotArea();
     PaintShareGrid(painter, *this, plot);
     if (points_.empty()) {
@@ -251,38 +273,43 @@ void DayChart::paintEvent(QPaintEvent*) {
     }
 
     // The chosen pitch class's dots are rings, so that the overall dot under one shows.
-    auto drawLine = [&](double DayPoint::*share, const QColor& color, bool rings) {
-        QPainterPath path;
-        bool started = false;
-        for (const DayPoint& point : points_) {
-            if (point.*share < 0) continue;
-            const QPointF at(xOf(point.day), plot.bottom() - point.*share * plot.height());
-            if (started) {
-                path.lineTo(at);
-            } else {
-                path.moveTo(at);
-                started = true;
+    // With more days than room, neighbouring days are drawn as one point
+    // (their counts summed): a readable line, and cheap to paint on every answer.
+    const std::size_t room = static_cast<std::size_t>(std::max(plot.width() / 8, 1));
+    const std::size_t group = (points_.size() + room - 1) / room;
+    auto drawLine = [&](bool chosen, const QColor& color) {
+        QPolygonF line;
+        for (std::size_t first = 0; first < points_.size(); first += group) {
+            const std::size_t end = std::min(points_.size(), first + group);
+            double asked = 0, right = 0, days = 0;
+            for (std::size_t i = first; i < end; ++i) {
+                asked += chosen ? points_[i].chosenAsked : points_[i].asked;
+                right += chosen ? points_[i].chosenRight : points_[i].right;
+                days += points_[i].day;
             }
+            if (asked == 0) continue;
+            const double x =
+                group == 1 ? xOf(points_[first].day) : xOf(static_cast<int>(days / (end - first)));
+            line << QPointF(x, plot.bottom() - right / asked * plot.height());
         }
-        painter.setPen(QPen(color, 2));
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(color, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(Qt::NoBrush);
-        painter.drawPath(path);
-        // Dots only while they do not crowd each other.
-        if (points_.size() * 8 > static_cast<std::size_t>(plot.width())) return;
-        painter.setBrush(rings ? Qt::NoBrush : QBrush(color));
-        painter.setPen(rings ? QPen(color, 1.5) : Qt::NoPen);
-        const double radius = rings ? 4 : 3;
-        for (const DayPoint& point : points_) {
-            if (point.*share < 0) continue;
-            painter.drawEllipse(
-                QPointF(xOf(point.day), plot.bottom() - point.*share * plot.height()), radius,
-                radius);
+        painter.drawPolyline(line);
+        // Dots only while they do not crowd each other. The chosen pitch
+        // class's are rings, so that an overall dot under one shows.
+        if (static_cast<std::size_t>(line.size()) * 8 > static_cast<std::size_t>(plot.width())) {
+            return;
         }
+        painter.setBrush(chosen ? Qt::NoBrush : QBrush(color));
+        painter.setPen(chosen ? QPen(color, 1.5) : Qt::NoPen);
+        const double radius = chosen ? 4 : 3;
+        for (const QPointF& at : line) painter.drawEllipse(at, radius, radius);
     };
     const QColor overallColor(52, 101, 164);
     const QColor chosenColor(230, 126, 34);
-    drawLine(&DayPoint::overall, overallColor, false);
-    if (!chosenName_.isEmpty()) drawLine(&DayPoint::chosen, chosenColor, true);
+    drawLine(false, overallColor);
+    if (!chosenName_.isEmpty()) drawLine(true, chosenColor);
 
     // The legend, top right.
     painter.setFont(font());

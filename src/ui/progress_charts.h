@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <vector>
 
 namespace velmora {
@@ -15,6 +16,7 @@ struct ChartBar {
     QString valueText;    // above the bar ("87%", "1.2 s")
     QString footnote;     // under the label, small ("120")
     QString description;  // the whole figure in words, for tooltip and screen reader
+    bool operator==(const ChartBar&) const = default;
 };
 
 // Bars painted by hand: light to start, cheap to repaint on every answer.
@@ -51,6 +53,8 @@ struct DayPoint {
     int day = 0;          // days since 1970-01-01, local
     double overall = -1;  // share right; below 0: nothing that day
     double chosen = -1;
+    // The counts behind the shares: a description is made again only when they change.
+    std::uint32_t asked = 0, right = 0, chosenAsked = 0, chosenRight = 0;
     QString description;
 };
 
@@ -71,6 +75,7 @@ private:
     double xOf(int day) const;
 
     std::vector<DayPoint> points_;
+    std::vector<DayPoint> painted_;  // as last painted
     QString chosenName_;
 };
 

@@ -30,7 +30,8 @@ ProgressHistoryLoad::ProgressHistoryLoad(ProgressWindow& window, Reader reader,
                        .arg(QString::fromStdString(error));
         // Dropped by Qt when the window is gone before this arrives.
         QMetaObject::invokeMethod(
-            &window, [&window, loaded, problem] { window.takeHistory(*loaded, problem); },
+            &window,
+            [&window, loaded, problem] { window.takeHistory(std::move(*loaded), problem); },
             Qt::QueuedConnection);
     });
 }

@@ -66,9 +66,15 @@ QGroupBox* Section(const QString& title, QWidget* content, QWidget* second = nul
 void ConfusionModel::show(const Tally& tally, const std::array<std::string, kPitchClasses>& names) {
     const bool renamed = names != names_;
     if (!renamed && tally.confusion == confusion_) return;
+    const auto before = confusion_;
     confusion_ = tally.confusion;
     names_ = names;
-    emit dataChanged(index(0, 0), index(kPitchClasses - 1, kPitchClasses - 1));
+    // A row's colours follow its total: the rows that changed are drawn again.
+    for (int row = 0; row < kPitchClasses; ++row) {
+        if (renamed || before[row] != confusion_[row]) {
+            emit dataChanged(index(row, 0), index(row, kPitchClasses - 1));
+        }
+    }
     if (renamed) {
         emit headerDataChanged(Qt::Horizontal, 0, kPitchClasses - 1);
         emit headerDataChanged(Qt::Vertical, 0, kPitchClasses - 1);
@@ -162,6 +168,13 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     bigger.setPointSizeF(bigger.pointSizeF() * 1.15);
     bigger.setBold(true);
     summary_->setFont(bigger);
+    // Fixed sizes: a new text then repaints the label alone, without laying
+    // out the whole window again on every answer.
+    summary_->setFixedSize(
+        QFontMetrics(bigger).horizontalAdvance(
+            tr("%1 answers, %2 notes named: %3 right").arg("000,000,000", "000,000,000", "100%")) +
+            8,
+        QFontMetrics(bigger).height() + 4);
     note_ = new QLabel;
     note_->setVisible(false);
 
@@ -176,7 +189,8 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     top->addWidget(filterLabel);
     top->addWidget(filter_);
     top->addSpacing(18);
-    top->addWidget(summary_, 1);
+    top->addWidget(summary_);
+    top->addStretch(1);
 
     pitchBars_ = new BarChart(tr("Accuracy per pitch class"), true);
     timeBars_ = new BarChart(tr("Median response time per pitch class"), false);
@@ -194,7 +208,10 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     confusionView_->setMinimumSize(12 * 34 + 40, 12 * 20 + 28);
     confusionView_->setToolTip(tr("Rows: the note asked. Columns: the note answered."));
     topConfusions_ = new QLabel;
-    topConfusions_->setWordWrap(true);
+    topConfusions_->setFixedSize(
+        fontMetrics().horizontalAdvance(QStringLiteral("Cx taken for B#: 000,000,000 times")) + 8,
+        6 * fontMetrics().lineSpacing() + 4);
+    topConfusions_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     topConfusions_->setTextInteractionFlags(Qt::TextSelectableByMouse |
                                             Qt::TextSelectableByKeyboard);
     topConfusions_->setAccessibleName(tr("Most frequent confusions"));
@@ -280,8 +297,8 @@ void ProgressWindow::refresh() {
     showFigures();
 }
 
-void ProgressWindow::takeHistory(const ProgressStatistics& loaded, const QString& problem) {
-    if (!forgotten_) statistics_.mergeHistory(loaded);
+void ProgressWindow::takeHistory(ProgressStatistics&& loaded, const QString& problem) {
+    if (!forgotten_) statistics_.mergeHistory(std::move(loaded));
     setNote(problem);
     refresh();
 }
@@ -446,6 +463,9 @@ void ProgressWindow::showDays() {
         const QString name = ToQt(names_[i]);
         if (dayPitch_->itemText(i + 1) != name) dayPitch_->setItemText(i + 1, name);
     }
+    // Words are made only for the days whose counts changed: on an answer, today.
+    const bool sameWords = chosen == shownChosen_ && names_ == shownNames_;
+    auto shown = shownDays_.cbegin();
     std::vector<DayPoint> points;
     points.reserve(figures_.days.size());
     for (const DayFigures& day : figures_.days) {
@@ -454,17 +474,32 @@ void ProgressWindow::showDays() {
         DayPoint point;
         point.day = day.day;
         point.overall = all.accuracy();
+        point.asked = all.asked;
+        point.right = all.right;
+        const RightOfAsked one = chosen >= 0 ? day.pitchClasses[chosen] : RightOfAsked{};
+        point.chosen = chosen >= 0 ? one.accuracy() : -1;
+        point.chosenAsked = one.asked;
+        point.chosenRight = one.right;
+        while (shown != shownDays_.cend() && shown->day < day.day) ++shown;
+        if (sameWords && shown != shownDays_.cend() && shown->day == day.day &&
+            shown->asked == point.asked && shown->right == point.right &&
+            shown->chosenAsked == point.chosenAsked && shown->chosenRight == point.chosenRight) {
+            point.description = shown->description;
+            points.push_back(point);
+            continue;
+        }
         const QString date =
             QLocale().toString(QDate(1970, 1, 1).addDays(day.day), "ddd d MMM yyyy");
         point.description = date + ": " + RightOf(all);
         if (chosen >= 0) {
-            const RightOfAsked one = day.pitchClasses[chosen];
-            point.chosen = one.accuracy();
             point.description += ", " + ToQt(names_[chosen]) + " " +
                                  (one.asked == 0 ? tr("not asked") : RightOf(one));
         }
         points.push_back(point);
     }
+    shownDays_ = points;
+    shownChosen_ = chosen;
+    shownNames_ = names_;
     dayChart_->setPoints(std::move(points), chosen >= 0 ? ToQt(names_[chosen]) : QString());
 }
 

@@ -9,6 +9,7 @@
 
 #include "model/trainer_state.h"
 #include "progress/progress_statistics.h"
+#include "ui/progress_charts.h"
 
 class QComboBox;
 class QLabel;
@@ -16,9 +17,6 @@ class QTableView;
 class QTableWidget;
 
 namespace velmora {
-
-class BarChart;
-class DayChart;
 
 // Asked pitch class (rows) against answered pitch class (columns).
 class ConfusionModel final : public QAbstractTableModel {
@@ -55,7 +53,7 @@ public:
     void refresh();
     // The journal's earlier answers, read on a worker thread. Dropped when the
     // history was forgotten while they were read.
-    void takeHistory(const ProgressStatistics& loaded, const QString& problem);
+    void takeHistory(ProgressStatistics&& loaded, const QString& problem);
     // Empties the statistics, after the journal was emptied.
     void forgetHistory();
     // A line under the figures: the journal being read, or what went wrong.
@@ -82,6 +80,9 @@ private:
     std::array<std::string, kPitchClasses> names_;
     ProgressFigures figures_;
     bool taken_ = false;
+    std::vector<DayPoint> shownDays_;  // with their words, made again only on a change
+    int shownChosen_ = -2;
+    std::array<std::string, kPitchClasses> shownNames_;
     bool forgotten_ = false;
 
     QComboBox* period_;

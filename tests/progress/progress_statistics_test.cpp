@@ -177,7 +177,7 @@ TEST(ProgressStatistics, EqualsThePlainSumsOverRandomJournals) {
             all.push_back(RandomEntry(random, utc, 1 + i / 50));
             (i % 3 == 0 ? statistics : loaded).addHistory(all.back());
         }
-        statistics.mergeHistory(loaded);
+        statistics.mergeHistory(std::move(loaded));
 
         // Figures the window keeps, stepped forward answer by answer.
         std::vector<ProgressFigures> kept;

@@ -137,7 +137,7 @@ TEST_F(ProgressWindowTest, HistoryReadAfterwardsJoinsTheLiveAnswersUnlessForgott
     EXPECT_EQ(window.figures().tally.answers, 0u);
     ProgressStatistics late;
     late.addHistory(EbTakenForE());
-    window.takeHistory(late, QString());
+    window.takeHistory(std::move(late), QString());
     EXPECT_EQ(window.figures().tally.answers, 0u);
 }
 
