@@ -26,6 +26,10 @@ ProgressMenu::ProgressMenu(QMenuBar& bar, ProgressWindow& window, Actions action
     forget_->setEnabled(static_cast<bool>(actions_.forget));
 }
 
+ProgressMenu::~ProgressMenu() {
+    if (exporting_.joinable()) exporting_.join();
+}
+
 QWidget* ProgressMenu::dialogParent() const {
     return window_.isActiveWindow() ? static_cast<QWidget*>(&window_) : bar_.window();
 }
@@ -44,29 +48,56 @@ void ProgressMenu::exportJournal() {
                                      tr("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
-    std::string error;
-    if (!actions_.exportJournal(path.toStdString(), error)) {
-        QMessageBox::warning(
-            dialogParent(), tr("Export practice journal"),
-            tr("The journal was not exported: %1").arg(QString::fromStdString(error)));
-    }
+    exportTo(path);
+}
+
+void ProgressMenu::exportTo(const QString& path) {
+    if (!actions_.exportJournal) return;
+    if (exporting_.joinable()) exporting_.join();
+    export_->setEnabled(false);
+    export_->setText(tr("Exporting the journal…"));
+    exporting_ = std::thread([this, path, write = actions_.exportJournal] {
+        std::string error;
+        const bool written = write(path.toStdString(), error);
+        QMetaObject::invokeMethod(
+            this,
+            [this, path, written, error] {
+                exported(path, written, QString::fromStdString(error));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ProgressMenu::exported(const QString& path, bool written, const QString& error) {
+    export_->setText(tr("&Export journal…"));
+    export_->setEnabled(true);
+    if (written) return;
+    auto* warning = new QMessageBox(QMessageBox::Warning, tr("Export practice journal"),
+                                    tr("The journal was not exported to %1: %2").arg(path, error),
+                                    QMessageBox::Ok, dialogParent());
+    warning->setAttribute(Qt::WA_DeleteOnClose);
+    warning->open();
 }
 
 void ProgressMenu::forgetHistory() {
     if (!actions_.forget) return;
-    QMessageBox question(QMessageBox::Warning, tr("Forget practice history"),
-                         tr("Forget every answer kept in the practice journal?"),
-                         QMessageBox::NoButton, dialogParent());
-    question.setInformativeText(
+    // Opened, not run in a loop of its own: a run goes on meanwhile.
+    auto* question = new QMessageBox(QMessageBox::Warning, tr("Forget practice history"),
+                                     tr("Forget every answer kept in the practice journal?"),
+                                     QMessageBox::NoButton, dialogParent());
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    question->setInformativeText(
         tr("The Progress window starts again from nothing. This cannot be undone; "
            "export the journal first to keep a copy."));
-    QPushButton* forget = question.addButton(tr("Forget history"), QMessageBox::DestructiveRole);
-    question.addButton(QMessageBox::Cancel);
-    question.setDefaultButton(QMessageBox::Cancel);
-    question.exec();
-    if (question.clickedButton() != forget) return;
-    actions_.forget();
-    window_.forgetHistory();
+    QPushButton* forget = question->addButton(tr("Forget history"), QMessageBox::DestructiveRole);
+    question->addButton(QMessageBox::Cancel);
+    question->setDefaultButton(QMessageBox::Cancel);
+    connect(question, &QMessageBox::buttonClicked, this, [this, forget](QAbstractButton* clicked) {
+        if (clicked != forget) return;
+        actions_.forget();
+        window_.forgetHistory();
+    });
+    question->open();
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 
 class QAction;
 class QMenu;
@@ -28,6 +29,8 @@ public:
     };
     // Without an action (no journal kept) its command is greyed out.
     ProgressMenu(QMenuBar& bar, ProgressWindow& window, Actions actions);
+    // Waits for an export still being written.
+    ~ProgressMenu() override;
 
     QMenu* menu() const { return menu_; }
     QAction* showAction() const { return show_; }
@@ -36,10 +39,13 @@ public:
 
     void showProgress();
     void exportJournal();
+    // Writes the journal to `path` beside the window's thread; a failure is shown.
+    void exportTo(const QString& path);
     void forgetHistory();
 
 private:
     QWidget* dialogParent() const;
+    void exported(const QString& path, bool written, const QString& error);
 
     ProgressWindow& window_;
     Actions actions_;
@@ -48,6 +54,8 @@ private:
     QAction* show_;
     QAction* export_;
     QAction* forget_;
+    // A long journal takes seconds to write: it is written beside the window's thread.
+    std::thread exporting_;
 };
 
 }  // namespace velmora

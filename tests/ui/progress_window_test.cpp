@@ -45,6 +45,15 @@ JournalEntry EbTakenForE() {
     return entry;
 }
 
+// The message box on screen, if any.
+QMessageBox* ShownMessage() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box && box->isVisible()) return box;
+    }
+    return nullptr;
+}
+
 class ProgressWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { EnsureQtApplication(); }
@@ -187,20 +196,20 @@ TEST(ProgressMenu, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
 
     statistics.add(EbTakenForE());
     auto answer = [](const QString& button) {
-        QTimer::singleShot(0, [button] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            for (QAbstractButton* each : box->buttons()) {
-                if (each->text() == button) each->click();
-            }
-        });
+        QMessageBox* box = ShownMessage();
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* each : box->buttons()) {
+            if (each->text() == button) each->click();
+        }
+        QApplication::processEvents();
     };
-    answer("Cancel");
     menu.forgetAction()->trigger();
+    EXPECT_EQ(statistics.answers(), 1u);  // asked first
+    answer("Cancel");
     EXPECT_EQ(forgotten, 0);
     EXPECT_EQ(statistics.answers(), 1u);
-    answer("Forget history");
     menu.forgetAction()->trigger();
+    answer("Forget history");
     EXPECT_EQ(forgotten, 1);
     EXPECT_EQ(statistics.answers(), 0u);
 
@@ -208,6 +217,28 @@ TEST(ProgressMenu, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isModal());
     trainer.Form_Unload();
+}
+
+TEST(ProgressMenu, AnExportThatFailsIsSaidAndCanBeTriedAgain) {
+    EnsureQtApplication();
+    QMenuBar bar;
+    ProgressStatistics statistics;
+    ProgressWindow window(statistics, [] { return Names(0); });
+    ProgressMenu menu(bar, window,
+                      {.exportJournal =
+                           [](const std::string& path, std::string& error) {
+                               error = "No space left on device";
+                               return path.empty();
+                           },
+                       .forget = {}});
+    EXPECT_FALSE(menu.forgetAction()->isEnabled());
+    menu.exportTo("/full/journal.csv");
+    EXPECT_FALSE(menu.exportAction()->isEnabled());
+    QTRY_VERIFY(ShownMessage() != nullptr);
+    EXPECT_EQ(ShownMessage()->text(),
+              "The journal was not exported to /full/journal.csv: No space left on device");
+    EXPECT_TRUE(menu.exportAction()->isEnabled());
+    ShownMessage()->close();
 }
 
 }  // namespace
