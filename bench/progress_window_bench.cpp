@@ -138,8 +138,9 @@ int main(int argc, char** argv) {
     statistics.mergeHistory(std::move(loaded));
     const double mergeSeconds = MonotonicSeconds() - start;
     PrintFigure("Progress: add 1 000 000 answers to the statistics",
-                Format("%.0f ms", loadSeconds * 1000), "(disk reading not included)",
-                "progress_window_bench: addHistory on a worker's statistics, generated answers");
+                Format("%.0f ms", loadSeconds * 1000), "",
+                "progress_window_bench: addHistory on a worker's statistics, generated answers "
+                "(reading the journal from disk not included)");
     PrintFigure("Progress: hand the loaded statistics to the window",
                 Format("%.1f ms", mergeSeconds * 1000), "", "progress_window_bench: mergeHistory");
 
