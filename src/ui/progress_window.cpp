@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -153,6 +154,10 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
                                QWidget* parent)
     : QWidget(parent, Qt::Window), statistics_(statistics), pitchNames_(std::move(pitchNames)) {
     setWindowTitle(tr("Progress"));
+    // A look once a minute costs nothing unless the day has changed.
+    midnight_ = new QTimer(this);
+    midnight_->setInterval(60'000);
+    connect(midnight_, &QTimer::timeout, this, &ProgressWindow::refresh);
     setAccessibleName(tr("Progress"));
 
     period_ = new QComboBox;
@@ -293,6 +298,8 @@ void ProgressWindow::refresh() {
     } else {
         const auto [utc, offset] = Now();
         statistics_.update(figures_, utc, offset);
+        const bool sameNames = !pitchNames_ || pitchNames_() == names_;
+        if (sameNames && figures_.version == shownVersion_ && figures_.today == shownToday_) return;
     }
     showFigures();
 }
@@ -316,7 +323,13 @@ void ProgressWindow::setNote(const QString& note) {
 
 void ProgressWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    midnight_->start();
     refresh();
+}
+
+void ProgressWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    midnight_->stop();
 }
 
 bool ProgressWindow::event(QEvent* event) {
@@ -327,6 +340,8 @@ bool ProgressWindow::event(QEvent* event) {
 
 void ProgressWindow::showFigures() {
     if (pitchNames_) names_ = pitchNames_();
+    shownVersion_ = figures_.version;
+    shownToday_ = figures_.today;
     const RightOfAsked notes = figures_.tally.notes();
     if (figures_.tally.answers == 0) {
         summary_->setText(tr("No answers yet in this period."));

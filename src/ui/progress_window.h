@@ -15,6 +15,7 @@ class QComboBox;
 class QLabel;
 class QTableView;
 class QTableWidget;
+class QTimer;
 
 namespace velmora {
 
@@ -63,6 +64,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -80,11 +82,14 @@ private:
     std::array<std::string, kPitchClasses> names_;
     ProgressFigures figures_;
     bool taken_ = false;
+    std::uint64_t shownVersion_ = 0;
+    int shownToday_ = -1;
     std::vector<DayPoint> shownDays_;  // with their words, made again only on a change
     int shownChosen_ = -2;
     std::array<std::string, kPitchClasses> shownNames_;
     bool forgotten_ = false;
 
+    QTimer* midnight_;  // "today" moves on also without an answer
     QComboBox* period_;
     QComboBox* filter_;
     QLabel* summary_;
