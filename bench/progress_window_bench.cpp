@@ -3,7 +3,7 @@
 //
 //   progress_window_bench                     prints the figures
 //   progress_window_bench --screenshot FILE   a journal of six weeks, as a PNG
-//                         [--period N] [--filter N] [--pitch N]
+//                         [--period N] [--filter N] [--pitch N] [--days N] [--per-day N]
 
 #include <QApplication>
 #include <QComboBox>
@@ -88,17 +88,19 @@ struct PaintCount : QObject {
 
 int Screenshot(int argc, char** argv) {
     std::string file;
-    int period = 3, filter = 0, pitch = 0;
+    int period = 3, filter = 0, pitch = 0, days = 42, perDay = 160;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--screenshot") file = argv[i + 1];
         if (option == "--period") period = std::atoi(argv[i + 1]);
         if (option == "--filter") filter = std::atoi(argv[i + 1]);
         if (option == "--pitch") pitch = std::atoi(argv[i + 1]);
+        if (option == "--days") days = std::max(1, std::atoi(argv[i + 1]));
+        if (option == "--per-day") perDay = std::max(1, std::atoi(argv[i + 1]));
     }
     velmora::ProgressStatistics statistics;
     velmora::ProgressStatistics loaded;
-    LoadTimed(loaded, kAnswers, 42, 160);
+    LoadTimed(loaded, kAnswers, days, perDay);
     statistics.mergeHistory(std::move(loaded));
     velmora::ProgressFeed feed(statistics);
     // A run going on now.

@@ -162,10 +162,12 @@ int LocalDay(std::int64_t utcMilliseconds, int utcOffsetMinutes) {
 }
 
 std::string ConfusionWords(const Confusion& confusion,
-                           const std::array<std::string, kPitchClasses>& pitchNames) {
+                           const std::array<std::string, kPitchClasses>& pitchNames,
+                           const std::string& count) {
     if (!IsPitchClass(confusion.asked) || !IsPitchClass(confusion.answered)) return {};
     return pitchNames[confusion.asked] + " taken for " + pitchNames[confusion.answered] + ": " +
-           std::to_string(confusion.times) + (confusion.times == 1 ? " time" : " times");
+           (count.empty() ? std::to_string(confusion.times) : count) +
+           (confusion.times == 1 ? " time" : " times");
 }
 
 void Tally::add(const Tally& other) {

@@ -46,9 +46,11 @@ struct Confusion {
     std::uint32_t times = 0;
 };
 
-// "Eb taken for E: 14 times", in the given spelling.
+// "Eb taken for E: 14 times", in the given spelling; `count` writes the
+// number as the reader's language does ("1,234"), when given.
 std::string ConfusionWords(const Confusion& confusion,
-                           const std::array<std::string, kPitchClasses>& pitchNames);
+                           const std::array<std::string, kPitchClasses>& pitchNames,
+                           const std::string& count = {});
 
 // Sums over some answers. Every judged note counts: a single note, each chord
 // tone against the pitch class answered at its position, a Shepard tone.

@@ -231,7 +231,7 @@ QSize DayChart::minimumSizeHint() const {
 QRect DayChart::plotArea() const {
     const int lineHeight = fontMetrics().height();
     // Room for half a date label at either end.
-    const int half = fontMetrics().horizontalAdvance(QStringLiteral("00 Mmm")) / 2;
+    const int half = fontMetrics().horizontalAdvance(QStringLiteral("Mmm 0000")) / 2;
     return rect().adjusted(std::max(AxisWidth(*this), half + 4), kMargin + lineHeight + 4,
                            -kMargin - half, -(lineHeight + 10));
 }
@@ -261,7 +261,12 @@ void DayChart::paintEvent(QPaintEvent*) {
     const QFontMetrics metrics = fontMetrics();
     const int first = points_.front().day;
     const int last = points_.back().day;
-    const int labelWidth = metrics.horizontalAdvance(QStringLiteral("00 Mmm")) + 16;
+    // Over many months the year says more than the day.
+    const bool years = last - first > 300;
+    const QString format = years ? QStringLiteral("MMM yyyy") : QStringLiteral("d MMM");
+    const int labelWidth =
+        metrics.horizontalAdvance(years ? QStringLiteral("Mmm 0000") : QStringLiteral("00 Mmm")) +
+        16;
     const int fit = std::max(1, plot.width() / labelWidth);
     const int step = std::max(1, (last - first) / fit + 1);
     painter.setPen(FaintText(*this));
@@ -269,7 +274,7 @@ void DayChart::paintEvent(QPaintEvent*) {
         const double x = xOf(day);
         painter.drawText(
             QRectF(x - labelWidth / 2.0, plot.bottom() + 4, labelWidth, metrics.height()),
-            Qt::AlignHCenter | Qt::AlignTop, QLocale().toString(DateOf(day), "d MMM"));
+            Qt::AlignHCenter | Qt::AlignTop, QLocale().toString(DateOf(day), format));
     }
 
     // The chosen pitch class's dots are rings, so that the overall dot under one shows.
@@ -298,7 +303,7 @@ void DayChart::paintEvent(QPaintEvent*) {
         painter.drawPolyline(line);
         // Dots only while they do not crowd each other. The chosen pitch
         // class's are rings, so that an overall dot under one shows.
-        if (static_cast<std::size_t>(line.size()) * 8 > static_cast<std::size_t>(plot.width())) {
+        if (static_cast<std::size_t>(line.size()) * 14 > static_cast<std::size_t>(plot.width())) {
             return;
         }
         painter.setBrush(chosen ? Qt::NoBrush : QBrush(color));

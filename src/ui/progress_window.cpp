@@ -364,7 +364,7 @@ void ProgressWindow::showPitchClasses() {
         const RightOfAsked count = figures_.tally.pitchClass(pitchClass);
         ChartBar bar;
         bar.label = ToQt(names_[pitchClass]);
-        bar.footnote = count.asked == 0 ? QString() : Count(count.asked);
+        bar.footnote = count.asked == 0 ? QString() : ShortCount(count.asked);
         if (count.asked == 0) {
             bar.description = tr("%1: not asked").arg(bar.label);
         } else {
@@ -402,7 +402,9 @@ void ProgressWindow::showConfusions() {
     confusionModel_->show(figures_.tally, names_);
     const std::vector<Confusion> top = figures_.topConfusions(5);
     QStringList lines;
-    for (const Confusion& confusion : top) lines << ToQt(ConfusionWords(confusion, names_));
+    for (const Confusion& confusion : top) {
+        lines << ToQt(ConfusionWords(confusion, names_, Count(confusion.times).toStdString()));
+    }
     const QString text = lines.isEmpty() ? tr("No confusions in this period.")
                                          : tr("Most often confused:") + "\n" + lines.join("\n");
     if (topConfusions_->text() != text) topConfusions_->setText(text);
@@ -423,7 +425,7 @@ void ProgressWindow::showOctaves() {
         const QString octave = QString::number(i + kLowestOctave);
         ChartBar bar;
         bar.label = ToQt(names_[0]) + octave;
-        bar.footnote = count.asked == 0 ? QString() : Count(count.asked);
+        bar.footnote = count.asked == 0 ? QString() : ShortCount(count.asked);
         if (count.asked == 0) {
             bar.description = tr("Octave %1: not asked").arg(octave);
         } else {

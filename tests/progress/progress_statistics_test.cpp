@@ -353,6 +353,7 @@ TEST(ProgressStatistics, ShepardTonesHaveNoRegisterAndOddValuesAreIgnored) {
     ASSERT_EQ(figures.topConfusions(3).size(), 1u);
     EXPECT_EQ(ConfusionWords(figures.topConfusions(3)[0], names), "Eb taken for E: 1 time");
     EXPECT_EQ(ConfusionWords({3, 4, 14}, names), "Eb taken for E: 14 times");
+    EXPECT_EQ(ConfusionWords({3, 4, 1234}, names, "1.234"), "Eb taken for E: 1.234 times");
 }
 
 TEST(ResponseBucket, GrowsWithTheTimeAndItsMiddleLiesInside) {
