@@ -3,6 +3,7 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -19,9 +20,14 @@
 #include "journal/sqlite_journal.h"
 #include "midi/external/keyboard_input.h"
 #include "midi/setup/sound_setup.h"
+#include "progress/progress_feed.h"
+#include "progress/progress_statistics.h"
 #include "text/printable.h"
 #include "ui/main_window.h"
 #include "ui/midi_input_menu.h"
+#include "ui/progress_history.h"
+#include "ui/progress_menu.h"
+#include "ui/progress_window.h"
 #include "ui/qt_scheduler.h"
 #include "ui/quit_signals.h"
 #include "ui/window_system_check.h"
@@ -190,9 +196,41 @@ int main(int argc, char** argv) {
     velmora::QtScheduler scheduler;
     velmora::Trainer trainer(sound.device(), scheduler, sound.beeper(), nullptr, nullptr,
                              &keyboard);
-    trainer.setJournal(journal.get());
     velmora::MainWindow window(trainer);
     velmora::MidiInputMenu midiInputMenu(*window.menuBar(), keyboard);
+
+    // Every answer passes the Progress window's statistics on its way to the
+    // journal; earlier answers are read from the journal beside the window's thread.
+    velmora::ProgressStatistics progress;
+    velmora::ProgressFeed progressFeed(progress);
+    progressFeed.setInner(journal.get());
+    trainer.setJournal(&progressFeed);
+    velmora::ProgressWindow progressWindow(
+        progress, [&trainer] { return trainer.state().pitchNames; }, &window);
+    progressFeed.onChange([&progressWindow] { progressWindow.refresh(); });
+    velmora::ProgressMenu::Actions journalActions;
+    velmora::ProgressHistoryLoad::Reader readJournal;
+    if (journal) {
+        const std::string path = journal->path();
+        journalActions.exportJournal = [path](const std::string& csvPath, std::string& error) {
+            return velmora::ExportJournalCsv(path, csvPath, error);
+        };
+        journalActions.forget = [&journal] { journal->forget(); };
+        readJournal = [path](const std::function<void(const velmora::JournalEntry&)>& each,
+                             std::string& error) {
+            return velmora::ReadJournal(path, each, error);
+        };
+    }
+    velmora::ProgressMenu progressMenu(*window.menuBar(), progressWindow,
+                                       std::move(journalActions));
+    const auto startedAt = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::system_clock::now().time_since_epoch())
+                               .count();
+    std::unique_ptr<velmora::ProgressHistoryLoad> history;
+    if (readJournal) {
+        history = std::make_unique<velmora::ProgressHistoryLoad>(progressWindow,
+                                                                 std::move(readJournal), startedAt);
+    }
     trainer.Form_Load();
     // The status line always says what plays, or what is wrong; the terminal
     // hears of each problem once, as it arises.

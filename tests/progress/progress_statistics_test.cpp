@@ -1,0 +1,373 @@
+#include "progress/progress_statistics.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <map>
+#include <random>
+
+#include "progress/progress_feed.h"
+
+namespace velmora {
+namespace {
+
+constexpr std::int64_t kDay = 86'400'000;
+constexpr std::int64_t kHour = 3'600'000;
+// 2026-03-10 12:00 UTC.
+constexpr std::int64_t kNoon = 20522 * kDay + 12 * kHour;
+
+constexpr std::array kPeriods = {ProgressPeriod::ThisRun, ProgressPeriod::Today,
+                                 ProgressPeriod::LastSevenDays, ProgressPeriod::AllTime};
+constexpr std::array kFilters = {ProgressFilter::All, ProgressFilter::SingleNotes,
+                                 ProgressFilter::Chords, ProgressFilter::Shepard};
+
+JournalEntry Single(int note, int answered, std::int64_t utc = kNoon, int offset = 0) {
+    JournalEntry entry;
+    entry.utcMilliseconds = utc;
+    entry.utcOffsetMinutes = offset;
+    entry.run = 1;
+    entry.notes = {note};
+    entry.answered = {answered};
+    entry.correct = note % 12 == answered;
+    entry.responseMilliseconds = 1000;
+    return entry;
+}
+
+// ---- The figures worked out the plain way, answer by answer. ----
+
+struct Plain {
+    std::array<std::array<std::uint32_t, 12>, 12> confusion{};
+    std::array<std::uint32_t, kOctaves> octaveAsked{}, octaveRight{};
+    std::array<std::uint32_t, kPrograms> programAsked{}, programRight{};
+    std::uint32_t answers = 0, answersRight = 0;
+    std::array<std::vector<int>, 12> times;
+    std::map<int, std::array<std::uint32_t, 24>> days;  // asked 0..11, right 12..23
+};
+
+int PlainDay(const JournalEntry& entry) {
+    std::int64_t local = entry.utcMilliseconds + entry.utcOffsetMinutes * 60'000LL;
+    std::int64_t day = local / kDay;
+    if (local < 0 && local % kDay != 0) day -= 1;
+    return static_cast<int>(day);
+}
+
+bool PlainTakes(ProgressFilter filter, const JournalEntry& entry) {
+    if (filter == ProgressFilter::Shepard) return entry.shepard;
+    if (filter == ProgressFilter::SingleNotes) return !entry.shepard && entry.notes.size() == 1;
+    if (filter == ProgressFilter::Chords) return !entry.shepard && entry.notes.size() > 1;
+    return true;
+}
+
+Plain Compute(const std::vector<JournalEntry>& entries, ProgressPeriod period,
+              ProgressFilter filter, int today) {
+    Plain plain;
+    for (const JournalEntry& entry : entries) {
+        const int day = PlainDay(entry);
+        if (period == ProgressPeriod::Today && day != today) continue;
+        if (period == ProgressPeriod::LastSevenDays && (day > today || day <= today - 7)) continue;
+        if (!PlainTakes(filter, entry)) continue;
+        plain.answers += 1;
+        if (entry.correct) plain.answersRight += 1;
+        struct Judged {
+            int note;  // -1: a Shepard tone, in every register
+            int asked;
+            int answered;
+        };
+        std::vector<Judged> judged;
+        if (entry.shepard) {
+            judged.push_back({-1, entry.notes[0] % 12, entry.answered[0]});
+        } else {
+            for (std::size_t i = 0; i < entry.notes.size() && i < entry.answered.size(); ++i) {
+                judged.push_back({entry.notes[i], entry.notes[i] % 12, entry.answered[i]});
+            }
+        }
+        for (auto [note, asked, answered] : judged) {
+            const bool right = asked == answered;
+            plain.confusion[asked][answered] += 1;
+            if (note >= 0) {
+                plain.octaveAsked[note / 12] += 1;
+                if (right) plain.octaveRight[note / 12] += 1;
+            }
+            plain.programAsked[entry.program] += 1;
+            if (right) plain.programRight[entry.program] += 1;
+            plain.days[day][asked] += 1;
+            if (right) plain.days[day][12 + asked] += 1;
+            if (entry.responseMilliseconds >= 0)
+                plain.times[asked].push_back(entry.responseMilliseconds);
+        }
+    }
+    return plain;
+}
+
+void ExpectSame(const ProgressFigures& figures, const Plain& plain, const std::string& what) {
+    SCOPED_TRACE(what);
+    EXPECT_EQ(figures.tally.answers, plain.answers);
+    EXPECT_EQ(figures.tally.answersRight, plain.answersRight);
+    EXPECT_EQ(figures.tally.confusion, plain.confusion);
+    for (int i = 0; i < kOctaves; ++i) {
+        EXPECT_EQ(figures.tally.octaves[i].asked, plain.octaveAsked[i]) << "octave " << i;
+        EXPECT_EQ(figures.tally.octaves[i].right, plain.octaveRight[i]) << "octave " << i;
+    }
+    for (int i = 0; i < kPrograms; ++i) {
+        EXPECT_EQ(figures.tally.instruments[i].asked, plain.programAsked[i]) << "program " << i;
+        EXPECT_EQ(figures.tally.instruments[i].right, plain.programRight[i]) << "program " << i;
+    }
+    for (int pitchClass = 0; pitchClass < 12; ++pitchClass) {
+        std::vector<int> times = plain.times[pitchClass];
+        std::sort(times.begin(), times.end());
+        const std::optional<int> median = figures.medianResponseBucket(pitchClass);
+        if (times.empty()) {
+            EXPECT_FALSE(median) << pitchClass;
+        } else {
+            EXPECT_EQ(median, ResponseBucket(times[(times.size() - 1) / 2])) << pitchClass;
+        }
+    }
+    ASSERT_EQ(figures.days.size(), plain.days.size());
+    auto point = figures.days.begin();
+    for (const auto& [day, counts] : plain.days) {
+        EXPECT_EQ(point->day, day);
+        for (int pitchClass = 0; pitchClass < 12; ++pitchClass) {
+            EXPECT_EQ(point->pitchClasses[pitchClass].asked, counts[pitchClass]);
+            EXPECT_EQ(point->pitchClasses[pitchClass].right, counts[12 + pitchClass]);
+        }
+        ++point;
+    }
+}
+
+JournalEntry RandomEntry(std::mt19937& random, std::int64_t utc, int run) {
+    auto below = [&random](int n) { return static_cast<int>(random() % n); };
+    JournalEntry entry;
+    entry.utcMilliseconds = utc;
+    entry.utcOffsetMinutes = below(27 * 4) * 15 - 12 * 60;
+    entry.run = run;
+    entry.program = below(4) * 40;
+    const int kind = below(3);
+    entry.shepard = kind == 2;
+    if (entry.shepard) {
+        const int pitchClass = below(12);
+        for (int note = 24 + pitchClass; note <= 96; note += 12) entry.notes.push_back(note);
+        entry.answered = {below(4) == 0 ? below(12) : pitchClass};
+    } else {
+        const int size = kind == 0 ? 1 : 2 + below(3);
+        for (int i = 0; i < size; ++i) entry.notes.push_back(36 + below(50));
+        std::sort(entry.notes.begin(), entry.notes.end());
+        // Mostly right; now and then one press short, or one too many.
+        const int presses = size + (below(8) == 0 ? below(3) - 1 : 0);
+        for (int i = 0; i < presses; ++i) {
+            const int asked = i < size ? entry.notes[i] % 12 : below(12);
+            entry.answered.push_back(below(3) == 0 ? (asked + below(3) + 11) % 12 : asked);
+        }
+    }
+    entry.correct = below(2) == 0;
+    entry.responseMilliseconds = below(5) == 0 ? -1 : below(20000);
+    return entry;
+}
+
+TEST(ProgressStatistics, EqualsThePlainSumsOverRandomJournals) {
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        // History over three weeks before now, read in two parts as at start-up.
+        std::vector<JournalEntry> all;
+        ProgressStatistics statistics;
+        ProgressStatistics loaded;
+        for (int i = 0; i < 600; ++i) {
+            const std::int64_t utc = kNoon - static_cast<std::int64_t>(random() % (21 * kDay));
+            all.push_back(RandomEntry(random, utc, 1 + i / 50));
+            (i % 3 == 0 ? statistics : loaded).addHistory(all.back());
+        }
+        statistics.mergeHistory(std::move(loaded));
+
+        // Figures the window keeps, stepped forward answer by answer.
+        std::vector<ProgressFigures> kept;
+        for (auto period : kPeriods) {
+            for (auto filter : kFilters)
+                kept.push_back(statistics.figures(period, filter, kNoon, 60));
+        }
+        // Live answers in three runs, some of them replaced.
+        std::vector<JournalEntry> live;
+        std::int64_t utc = kNoon - 2 * kHour;
+        for (int i = 0; i < 300; ++i) {
+            utc += random() % 40'000;
+            const JournalEntry entry = RandomEntry(random, utc, 100 + i / 120);
+            if (!live.empty() && random() % 6 == 0 && live.back().run == entry.run) {
+                live.back() = entry;
+                all.back() = entry;
+                statistics.replaceLast(entry);
+            } else {
+                live.push_back(entry);
+                all.push_back(entry);
+                statistics.add(entry);
+            }
+            for (auto& figures : kept) statistics.update(figures, kNoon, 60);
+        }
+        std::vector<JournalEntry> thisRun;
+        for (const auto& entry : live) {
+            if (entry.run == live.back().run) thisRun.push_back(entry);
+        }
+
+        const int today = PlainDay(Single(0, 0, kNoon, 60));
+        std::size_t k = 0;
+        for (auto period : kPeriods) {
+            for (auto filter : kFilters) {
+                const auto& entries = period == ProgressPeriod::ThisRun ? thisRun : all;
+                const Plain plain = Compute(entries, period, filter, today);
+                const std::string what = "period " + std::to_string(static_cast<int>(period)) +
+                                         " filter " + std::to_string(static_cast<int>(filter));
+                ExpectSame(statistics.figures(period, filter, kNoon, 60), plain, what + " afresh");
+                ExpectSame(kept[k++], plain, what + " stepped");
+            }
+        }
+        EXPECT_EQ(statistics.answers(), all.size());
+    }
+}
+
+TEST(ProgressStatistics, AReplacedAnswerCountsOnlyAsItsReplacement) {
+    ProgressStatistics statistics;
+    ProgressFeed feed(statistics);
+    int heard = 0;
+    feed.onChange([&heard] { ++heard; });
+    JournalEntry tooLong = Single(63, 4);  // Eb taken for E
+    tooLong.answered = {4, 4, 4};
+    tooLong.responseMilliseconds = 9000;
+    feed.record(tooLong);
+    JournalEntry replacement = tooLong;
+    replacement.answered = {3};
+    replacement.correct = true;
+    replacement.responseMilliseconds = 700;
+    feed.replaceLast(replacement);
+    EXPECT_EQ(heard, 2);
+
+    for (auto period : kPeriods) {
+        const ProgressFigures figures = statistics.figures(period, ProgressFilter::All, kNoon, 0);
+        EXPECT_EQ(figures.tally.answers, 1u);
+        EXPECT_EQ(figures.tally.answersRight, 1u);
+        EXPECT_EQ(figures.tally.pitchClass(3).asked, 1u);
+        EXPECT_EQ(figures.tally.pitchClass(3).right, 1u);
+        EXPECT_TRUE(figures.topConfusions(5).empty());
+        EXPECT_EQ(figures.medianResponseBucket(3), ResponseBucket(700));
+    }
+    EXPECT_EQ(statistics.answers(), 1u);
+
+    statistics.clear();
+    feed.replaceLast(replacement);  // nothing left to replace: kept as an answer
+    EXPECT_EQ(statistics.figures(ProgressPeriod::AllTime, ProgressFilter::All, kNoon, 0)
+                  .tally.pitchClass(3)
+                  .asked,
+              1u);
+}
+
+TEST(ProgressStatistics, ReplacingBeforeAnyAnswerKeepsTheAnswer) {
+    ProgressStatistics statistics;
+    statistics.replaceLast(Single(60, 0));
+    EXPECT_EQ(
+        statistics.figures(ProgressPeriod::ThisRun, ProgressFilter::All, kNoon, 0).tally.answers,
+        1u);
+}
+
+TEST(ProgressStatistics, TodayIsTheLocalDateOfEachAnswer) {
+    ProgressStatistics statistics;
+    const std::int64_t midnight = kNoon - 12 * kHour;
+    // 23:30 UTC the day before, but 00:30 local at UTC+1: today.
+    statistics.addHistory(Single(60, 0, midnight - kHour / 2, 60));
+    // 00:30 UTC, but 19:30 the day before in New York.
+    statistics.addHistory(Single(62, 2, midnight + kHour / 2, -300));
+    // 23:59 local today, at UTC-10.
+    statistics.addHistory(Single(64, 4, midnight + 34 * kHour - 60'000, -600));
+    // Eight days ago.
+    statistics.addHistory(Single(65, 5, midnight - 8 * kDay, 0));
+
+    auto asked = [&](ProgressPeriod period, std::int64_t now, int offset) {
+        const Tally tally = statistics.figures(period, ProgressFilter::All, now, offset).tally;
+        std::string which;
+        for (int pitchClass = 0; pitchClass < 12; ++pitchClass) {
+            if (tally.pitchClass(pitchClass).asked > 0) which += std::to_string(pitchClass) + " ";
+        }
+        return which;
+    };
+    EXPECT_EQ(asked(ProgressPeriod::Today, kNoon, 0), "0 4 ");
+    EXPECT_EQ(asked(ProgressPeriod::LastSevenDays, kNoon, 0), "0 2 4 ");
+    EXPECT_EQ(asked(ProgressPeriod::AllTime, kNoon, 0), "0 2 4 5 ");
+    // At 20:00 in New York it is still yesterday there.
+    EXPECT_EQ(asked(ProgressPeriod::Today, midnight + kHour, -240), "2 ");
+    // A day later none of them is today's.
+    EXPECT_EQ(asked(ProgressPeriod::Today, kNoon + kDay, 0), "");
+}
+
+TEST(ProgressStatistics, KeptFiguresStartAfreshAfterMidnight) {
+    ProgressStatistics statistics;
+    statistics.add(Single(60, 0, kNoon + 11 * kHour));  // 23:00
+    ProgressFigures today =
+        statistics.figures(ProgressPeriod::Today, ProgressFilter::All, kNoon + 11 * kHour, 0);
+    EXPECT_EQ(today.tally.answers, 1u);
+    statistics.add(Single(62, 2, kNoon + 13 * kHour));  // 01:00 the next day
+    statistics.update(today, kNoon + 13 * kHour, 0);
+    EXPECT_EQ(today.tally.answers, 1u);
+    EXPECT_EQ(today.tally.pitchClass(2).asked, 1u);
+    EXPECT_EQ(today.days.size(), 1u);
+}
+
+TEST(ProgressStatistics, UnknownResponseTimesAreLeftOut) {
+    ProgressStatistics statistics;
+    JournalEntry unknown = Single(60, 0);
+    unknown.responseMilliseconds = -1;
+    statistics.add(unknown);
+    statistics.add(unknown);
+    JournalEntry chord = unknown;
+    chord.notes = {60, 64, 67};
+    chord.answered = {0, 4, 7};
+    chord.responseMilliseconds = 2500;
+    statistics.add(chord);
+    const ProgressFigures figures =
+        statistics.figures(ProgressPeriod::AllTime, ProgressFilter::All, kNoon, 0);
+    // C has one time known out of three answers: it is the median.
+    EXPECT_EQ(figures.medianResponseBucket(0), ResponseBucket(2500));
+    EXPECT_EQ(figures.medianResponseBucket(4), ResponseBucket(2500));
+    EXPECT_EQ(figures.medianResponseMilliseconds(2), -1);
+    const int shown = figures.medianResponseMilliseconds(0);
+    EXPECT_NEAR(shown, 2500, 2500 * 0.03);
+}
+
+TEST(ProgressStatistics, ShepardTonesHaveNoRegisterAndOddValuesAreIgnored) {
+    ProgressStatistics statistics;
+    JournalEntry shepard = Single(63, 4);
+    shepard.shepard = true;
+    shepard.notes = {27, 39, 51, 63, 75, 87, 99};
+    statistics.add(shepard);
+    JournalEntry odd = Single(200, 40);
+    odd.program = 999;
+    odd.utcMilliseconds = std::numeric_limits<std::int64_t>::max();
+    odd.utcOffsetMinutes = std::numeric_limits<int>::min();
+    odd.responseMilliseconds = std::numeric_limits<int>::max();
+    statistics.add(odd);
+    statistics.add(JournalEntry{});
+
+    const ProgressFigures figures =
+        statistics.figures(ProgressPeriod::AllTime, ProgressFilter::All, kNoon, 0);
+    EXPECT_EQ(figures.tally.notes().asked, 1u);
+    EXPECT_EQ(figures.tally.pitchClass(3).asked, 1u);
+    for (const RightOfAsked& octave : figures.tally.octaves) EXPECT_EQ(octave.asked, 0u);
+    const std::array<std::string, 12> names = {"C",  "C#", "D",  "Eb", "E",  "F",
+                                               "F#", "G",  "G#", "A",  "Bb", "B"};
+    ASSERT_EQ(figures.topConfusions(3).size(), 1u);
+    EXPECT_EQ(ConfusionWords(figures.topConfusions(3)[0], names), "Eb taken for E: 1 time");
+    EXPECT_EQ(ConfusionWords({3, 4, 14}, names), "Eb taken for E: 14 times");
+    EXPECT_EQ(ConfusionWords({3, 4, 1234}, names, "1.234"), "Eb taken for E: 1.234 times");
+}
+
+TEST(ResponseBucket, GrowsWithTheTimeAndItsMiddleLiesInside) {
+    int previous = 0;
+    for (int milliseconds = 0; milliseconds < 200'000; milliseconds += 7) {
+        const int bucket = ResponseBucket(milliseconds);
+        EXPECT_GE(bucket, previous);
+        EXPECT_LT(bucket, kResponseBuckets);
+        previous = bucket;
+    }
+    for (int bucket = 1; bucket < kResponseBuckets - 1; ++bucket) {
+        EXPECT_EQ(ResponseBucket(BucketMilliseconds(bucket)), bucket);
+    }
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,245 @@
+#include "ui/progress_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include "app/trainer.h"
+#include "midi/recording_midi_out.h"
+#include "ports/manual_scheduler.h"
+#include "progress/progress_feed.h"
+#include "scoring/spelling.h"
+#include "ui/main_window.h"
+#include "ui/progress_charts.h"
+#include "ui/progress_history.h"
+#include "ui/progress_menu.h"
+#include "ui/qt_app.h"
+
+namespace velmora {
+namespace {
+
+std::array<std::string, kPitchClasses> Names(int key) {
+    std::array<std::string, kPitchClasses> names;
+    for (int i = 0; i < kPitchClasses; ++i) names[i] = kSpellingTable[key][i];
+    return names;
+}
+
+// Eb asked, E answered, just now.
+JournalEntry EbTakenForE() {
+    JournalEntry entry;
+    entry.utcMilliseconds = QDateTime::currentDateTimeUtc().toMSecsSinceEpoch();
+    entry.utcOffsetMinutes = QDateTime::currentDateTime().offsetFromUtc() / 60;
+    entry.run = 1;
+    entry.notes = {63};
+    entry.answered = {4};
+    entry.responseMilliseconds = 1200;
+    return entry;
+}
+
+// The message box on screen, if any.
+QMessageBox* ShownMessage() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box && box->isVisible()) return box;
+    }
+    return nullptr;
+}
+
+class ProgressWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { EnsureQtApplication(); }
+    ProgressWindowTest() {
+        feed.onChange([this] { window.refresh(); });
+    }
+
+    QString topConfusions() {
+        for (QLabel* label : window.findChildren<QLabel*>()) {
+            if (label->accessibleName() == "Most frequent confusions") return label->text();
+        }
+        return {};
+    }
+    BarChart* chart(const QString& name) {
+        for (BarChart* chart : window.findChildren<BarChart*>()) {
+            if (chart->accessibleName() == name) return chart;
+        }
+        return nullptr;
+    }
+
+    int key = 3;
+    ProgressStatistics statistics;
+    ProgressFeed feed{statistics};
+    ProgressWindow window{statistics, [this] { return Names(key); }};
+};
+
+TEST_F(ProgressWindowTest, FollowsEachAnswerInTheKeySignatureChosenAndSaysItInWords) {
+    window.show();
+    feed.record(EbTakenForE());
+    EXPECT_EQ(topConfusions(), "Most often confused:\nEb taken for E: 1 time");
+    BarChart* pitchBars = chart("Accuracy per pitch class");
+    ASSERT_NE(pitchBars, nullptr);
+    EXPECT_EQ(pitchBars->bars()[3].label, "Eb");
+    EXPECT_TRUE(pitchBars->accessibleDescription().contains("Eb: 0 right of 1 (0%)"))
+        << pitchBars->accessibleDescription().toStdString();
+
+    JournalEntry right = EbTakenForE();
+    right.answered = {3};
+    feed.replaceLast(right);
+    EXPECT_EQ(topConfusions(), "No confusions in this period.");
+    EXPECT_TRUE(pitchBars->accessibleDescription().contains("Eb: 1 right of 1 (100%)"));
+
+    // Another key signature names the same pitch class D#.
+    key = 4;
+    feed.record(EbTakenForE());
+    EXPECT_EQ(topConfusions(), "Most often confused:\nD# taken for E: 1 time");
+    auto* table = window.findChild<QTableView*>();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->model()->headerData(3, Qt::Vertical, Qt::DisplayRole).toString(), "D#");
+    EXPECT_EQ(table->model()->data(table->model()->index(3, 4), Qt::ToolTipRole).toString(),
+              "D# taken for E: 1 of 2 times (50%)");
+}
+
+TEST_F(ProgressWindowTest, PeriodAndQuestionsChooseTheAnswersCounted) {
+    JournalEntry old = EbTakenForE();
+    old.utcMilliseconds -= 30LL * 86'400'000;
+    statistics.addHistory(old);
+    feed.record(EbTakenForE());
+    window.show();
+    auto combos = window.findChildren<QComboBox*>();
+    ASSERT_GE(combos.size(), 2);
+    EXPECT_EQ(window.figures().tally.answers, 2u);  // all time
+    combos[0]->setCurrentIndex(1);                  // today
+    EXPECT_EQ(window.figures().tally.answers, 1u);
+    combos[1]->setCurrentIndex(2);  // chords only
+    EXPECT_EQ(window.figures().tally.answers, 0u);
+}
+
+TEST_F(ProgressWindowTest, HistoryReadAfterwardsJoinsTheLiveAnswersUnlessForgotten) {
+    window.show();
+    const std::int64_t start = EbTakenForE().utcMilliseconds;
+    feed.record(EbTakenForE());
+    {
+        // The journal holds one older answer and the live one, already written.
+        ProgressHistoryLoad load(
+            window,
+            [start](const std::function<void(const JournalEntry&)>& each, std::string&) {
+                JournalEntry older = EbTakenForE();
+                older.utcMilliseconds = start - 60'000;
+                each(older);
+                JournalEntry live = EbTakenForE();
+                live.utcMilliseconds = start + 1;
+                each(live);
+                return true;
+            },
+            start + 1);
+        QTRY_COMPARE(window.figures().tally.answers, 2u);
+    }
+    window.forgetHistory();
+    EXPECT_EQ(window.figures().tally.answers, 0u);
+    ProgressStatistics late;
+    late.addHistory(EbTakenForE());
+    window.takeHistory(std::move(late), QString());
+    EXPECT_EQ(window.figures().tally.answers, 0u);
+}
+
+TEST_F(ProgressWindowTest, AJournalThatCannotBeReadIsSaidInTheWindow) {
+    window.show();
+    {
+        ProgressHistoryLoad load(
+            window,
+            [](const std::function<void(const JournalEntry&)>&, std::string& error) {
+                error = "file is not a database";
+                return false;
+            },
+            0);
+        QTRY_VERIFY([&] {
+            for (QLabel* label : window.findChildren<QLabel*>()) {
+                if (label->text().contains("file is not a database") && label->isVisible()) {
+                    return true;
+                }
+            }
+            return false;
+        }());
+    }
+}
+
+// The Progress menu beside the main window's own: its shortcut is the only one
+// of its kind, and forgetting asks first.
+TEST(ProgressMenu, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
+    EnsureQtApplication();
+    RecordingMidiOut device;
+    ManualScheduler clock;
+    SilentBeeper beeper;
+    Trainer trainer(device, clock, beeper);
+    MainWindow mainWindow(trainer);
+    ProgressStatistics statistics;
+    ProgressWindow window(
+        statistics, [&trainer] { return trainer.state().pitchNames; }, &mainWindow);
+    int forgotten = 0;
+    ProgressMenu menu(*mainWindow.menuBar(), window,
+                      {.exportJournal = {}, .forget = [&forgotten] { ++forgotten; }});
+    trainer.Form_Load();
+    EXPECT_FALSE(menu.exportAction()->isEnabled());
+    QList<QKeySequence> shortcuts;
+    for (QAction* action : mainWindow.findChildren<QAction*>()) {
+        if (!action->shortcut().isEmpty()) shortcuts << action->shortcut();
+    }
+    EXPECT_EQ(shortcuts.count(menu.showAction()->shortcut()), 1);
+
+    statistics.add(EbTakenForE());
+    auto answer = [](const QString& button) {
+        QMessageBox* box = ShownMessage();
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* each : box->buttons()) {
+            if (each->text() == button) each->click();
+        }
+        QApplication::processEvents();
+    };
+    menu.forgetAction()->trigger();
+    EXPECT_EQ(statistics.answers(), 1u);  // asked first
+    answer("Cancel");
+    EXPECT_EQ(forgotten, 0);
+    EXPECT_EQ(statistics.answers(), 1u);
+    menu.forgetAction()->trigger();
+    answer("Forget history");
+    EXPECT_EQ(forgotten, 1);
+    EXPECT_EQ(statistics.answers(), 0u);
+
+    menu.showAction()->trigger();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isModal());
+    trainer.Form_Unload();
+}
+
+TEST(ProgressMenu, AnExportThatFailsIsSaidAndCanBeTriedAgain) {
+    EnsureQtApplication();
+    QMenuBar bar;
+    ProgressStatistics statistics;
+    ProgressWindow window(statistics, [] { return Names(0); });
+    ProgressMenu menu(bar, window,
+                      {.exportJournal =
+                           [](const std::string& path, std::string& error) {
+                               error = "No space left on device";
+                               return path.empty();
+                           },
+                       .forget = {}});
+    EXPECT_FALSE(menu.forgetAction()->isEnabled());
+    menu.exportTo("/full/journal.csv");
+    EXPECT_FALSE(menu.exportAction()->isEnabled());
+    QTRY_VERIFY(ShownMessage() != nullptr);
+    EXPECT_EQ(ShownMessage()->text(),
+              "The journal was not exported to /full/journal.csv: No space left on device");
+    EXPECT_TRUE(menu.exportAction()->isEnabled());
+    ShownMessage()->close();
+}
+
+}  // namespace
+}  // namespace velmora
