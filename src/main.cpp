@@ -18,11 +18,15 @@
 #include "app/version.h"
 #include "midi/external/keyboard_input.h"
 #include "midi/setup/sound_setup.h"
+#include "midi/setup/starting_sound.h"
 #include "text/printable.h"
 #include "ui/main_window.h"
 #include "ui/midi_input_menu.h"
 #include "ui/qt_scheduler.h"
 #include "ui/quit_signals.h"
+#include "ui/remembered_choices.h"
+#include "ui/sound_dialog.h"
+#include "ui/sound_menu.h"
 #include "ui/window_system_check.h"
 
 namespace {
@@ -141,9 +145,14 @@ int main(int argc, char** argv) {
 
     // Loading the SoundFont and starting the audio driver take a while: they
     // run on a worker thread while the window comes up, and report back here.
-    velmora::SoundSetup sound(options.sound, [&application](std::function<void()> done) {
+    // The sound chosen last time, unless the command line says otherwise.
+    velmora::RememberedChoices remembered;
+    const velmora::StartingSound start =
+        velmora::ChooseStartingSound(options.sound, remembered.sound());
+    velmora::SoundSetup sound(start.options, [&application](std::function<void()> done) {
         QMetaObject::invokeMethod(&application, std::move(done), Qt::QueuedConnection);
     });
+    if (!start.problem.empty()) sound.tell(start.problem);
     // The keyboard's ports are watched on a worker thread, which reports here.
     std::function<void()> showKeyboard;
     velmora::KeyboardInput keyboard([&application, &showKeyboard] {
@@ -159,13 +168,26 @@ int main(int argc, char** argv) {
                              &keyboard);
     velmora::MainWindow window(trainer);
     velmora::MidiInputMenu midiInputMenu(*window.menuBar(), keyboard);
+    velmora::SoundMenu soundMenu(*window.menuBar(), sound, &remembered);
+    window.setTryAgain(soundMenu.tryAgainAction());
+    auto tellRememberingProblem = [&remembered] {
+        const std::string problem = remembered.takeProblem();
+        if (!problem.empty()) TellOnTheTerminal({problem});
+    };
+    QObject::connect(&midiInputMenu, &velmora::MidiInputMenu::chosen,
+                     [&remembered, &tellRememberingProblem](const QString& port) {
+                         remembered.rememberMidiIn(velmora::PortChoice(port.toStdString()));
+                         tellRememberingProblem();
+                     });
     trainer.Form_Load();
     // The status line always says what plays, or what is wrong; the terminal
     // hears of each problem once, as it arises.
-    auto showSound = [&sound, &window] {
+    auto showSound = [&sound, &window, &soundMenu, &tellRememberingProblem] {
         const velmora::SoundReport report = sound.report();
         TellOnTheTerminal(report.newProblems);
-        window.setSoundStatus(QString::fromStdString(report.status));
+        window.setSoundStatus(QString::fromStdString(report.status), report.problem);
+        soundMenu.update(report);
+        tellRememberingProblem();
     };
     showSound();
     sound.onChange(showSound);
@@ -175,7 +197,11 @@ int main(int argc, char** argv) {
         window.setMidiInputStatus(QString::fromStdString(report.status));
         midiInputMenu.update(report);
     };
-    if (options.midiIn) keyboard.choose(*options.midiIn);
+    if (options.midiIn) {
+        keyboard.choose(*options.midiIn);
+    } else if (const auto port = remembered.midiIn(); port && !port->empty()) {
+        keyboard.choose(*port);
+    }
 
     std::unique_ptr<FirstPaintReport> firstPaint;
     if (std::getenv("VELMORA_REPORT_FIRST_PAINT") != nullptr) {

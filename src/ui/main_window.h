@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QToolButton>
 
 #include <memory>
 #include <vector>
@@ -24,8 +25,10 @@ public:
     ~MainWindow() override;
 
     // The line under the window that says which sound output is in use, or
-    // what is wrong with it.
-    void setSoundStatus(const QString& text);
+    // what is wrong with it; a problem comes with the Try Again button.
+    void setSoundStatus(const QString& text, bool problem = false);
+    // What the Try Again button beside a sound problem does.
+    void setTryAgain(QAction* action);
     // Beside it: the MIDI input in use, or what is wrong with it; nothing
     // while no input is chosen.
     void setMidiInputStatus(const QString& text);
@@ -45,6 +48,7 @@ private:
     Trainer& trainer_;
     QWidget* client_ = nullptr;
     StatusLine* soundStatus_ = nullptr;
+    QToolButton* tryAgain_ = nullptr;
     StatusLine* midiInputStatus_ = nullptr;
     QHash<QString, QWidget*> widgets_;
     QHash<QWidget*, Control*> controlOf_;

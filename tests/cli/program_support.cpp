@@ -95,6 +95,9 @@ public:
     void SetUp() override {
         runtimeDir_.emplace();
         setenv("XDG_RUNTIME_DIR", runtimeDir_->path().c_str(), 1);
+        // The program remembers its sound choices there: never the user's own.
+        configDir_.emplace();
+        setenv("XDG_CONFIG_HOME", configDir_->path().c_str(), 1);
         unsetenv("QT_QPA_PLATFORM");
         server_.emplace();
         ASSERT_FALSE(server_->display().empty())
@@ -105,10 +108,12 @@ public:
     void TearDown() override {
         server_.reset();
         runtimeDir_.reset();
+        configDir_.reset();
     }
 
 private:
     std::optional<velmora::testing::TempDir> runtimeDir_;
+    std::optional<velmora::testing::TempDir> configDir_;
     std::optional<velmora::testing::XServer> server_;
 };
 
