@@ -152,6 +152,9 @@ Answering from a MIDI keyboard (its notes answer as the letter keys do):
   -h, --help                show this help and exit
   -V, --version             show the version and exit
 
+Choices made in the window's Sound and MIDI Input menus are remembered
+(~/.config/velmora/velmora.conf); these options override them for one start.
+
 The window toolkit's own options (-platform, -display, -style ...) are accepted too.
 )";
 }

@@ -1,6 +1,9 @@
 #include "ui/remembered_choices.h"
 
 #include <QSettings>
+#include <QStandardPaths>
+
+#include <filesystem>
 
 namespace velmora {
 
@@ -23,16 +26,27 @@ std::optional<std::string> Text(const QSettings& settings, const QString& key) {
 }  // namespace
 
 RememberedChoices::RememberedChoices()
-    : settings_(std::make_unique<QSettings>(QStringLiteral("velmora"), QStringLiteral("velmora"))) {
-}
+    : RememberedChoices(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                        QStringLiteral("/velmora/velmora.conf")) {}
 
-RememberedChoices::RememberedChoices(const QString& fileName)
-    : settings_(std::make_unique<QSettings>(fileName, QSettings::IniFormat)) {}
+RememberedChoices::RememberedChoices(const QString& fileName) : fileName_(fileName) {
+    // Reading a FIFO would wait for a writer, and a folder holds no choices:
+    // the program starts on its defaults and remembers nothing.
+    std::error_code error;
+    const auto status = std::filesystem::status(fileName.toStdString(), error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        problem_ = "the choices are neither read nor remembered: " + fileName.toStdString() +
+                   " is not a file";
+        return;
+    }
+    settings_ = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
+}
 
 RememberedChoices::~RememberedChoices() = default;
 
 SoundOptions RememberedChoices::sound() const {
     SoundOptions options;
+    if (!settings_) return options;
     options.midiOut = Text(*settings_, kMidiOut);
     options.soundFont = Text(*settings_, kSoundFont);
     options.audioDriver = Text(*settings_, kAudioDriver);
@@ -44,10 +58,12 @@ SoundOptions RememberedChoices::sound() const {
 }
 
 std::optional<std::string> RememberedChoices::midiIn() const {
+    if (!settings_) return std::nullopt;
     return Text(*settings_, kMidiIn);
 }
 
 std::optional<int> RememberedChoices::zoomPercent() const {
+    if (!settings_) return std::nullopt;
     bool number = false;
     const int percent = settings_->value(kZoom).toInt(&number);
     if (!number || percent < kZoomLeast || percent > kZoomMost) return std::nullopt;
@@ -71,12 +87,13 @@ void RememberedChoices::rememberMidiIn(const std::string& port) {
 }
 
 void RememberedChoices::rememberZoomPercent(int percent) {
-    if (percent < kZoomLeast || percent > kZoomMost) return;
+    if (!settings_ || percent < kZoomLeast || percent > kZoomMost) return;
     settings_->setValue(kZoom, percent);
     settings_->sync();
 }
 
 void RememberedChoices::write(const QString& key, const std::optional<std::string>& value) {
+    if (!settings_) return;
     if (value) {
         settings_->setValue(key, QString::fromStdString(*value));
     } else {
@@ -86,13 +103,18 @@ void RememberedChoices::write(const QString& key, const std::optional<std::strin
 }
 
 QString RememberedChoices::fileName() const {
-    return settings_->fileName();
+    return fileName_;
 }
 
 std::string RememberedChoices::takeProblem() {
-    if (problemTold_ || settings_->status() == QSettings::NoError) return {};
+    if (problemTold_) return {};
+    if (!problem_.empty()) {
+        problemTold_ = true;
+        return problem_;
+    }
+    if (!settings_ || settings_->status() == QSettings::NoError) return {};
     problemTold_ = true;
-    const std::string file = settings_->fileName().toStdString();
+    const std::string file = fileName_.toStdString();
     if (settings_->status() == QSettings::FormatError) {
         return "the remembered choices in " + file + " cannot be read";
     }

@@ -45,7 +45,9 @@ public:
 private:
     void write(const QString& key, const std::optional<std::string>& value);
 
-    std::unique_ptr<QSettings> settings_;
+    QString fileName_;
+    std::unique_ptr<QSettings> settings_;  // none when the file cannot be used
+    std::string problem_;
     bool problemTold_ = false;
 };
 

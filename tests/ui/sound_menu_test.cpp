@@ -7,6 +7,8 @@
 #include <QSettings>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 #include <memory>
 
 #include "app/trainer.h"
@@ -48,6 +50,14 @@ TEST(RememberedChoicesTest, ChoicesAreWrittenReadBackAndForgotten) {
     QSettings(FileIn(dir), QSettings::IniFormat).setValue("window/zoom", "huge");
     EXPECT_FALSE(RememberedChoices(FileIn(dir)).zoomPercent());
     EXPECT_EQ(again.takeProblem(), "");
+
+    // A FIFO in the file's place would hold the start until someone writes it.
+    const QString fifo = QString::fromStdString((dir.path() / "fifo.conf").string());
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    RememberedChoices onFifo(fifo);
+    onFifo.rememberAudioDriver("alsa");
+    EXPECT_FALSE(onFifo.sound().audioDriver);
+    EXPECT_NE(onFifo.takeProblem().find("is not a file"), std::string::npos);
 }
 
 // The window with its Sound menu, playing through a port that is not there.
