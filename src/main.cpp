@@ -20,6 +20,7 @@
 #include "journal/sqlite_journal.h"
 #include "midi/external/keyboard_input.h"
 #include "midi/setup/sound_setup.h"
+#include "midi/setup/starting_sound.h"
 #include "progress/progress_feed.h"
 #include "progress/progress_statistics.h"
 #include "text/printable.h"
@@ -30,6 +31,9 @@
 #include "ui/progress_window.h"
 #include "ui/qt_scheduler.h"
 #include "ui/quit_signals.h"
+#include "ui/remembered_choices.h"
+#include "ui/sound_dialog.h"
+#include "ui/sound_menu.h"
 #include "ui/window_system_check.h"
 
 namespace {
@@ -162,9 +166,14 @@ int main(int argc, char** argv) {
 
     // Loading the SoundFont and starting the audio driver take a while: they
     // run on a worker thread while the window comes up, and report back here.
-    velmora::SoundSetup sound(options.sound, [&application](std::function<void()> done) {
+    // The sound chosen last time, unless the command line says otherwise.
+    velmora::RememberedChoices remembered;
+    const velmora::StartingSound start =
+        velmora::ChooseStartingSound(options.sound, remembered.sound());
+    velmora::SoundSetup sound(start.options, [&application](std::function<void()> done) {
         QMetaObject::invokeMethod(&application, std::move(done), Qt::QueuedConnection);
     });
+    if (!start.problem.empty()) sound.tell(start.problem);
     // The keyboard's ports are watched on a worker thread, which reports here.
     std::function<void()> showKeyboard;
     velmora::KeyboardInput keyboard([&application, &showKeyboard] {
@@ -231,15 +240,28 @@ int main(int argc, char** argv) {
         history = std::make_unique<velmora::ProgressHistoryLoad>(progressWindow,
                                                                  std::move(readJournal), startedAt);
     }
+    velmora::SoundMenu soundMenu(*window.menuBar(), sound, &remembered);
+    window.setTryAgain(soundMenu.tryAgainAction());
+    auto tellRememberingProblem = [&remembered] {
+        const std::string problem = remembered.takeProblem();
+        if (!problem.empty()) TellOnTheTerminal({problem});
+    };
+    QObject::connect(&midiInputMenu, &velmora::MidiInputMenu::chosen,
+                     [&remembered, &tellRememberingProblem](const QString& port) {
+                         remembered.rememberMidiIn(velmora::PortChoice(port.toStdString()));
+                         tellRememberingProblem();
+                     });
     trainer.Form_Load();
     // The status line always says what plays, or what is wrong; the terminal
     // hears of each problem once, as it arises.
     QString soundStatus;
-    auto showSound = [&sound, &window, &soundStatus] {
+    auto showSound = [&sound, &window, &soundMenu, &tellRememberingProblem, &soundStatus] {
         const velmora::SoundReport report = sound.report();
         TellOnTheTerminal(report.newProblems);
         soundStatus = QString::fromStdString(report.status);
-        window.setSoundStatus(soundStatus);
+        window.setSoundStatus(soundStatus, report.problem);
+        soundMenu.update(report);
+        tellRememberingProblem();
     };
     window.setSoundDescription([&soundStatus] { return soundStatus; });
     showSound();
@@ -250,7 +272,11 @@ int main(int argc, char** argv) {
         window.setMidiInputStatus(QString::fromStdString(report.status));
         midiInputMenu.update(report);
     };
-    if (options.midiIn) keyboard.choose(*options.midiIn);
+    if (options.midiIn) {
+        keyboard.choose(*options.midiIn);
+    } else if (const auto port = remembered.midiIn(); port && !port->empty()) {
+        keyboard.choose(*port);
+    }
     showJournal = [&window](const QString& status) { window.setJournalStatus(status); };
 
     std::unique_ptr<FirstPaintReport> firstPaint;
@@ -269,8 +295,10 @@ int main(int argc, char** argv) {
         finishJournal();
         EndIfAStartStillRuns(1);  // Qt calls exit(1) when the display connection breaks
     });
-    // Text as large as the desktop's, within the screen.
-    window.setZoomPercent(window.startZoomPercent());
+    // The zoom last chosen, else text as large as the desktop's; within the screen.
+    window.setZoomPercent(remembered.zoomPercent().value_or(window.startZoomPercent()));
+    QObject::connect(&window, &velmora::MainWindow::zoomChanged,
+                     [&remembered](int percent) { remembered.rememberZoomPercent(percent); });
     window.show();
     const int status = application.exec();
     trainer.Form_Unload();

@@ -172,6 +172,9 @@ $XDG_DATA_HOME/velmora/journal.sqlite, that is ~/.local/share/velmora/):
   -h, --help                show this help and exit
   -V, --version             show the version and exit
 
+Choices made in the window's Sound and MIDI Input menus are remembered
+(~/.config/velmora/velmora.conf); these options override them for one start.
+
 The window toolkit's own options (-platform, -display, -style ...) are accepted too.
 )";
 }

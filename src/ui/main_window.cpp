@@ -63,6 +63,11 @@ MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent),
 
     soundStatus_ = new StatusLine(this);
     statusBar()->addWidget(soundStatus_, 1);
+    tryAgain_ = new QToolButton(this);
+    tryAgain_->setObjectName("tryAgain");
+    tryAgain_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    tryAgain_->hide();
+    statusBar()->addWidget(tryAgain_);
     midiInputStatus_ = new StatusLine(this);
     midiInputStatus_->setAccessibleName(tr("MIDI input"));
     midiInputStatus_->hide();
@@ -175,8 +180,14 @@ QWidget* MainWindow::widgetOf(const QString& controlName) const {
     return widgets_.value(controlName);
 }
 
-void MainWindow::setSoundStatus(const QString& text) {
-    soundStatus_->setMessage(text);
+void MainWindow::setSoundStatus(const QString& text, bool problem) {
+    soundStatus_->setMessage(text, problem);
+    tryAgain_->setVisible(problem && tryAgain_->defaultAction() != nullptr);
+}
+
+void MainWindow::setTryAgain(QAction* action) {
+    tryAgain_->setDefaultAction(action);
+    tryAgain_->setVisible(soundStatus_->problem() && action != nullptr);
 }
 
 void MainWindow::setMidiInputStatus(const QString& text) {

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QToolButton>
 
 #include <functional>
 #include <memory>
@@ -30,8 +31,10 @@ public:
     ~MainWindow() override;
 
     // The line under the window that says which sound output is in use, or
-    // what is wrong with it.
-    void setSoundStatus(const QString& text);
+    // what is wrong with it; a problem comes with the Try Again button.
+    void setSoundStatus(const QString& text, bool problem = false);
+    // What the Try Again button beside a sound problem does.
+    void setTryAgain(QAction* action);
     // Beside it: the MIDI input in use, or what is wrong with it; nothing
     // while no input is chosen.
     void setMidiInputStatus(const QString& text);
@@ -85,6 +88,7 @@ private:
     QPointer<QWidget> guide_;
     std::function<QString()> soundDescription_;
     StatusLine* soundStatus_ = nullptr;
+    QToolButton* tryAgain_ = nullptr;
     StatusLine* midiInputStatus_ = nullptr;
     StatusLine* journalStatus_ = nullptr;
     QHash<QString, QWidget*> widgets_;

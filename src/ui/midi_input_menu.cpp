@@ -38,11 +38,16 @@ void MidiInputMenu::rebuild() {
         group->addAction(action);
         connect(action, &QAction::triggered, this, choose);
     };
-    add(tr("None"), !chosen_, [this] { input_.choose(std::string()); });
+    add(tr("None"), !chosen_, [this] {
+        input_.choose(std::string());
+        emit chosen(QString());
+    });
     if (!ports_.empty()) menu_->addSeparator();
     for (const MidiInputPort& port : ports_) {
-        add(QString::fromStdString(port.name), connected_ == port,
-            [this, port] { input_.choose(port); });
+        add(QString::fromStdString(port.name), connected_ == port, [this, port] {
+            input_.choose(port);
+            emit chosen(QString::fromStdString(port.name));
+        });
     }
 }
 

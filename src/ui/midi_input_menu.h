@@ -25,6 +25,10 @@ public:
     void update(const KeyboardInput::Report& report);
     QMenu* menu() const { return menu_; }
 
+signals:
+    // The user chose this port ("" for none) in the menu.
+    void chosen(const QString& port);
+
 private:
     void rebuild();
 

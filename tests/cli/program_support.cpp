@@ -104,6 +104,9 @@ public:
         // The program keeps its practice journal here, never in the user's.
         dataDir_.emplace();
         setenv("XDG_DATA_HOME", dataDir_->path().c_str(), 1);
+        // The program remembers its sound choices there: never the user's own.
+        configDir_.emplace();
+        setenv("XDG_CONFIG_HOME", configDir_->path().c_str(), 1);
         unsetenv("QT_QPA_PLATFORM");
         server_.emplace();
         ASSERT_FALSE(server_->display().empty())
@@ -115,11 +118,13 @@ public:
         server_.reset();
         runtimeDir_.reset();
         dataDir_.reset();
+        configDir_.reset();
     }
 
 private:
     std::optional<velmora::testing::TempDir> runtimeDir_;
     std::optional<velmora::testing::TempDir> dataDir_;
+    std::optional<velmora::testing::TempDir> configDir_;
     std::optional<velmora::testing::XServer> server_;
 };
 

@@ -129,6 +129,25 @@ std::vector<std::string> AvailableOutputs(fluid_settings_t* settings) {
     return outputs;
 }
 
+}  // namespace
+
+std::vector<std::string> AudioOutputChoices() {
+    fluid_settings_t* settings = new_fluid_settings();
+    if (settings == nullptr) return {};
+    const std::vector<std::string> available = AvailableOutputs(settings);
+    delete_fluid_settings(settings);
+    std::vector<std::string> choices;
+    for (const AudioOutput& output : kAudioOutputs) {
+        // "file" writes a .wav into whatever folder the program started in.
+        if (std::string(output.name) != "file" && Contains(available, output.name)) {
+            choices.emplace_back(output.name);
+        }
+    }
+    return choices;
+}
+
+namespace {
+
 // The driver the user asked for, by option or setting; empty when none.
 std::string ChosenDriver(const SynthConfig& config) {
     if (config.audioDriver) return *config.audioDriver;

@@ -35,6 +35,9 @@ class PulseStream;
 // our own PulseAudio output's one period is its whole buffer.
 double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver);
 
+// The audio outputs a user may choose among here, the usual ones first.
+std::vector<std::string> AudioOutputChoices();
+
 // The built-in synthesizer: MIDI output device 0 unless another port is chosen.
 // Plays through the system's audio; the wrong-answer beep is mixed into the
 // same stream. Never throws, never prints: what is wrong is in description().

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "midi/setup/sound_options.h"
+
+class QSettings;
+
+namespace velmora {
+
+// The choices of how the program lives on this desktop that outlast it: the
+// sound output, SoundFont and audio driver, the MIDI input and the zoom. The
+// trainer's own settings are not among them. Kept by QSettings in the
+// desktop's usual place, $XDG_CONFIG_HOME/velmora/velmora.conf.
+class RememberedChoices {
+public:
+    RememberedChoices();
+    // In the given file instead, for tests.
+    explicit RememberedChoices(const QString& fileName);
+    ~RememberedChoices();
+    RememberedChoices(const RememberedChoices&) = delete;
+    RememberedChoices& operator=(const RememberedChoices&) = delete;
+
+    // Output, SoundFont and audio driver as remembered; nothing else.
+    SoundOptions sound() const;
+    std::optional<std::string> midiIn() const;  // empty: none chosen
+    std::optional<int> zoomPercent() const;     // only a whole percent in 100..300
+
+    // Each is written only when the user makes that choice in the window.
+    // No value: the default (the key is forgotten).
+    void rememberMidiOut(const std::optional<std::string>& output);
+    void rememberSoundFont(const std::optional<std::string>& path);
+    void rememberAudioDriver(const std::optional<std::string>& driver);
+    void rememberMidiIn(const std::string& port);
+    void rememberZoomPercent(int percent);
+
+    QString fileName() const;
+    // Why the file cannot be written, once; empty otherwise.
+    std::string takeProblem();
+
+private:
+    void write(const QString& key, const std::optional<std::string>& value);
+
+    QString fileName_;
+    std::unique_ptr<QSettings> settings_;  // none when the file cannot be used
+    std::string problem_;
+    bool problemTold_ = false;
+};
+
+}  // namespace velmora

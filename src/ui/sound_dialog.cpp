@@ -1,0 +1,208 @@
+#include "ui/sound_dialog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+
+#include "midi/soundfont_locator.h"
+
+namespace velmora {
+
+namespace {
+
+// The item data of "Other…" among the SoundFonts.
+const QString kOther = QStringLiteral("\x01other");
+
+QString FromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QVariant DataOf(const std::optional<std::string>& choice) {
+    return choice ? QVariant(FromStd(*choice)) : QVariant();
+}
+
+std::optional<std::string> ChoiceOf(const QComboBox* box) {
+    const QVariant data = box->currentData();
+    if (!data.isValid()) return std::nullopt;
+    return data.toString().toStdString();
+}
+
+// Selects the item whose data is `wanted`, adding it (named `text`) when missing.
+void Select(QComboBox* box, const QVariant& wanted, const QString& text, int insertAt) {
+    int index = wanted.isValid() ? box->findData(wanted) : 0;
+    if (index < 0) {
+        box->insertItem(insertAt, text, wanted);
+        index = insertAt;
+    }
+    box->setCurrentIndex(index);
+}
+
+}  // namespace
+
+std::string PortChoice(const std::string& portName) {
+    static const std::regex kAddress(R"( \d+:\d+$)");
+    return std::regex_replace(portName, kAddress, "");
+}
+
+std::vector<std::string> InstalledSoundFonts() {
+    std::vector<std::string> fonts;
+    std::vector<std::filesystem::path> seen;
+    for (const std::string& candidate : WellKnownSoundFonts()) {
+        std::error_code error;
+        const std::filesystem::path real = std::filesystem::canonical(candidate, error);
+        if (error || std::find(seen.begin(), seen.end(), real) != seen.end()) continue;
+        if (!CheckSoundFontFile(candidate).empty()) continue;
+        seen.push_back(real);
+        fonts.push_back(real.string());  // the file, not the link to it
+    }
+    return fonts;
+}
+
+SoundDialog::SoundDialog(QAction& playTestNote, QAction& tryAgain, QWidget* parent)
+    : QDialog(parent),
+      output_(new QComboBox(this)),
+      soundFont_(new QComboBox(this)),
+      driver_(new QComboBox(this)),
+      statusIcon_(new QLabel(this)),
+      status_(new QLabel(this)) {
+    setObjectName("soundDialog");
+    setWindowTitle(tr("Sound Settings"));
+    output_->setObjectName("output");
+    soundFont_->setObjectName("soundFont");
+    driver_->setObjectName("audioDriver");
+    for (QComboBox* box : {output_, soundFont_, driver_}) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        box->setMinimumContentsLength(28);
+        connect(box, &QComboBox::activated, this, [this, box] {
+            if (box == soundFont_ && soundFont_->currentData() == kOther) {
+                chooseOtherSoundFont();
+            } else {
+                choose();
+            }
+        });
+    }
+
+    auto* form = new QFormLayout;
+    form->addRow(tr("&Output:"), output_);
+    form->addRow(tr("&SoundFont:"), soundFont_);
+    form->addRow(tr("Audio &driver:"), driver_);
+
+    status_->setObjectName("soundStatus");
+    status_->setTextFormat(Qt::PlainText);
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    statusIcon_->setFixedSize(iconSize, iconSize);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(statusIcon_, 0, Qt::AlignTop);
+    statusRow->addWidget(status_, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    for (QAction* action : {&playTestNote, &tryAgain}) {
+        QPushButton* button =
+            buttons->addButton(QString(action->text()), QDialogButtonBox::ActionRole);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, action, &QAction::trigger);
+    }
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(statusRow);
+    layout->addWidget(buttons);
+}
+
+void SoundDialog::refresh(const SoundOptions& current, const std::vector<std::string>& ports,
+                          const std::vector<std::string>& soundFonts,
+                          const std::vector<std::string>& drivers) {
+    current_ = current;
+    output_->clear();
+    output_->addItem(tr("Built-in synthesizer"), QStringLiteral("0"));
+    for (const std::string& port : ports) {
+        output_->addItem(tr("MIDI port: %1").arg(FromStd(port)), FromStd(PortChoice(port)));
+    }
+    soundFont_->clear();
+    const SoundFontLookup standard = LocateSoundFont(std::nullopt);
+    soundFont_->addItem(standard.path.empty()
+                            ? tr("Default (none installed)")
+                            : tr("Default (%1)").arg(FromStd(SoundFontName(standard.path))));
+    for (const std::string& font : soundFonts) {
+        soundFont_->addItem(
+            QStringLiteral("%1 — %2").arg(FromStd(SoundFontName(font)), FromStd(font)),
+            FromStd(font));
+    }
+    soundFont_->insertSeparator(soundFont_->count());
+    soundFont_->addItem(tr("Other…"), kOther);
+    driver_->clear();
+    driver_->addItem(tr("Automatic"));
+    for (const std::string& driver : drivers) driver_->addItem(FromStd(driver), FromStd(driver));
+    showCurrent();
+}
+
+void SoundDialog::showCurrent() {
+    const std::optional<std::string> output =
+        current_.midiOut && *current_.midiOut != "0" ? current_.midiOut : std::string("0");
+    Select(output_, DataOf(output), tr("MIDI port: %1 (not there)").arg(FromStd(*output)), 1);
+    Select(soundFont_, DataOf(current_.soundFont),
+           current_.soundFont ? FromStd(*current_.soundFont) : QString(), 1);
+    Select(driver_, DataOf(current_.audioDriver),
+           current_.audioDriver ? FromStd(*current_.audioDriver) : QString(), 1);
+    // The SoundFont and driver are the built-in synthesizer's.
+    const bool builtIn = output_->currentIndex() == 0;
+    soundFont_->setEnabled(builtIn);
+    driver_->setEnabled(builtIn);
+}
+
+void SoundDialog::choose() {
+    SoundOptions next = current_;
+    next.midiOut = ChoiceOf(output_);
+    if (next.midiOut == "0") next.midiOut.reset();
+    next.soundFont = ChoiceOf(soundFont_);
+    next.audioDriver = ChoiceOf(driver_);
+    current_ = next;
+    showCurrent();
+    if (onChoice) onChoice(next);
+}
+
+void SoundDialog::chooseOtherSoundFont() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Choose a SoundFont"), QStringLiteral("/usr/share/sounds/sf2"),
+        tr("SoundFonts (*.sf2 *.sf3 *.SF2 *.SF3);;All files (*)"));
+    if (path.isEmpty()) {
+        showCurrent();
+        return;
+    }
+    // A file that cannot be a SoundFont is not taken: what plays goes on.
+    const std::string problem = CheckSoundFontFile(path.toStdString());
+    if (!problem.empty()) {
+        showCurrent();
+        setStatus(FromStd(problem), true);
+        return;
+    }
+    Select(soundFont_, path, path, 1);
+    choose();
+}
+
+void SoundDialog::setStatus(const QString& text, bool problem) {
+    status_->setText(text);
+    if (problem) {
+        const QIcon icon = QIcon::fromTheme(QStringLiteral("dialog-warning"),
+                                            style()->standardIcon(QStyle::SP_MessageBoxWarning));
+        statusIcon_->setPixmap(icon.pixmap(statusIcon_->size()));
+    } else {
+        statusIcon_->clear();
+    }
+}
+
+}  // namespace velmora

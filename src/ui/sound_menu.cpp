@@ -1,0 +1,88 @@
+#include "ui/sound_menu.h"
+
+#include <QMenuBar>
+#include <QTimer>
+
+#include "midi/external/rtmidi_out.h"
+#include "midi/messages.h"
+#include "midi/synth/built_in_synth.h"
+#include "ui/remembered_choices.h"
+#include "ui/sound_dialog.h"
+
+namespace velmora {
+
+namespace {
+
+// Middle C on a channel the trainer leaves alone, with a piano of its own.
+constexpr int kTestChannel = 1;
+constexpr int kTestNote = 60;
+constexpr int kTestVelocity = 100;
+constexpr int kTestMs = 700;
+
+}  // namespace
+
+SoundMenu::SoundMenu(QMenuBar& bar, SoundSetup& sound, RememberedChoices* remembered)
+    : QObject(nullptr),
+      listPorts(&ListExternalMidiPorts),
+      listSoundFonts(&InstalledSoundFonts),
+      listDrivers(&AudioOutputChoices),
+      sound_(sound),
+      remembered_(remembered),
+      menu_(bar.addMenu(tr("&Sound"))),
+      settings_(tr("Sound &Settings…")),
+      playTestNote_(tr("&Play Test Note")),
+      tryAgain_(tr("&Try Again")) {
+    menu_->setObjectName("mnuSound");
+    tryAgain_.setToolTip(tr("Open the sound output again"));
+    menu_->addAction(&settings_);
+    menu_->addSeparator();
+    menu_->addAction(&playTestNote_);
+    menu_->addAction(&tryAgain_);
+    connect(&settings_, &QAction::triggered, this, &SoundMenu::openDialog);
+    connect(&playTestNote_, &QAction::triggered, this, &SoundMenu::playTestNote);
+    connect(&tryAgain_, &QAction::triggered, this, [this] { sound_.tryAgain(); });
+}
+
+SoundMenu::~SoundMenu() {
+    delete dialog_;
+}
+
+void SoundMenu::update(const SoundReport& report) {
+    status_ = QString::fromStdString(report.status);
+    problem_ = report.problem;
+    if (dialog_) dialog_->setStatus(status_, problem_);
+}
+
+void SoundMenu::choose(const SoundOptions& next) {
+    const SoundOptions now = sound_.options();
+    if (remembered_) {
+        if (next.midiOut != now.midiOut) remembered_->rememberMidiOut(next.midiOut);
+        if (next.soundFont != now.soundFont) remembered_->rememberSoundFont(next.soundFont);
+        if (next.audioDriver != now.audioDriver) remembered_->rememberAudioDriver(next.audioDriver);
+    }
+    sound_.reopen(next);
+}
+
+void SoundMenu::openDialog() {
+    if (!dialog_) {
+        dialog_ = new SoundDialog(playTestNote_, tryAgain_, menu_->parentWidget()->window());
+        dialog_->onChoice = [this](const SoundOptions& next) { choose(next); };
+    }
+    dialog_->refresh(sound_.options(), listPorts(), listSoundFonts(), listDrivers());
+    dialog_->setStatus(status_, problem_);
+    dialog_->show();
+    dialog_->raise();
+    dialog_->activateWindow();
+}
+
+void SoundMenu::playTestNote() {
+    MidiOut& device = sound_.device();
+    device.send(ComposeShortMessage(kProgramChangeStatus, kTestChannel, 0, 0));
+    device.send(ComposeShortMessage(kNoteOnStatus, kTestChannel, kTestNote, kTestVelocity));
+    // Sent to whatever plays by then; dropped once the trainer has closed it.
+    QTimer::singleShot(kTestMs, this, [this] {
+        sound_.device().send(ComposeShortMessage(kNoteOffStatus, kTestChannel, kTestNote, 0));
+    });
+}
+
+}  // namespace velmora

@@ -1,0 +1,168 @@
+#include "ui/sound_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QMenuBar>
+#include <QSettings>
+#include <QToolButton>
+
+#include <sys/stat.h>
+
+#include <memory>
+
+#include "app/trainer.h"
+#include "ports/manual_scheduler.h"
+#include "testing/temp_dir.h"
+#include "ui/main_window.h"
+#include "ui/qt_app.h"
+#include "ui/remembered_choices.h"
+#include "ui/sound_dialog.h"
+#include "ui/status_line.h"
+
+namespace velmora {
+namespace {
+
+QString FileIn(const testing::TempDir& dir) {
+    return QString::fromStdString((dir.path() / "velmora.conf").string());
+}
+
+TEST(RememberedChoicesTest, ChoicesAreWrittenReadBackAndForgotten) {
+    testing::TempDir dir;
+    {
+        RememberedChoices choices(FileIn(dir));
+        choices.rememberMidiOut("Piano MIDI 1");
+        choices.rememberSoundFont("/fonts/grand piano.sf2");
+        choices.rememberAudioDriver("alsa");
+        choices.rememberMidiIn("Keys:Keys MIDI 1");
+        choices.rememberZoomPercent(150);
+        choices.rememberZoomPercent(5000);  // not a zoom there is
+    }
+    RememberedChoices again(FileIn(dir));
+    EXPECT_EQ(again.sound().midiOut, "Piano MIDI 1");
+    EXPECT_EQ(again.sound().soundFont, "/fonts/grand piano.sf2");
+    EXPECT_EQ(again.sound().audioDriver, "alsa");
+    EXPECT_EQ(again.midiIn(), "Keys:Keys MIDI 1");
+    EXPECT_EQ(again.zoomPercent(), 150);
+
+    again.rememberSoundFont(std::nullopt);  // the default again
+    EXPECT_FALSE(RememberedChoices(FileIn(dir)).sound().soundFont);
+    QSettings(FileIn(dir), QSettings::IniFormat).setValue("window/zoom", "huge");
+    EXPECT_FALSE(RememberedChoices(FileIn(dir)).zoomPercent());
+    EXPECT_EQ(again.takeProblem(), "");
+
+    // A FIFO in the file's place would hold the start until someone writes it.
+    const QString fifo = QString::fromStdString((dir.path() / "fifo.conf").string());
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    RememberedChoices onFifo(fifo);
+    onFifo.rememberAudioDriver("alsa");
+    EXPECT_FALSE(onFifo.sound().audioDriver);
+    EXPECT_NE(onFifo.takeProblem().find("is not a file"), std::string::npos);
+}
+
+// The window with its Sound menu, playing through a port that is not there.
+class SoundMenuTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { EnsureQtApplication(); }
+
+    SoundMenuTest() {
+        SoundOptions options;
+        options.midiOut = "no such port anywhere";
+        sound = std::make_unique<SoundSetup>(options);
+        trainer = std::make_unique<Trainer>(sound->device(), clock, sound->beeper());
+        window = std::make_unique<MainWindow>(*trainer);
+        menu = std::make_unique<SoundMenu>(*window->menuBar(), *sound, &remembered);
+        menu->listPorts = [this] { return ports; };
+        menu->listSoundFonts = [] { return std::vector<std::string>{}; };
+        menu->listDrivers = [] { return std::vector<std::string>{"alsa"}; };
+        window->setTryAgain(menu->tryAgainAction());
+        sound->onChange([this] { show(); });
+        trainer->Form_Load();
+        show();
+    }
+    ~SoundMenuTest() override { trainer->Form_Unload(); }
+
+    void show() {
+        const SoundReport report = sound->report();
+        window->setSoundStatus(QString::fromStdString(report.status), report.problem);
+        menu->update(report);
+    }
+    StatusLine* statusLine() {
+        for (auto* line : window->findChildren<StatusLine*>()) {
+            if (line->accessibleName() == "sound output") return line;
+        }
+        return nullptr;
+    }
+
+    testing::TempDir dir;
+    RememberedChoices remembered{FileIn(dir)};
+    ManualScheduler clock;
+    std::unique_ptr<SoundSetup> sound;
+    std::unique_ptr<Trainer> trainer;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<SoundMenu> menu;
+    std::vector<std::string> ports{"Gone Synth:Gone Synth Port 128:0"};
+};
+
+TEST_F(SoundMenuTest, AProblemShowsAsOneWithTryAgainBesideIt) {
+    window->show();
+    StatusLine* line = statusLine();
+    ASSERT_NE(line, nullptr);
+    auto* button = window->findChild<QToolButton*>("tryAgain");
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(line->problem());
+    EXPECT_TRUE(line->message().contains("no such port anywhere")) << line->message().toStdString();
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_EQ(button->defaultAction(), menu->tryAgainAction());
+    EXPECT_EQ(line->backgroundRole(), QPalette::ToolTipBase);
+
+    // Try Again opens the same choice again: still the same problem, told again.
+    int changes = 0;
+    sound->onChange([&] {
+        ++changes;
+        show();
+    });
+    button->click();
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(button->isVisible());
+
+    window->setSoundStatus("Built-in synthesizer · TimGM6mb");
+    EXPECT_FALSE(line->problem());
+    EXPECT_FALSE(button->isVisible());
+    EXPECT_EQ(line->backgroundRole(), QPalette::Window);
+}
+
+TEST_F(SoundMenuTest, AChoiceInTheDialogTakesEffectAndOnlyItIsRemembered) {
+    menu->settingsAction()->trigger();
+    SoundDialog* dialog = menu->dialog();
+    ASSERT_NE(dialog, nullptr);
+    QComboBox* output = dialog->outputBox();
+    ASSERT_EQ(output->count(), 3) << "built in, the port listed, the port chosen now";
+    const int listed = output->findData("Gone Synth:Gone Synth Port");
+    EXPECT_GT(listed, 0) << "remembered without its address, which changes";
+    EXPECT_FALSE(dialog->soundFontBox()->isEnabled()) << "a port has no SoundFont";
+
+    // The port vanished between listing and choosing: a problem, no more.
+    output->setCurrentIndex(listed);
+    emit output->activated(listed);
+    EXPECT_EQ(sound->options().midiOut, "Gone Synth:Gone Synth Port");
+    EXPECT_TRUE(statusLine()->problem());
+
+    dialog->refresh(sound->options(), ports, {}, {"alsa"});
+    output->setCurrentIndex(0);
+    emit output->activated(0);
+    dialog->driverBox()->setCurrentIndex(1);
+    emit dialog->driverBox()->activated(1);
+    EXPECT_FALSE(sound->options().midiOut);
+    EXPECT_EQ(sound->options().audioDriver, "alsa");
+    EXPECT_TRUE(dialog->soundFontBox()->isEnabled());
+
+    RememberedChoices written(FileIn(dir));
+    EXPECT_FALSE(written.sound().midiOut) << "the built-in synthesizer is the default";
+    EXPECT_EQ(written.sound().audioDriver, "alsa");
+    EXPECT_FALSE(written.sound().soundFont) << "never chosen";
+    EXPECT_FALSE(QSettings(FileIn(dir), QSettings::IniFormat).contains("sound/soundfont"));
+}
+
+}  // namespace
+}  // namespace velmora
