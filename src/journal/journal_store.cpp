@@ -155,9 +155,20 @@ JournalError JournalStore::open(const std::string& path) {
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
         return {JournalFault::Unwritable, "not a regular file"};
     }
-    const int code =
-        sqlite3_open_v2(path.c_str(), &db_,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    JournalError error =
+        connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
+    if (!error) error = prepareLayout();
+    if (error) close();
+    return error;
+}
+
+JournalError JournalStore::openToRead(const std::string& path) {
+    close();
+    return connect(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
+}
+
+JournalError JournalStore::connect(const std::string& path, int flags) {
+    const int code = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (code != SQLITE_OK) {
         JournalError error = errorOf(code);
         close();
@@ -165,22 +176,6 @@ JournalError JournalStore::open(const std::string& path) {
     }
     sqlite3_extended_result_codes(db_, 1);
     // Another instance writes at most one answer at a time: wait that long.
-    sqlite3_busy_timeout(db_, 1000);
-    JournalError error = prepareLayout();
-    if (error) close();
-    return error;
-}
-
-JournalError JournalStore::openToRead(const std::string& path) {
-    close();
-    const int code =
-        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (code != SQLITE_OK) {
-        JournalError error = errorOf(code);
-        close();
-        return error;
-    }
-    sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 1000);
     return {};
 }

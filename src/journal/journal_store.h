@@ -74,6 +74,7 @@ private:
                            std::int64_t& objects);
     JournalError bind(sqlite3_stmt* statement, const JournalEntry& entry, std::int64_t session);
     JournalError errorOf(int code) const;
+    JournalError connect(const std::string& path, int flags);
     sqlite3_stmt* statement(sqlite3_stmt*& slot, const char* sql, JournalError& error);
 
     sqlite3* db_ = nullptr;
