@@ -50,7 +50,7 @@ bool MoveAside(const std::string& path, const std::string& aside, std::string& r
 std::string DefaultJournalPath() {
     std::filesystem::path data;
     const char* xdg = std::getenv("XDG_DATA_HOME");
-    // The base directory specification: a relative path is to be ignored.
+    // XDG data home: a relative path is to be ignored.
     if (xdg && *xdg == '/') {
         data = xdg;
     } else {
