@@ -42,9 +42,9 @@ int main() {
     velmora::testing::TempDir runtime;
     const std::vector<std::string> environment = {
         "DISPLAY=" + x.display(), "XDG_RUNTIME_DIR=" + runtime.path().string(),
-        // A practice journal of its own, not the user's.
-        "XDG_DATA_HOME=" + runtime.path().string(), "VELMORA_REPORT_FIRST_PAINT=1",
-        "QT_QPA_PLATFORM=xcb"};
+        // A practice journal and remembered choices of its own, not the user's.
+        "XDG_DATA_HOME=" + runtime.path().string(), "XDG_CONFIG_HOME=" + runtime.path().string(),
+        "VELMORA_REPORT_FIRST_PAINT=1", "QT_QPA_PLATFORM=xcb"};
     const std::string binary = VELMORA_BINARY;
 
     std::vector<double> launchMs;
