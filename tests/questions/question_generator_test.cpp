@@ -92,16 +92,10 @@ TEST_F(QuestionGeneratorTest, ChordSizesAreUniformAndNotesDistinctAscending) {
     EXPECT_LT(chiSquare, 18.5);
 }
 
-TEST_F(QuestionGeneratorTest, ThreeNoteChordTextIsLabelsLowestFirst) {
+TEST_F(QuestionGeneratorTest, AChordIsPromptedAsOne) {
     chordTones(3, 3);
     ASSERT_TRUE(next());
     ASSERT_EQ(state().questionNotes.size(), 3u);
-    std::string expected;
-    for (Note note : state().questionNotes) {
-        if (!expected.empty()) expected += '-';
-        expected += trainer.spelling().NoteLabel(note);
-    }
-    EXPECT_EQ(state().questionText, expected);
     EXPECT_EQ(panel().lblResult.caption(), kChordPrompt);
     EXPECT_EQ(panel().lblResult.backColor(), kPromptBackground);
     EXPECT_EQ(state().answerIndex, -1);
@@ -154,13 +148,6 @@ TEST_F(QuestionGeneratorTest, ShepardQuestionSoundsThePitchClassInEveryOctave) {
     ASSERT_TRUE(next());
     EXPECT_EQ(state().questionText, "F#");
     EXPECT_EQ(state().questionNotes.front(), 42);
-}
-
-TEST_F(QuestionGeneratorTest, QuestionNumberCountsUp) {
-    ASSERT_TRUE(next());
-    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 1");
-    ASSERT_TRUE(next());
-    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 2");
 }
 
 TEST_F(QuestionGeneratorTest, NothingIsDrawnFromAnEmptyPool) {
