@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "app/trainer_fixture.h"
@@ -74,6 +75,12 @@ struct Window {
     TimedMidiOut timed{device, clock};
     Trainer trainer{timed, clock, beeper, &random, &wallClock};  // last: closes first
 };
+
+std::set<std::string> AllPitchNames() {
+    std::set<std::string> names;
+    for (const auto& key : kSpellingTable) names.insert(key.begin(), key.end());
+    return names;
+}
 
 std::string Verdict(const std::string& record) {
     const auto at = record.rfind(kRecordSeparator);
@@ -389,6 +396,20 @@ std::string Session::checkInvariants() {
     if (result != "" && result != kSingleNotePrompt && result != kChordPrompt &&
         result != "Correct" && result != "Incorrect") {
         return "lblResult shows '" + result + "'";
+    }
+    int number = 0;
+    const std::string& numberText = p.lblQuestionNumber.caption();
+    if (numberText != "Q#" && numberText != "" &&
+        (std::sscanf(numberText.c_str(), "Q # %d", &number) != 1 || number < 1 ||
+         numberText != Say("Q # ", number))) {
+        return "lblQuestionNumber shows '" + numberText + "'";
+    }
+    if (const std::string& input = p.lblNoteInput.caption(); input != "Note Input") {
+        static const std::set<std::string> names = AllPitchNames();
+        std::istringstream parts(input);
+        bool named = input.empty() || input.back() != '-';
+        for (std::string part; std::getline(parts, part, '-');) named = named && names.count(part);
+        if (!named) return "lblNoteInput shows '" + input + "'";
     }
 
     // The score, the log and its displays agree.
