@@ -21,8 +21,10 @@ namespace {
 using ::testing::AllOf;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 using namespace soundtest;
+using testing::TempDir;
 
 class SynthEngineTest : public ::testing::Test {
 protected:
@@ -246,6 +248,27 @@ TEST(SynthEngineSettingsTest, ReadsNumbersTheSameInEveryLocale) {
     double gain = 0.0;
     fluid_settings_getnum(engine.settings(), "synth.gain", &gain);
     EXPECT_EQ(gain, 0.0);  // the last one accepted: 1e-400
+}
+
+// A file that starts like a SoundFont but is damaged inside: FluidSynth's
+// cause in one line that names the file once, and nothing on the terminal
+// (libinstpatch, tried on it next, would print a GLib "CRITICAL").
+TEST(SynthEngineSoundFontTest, ADamagedSoundFontIsOneQuietLineNamingItOnce) {
+    TempDir dir;
+    const std::string body = std::string("sfbk") + "JUNK" + std::string("\4\0\0\0", 4) + "abcd";
+    const std::string size(1, static_cast<char>(body.size()));
+    const std::string path =
+        dir.write("damaged\n.sf2", "RIFF" + size + std::string(3, '\0') + body).string();
+    SynthEngine engine;
+    ASSERT_EQ(engine.start(), "");
+    StderrCapture stderrCapture;
+    const std::string problem = engine.loadSoundFont(path);
+    EXPECT_EQ(stderrCapture.text(), "");
+    const std::string shown = (dir.path() / "damaged\\n.sf2").string();
+    EXPECT_THAT(problem, StartsWith("SoundFont '" + shown + "' could not be loaded: "));
+    EXPECT_EQ(problem.find(shown), problem.rfind(shown)) << problem;
+    EXPECT_THAT(problem, Not(HasSubstr("DLS"))) << "the cause is FluidSynth's first error";
+    EXPECT_FALSE(engine.hasSoundFont());
 }
 
 TEST(SynthEngineSettingsTest, RendersSilenceAndIgnoresMessagesBeforeStart) {
