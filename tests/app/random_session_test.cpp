@@ -1,6 +1,6 @@
 // Long random sessions of everything a user can do, with the trainer's
 // promises checked after every single action. A failure names the seed and
-// the shortest sequence of actions found that still fails.
+// the actions that led to it.
 //
 //   VELMORA_SESSION_SEED=n      another first seed (the default keeps CI reproducible)
 //   VELMORA_SESSION_ACTIONS=n   more actions (by hand: 10000000)
@@ -383,17 +383,6 @@ std::string Session::checkInvariants() {
     if (st.notesPerBeat != NotesPerBeatForIndex(p.lstDuration.listIndex())) {
         return "note value field wrong";
     }
-    if (p.lblPracticeTime.caption() != FormatMinutesSeconds(p.vsbAlottedTimeForExercise.value())) {
-        return "lblPracticeTime wrong";
-    }
-    for (int i = 0; i < 2; ++i) {
-        const bool named = std::any_of(kSpellingTable.begin(), kSpellingTable.end(), [&](auto key) {
-            std::array<std::string, kPitchClasses> names;
-            std::copy(key.begin(), key.end(), names.begin());
-            return p.lblNoteRange[i].caption() == NoteLabel(p.vsbNoteRange[i].value(), names);
-        });
-        if (!named) return Say("lblNoteRange(", i, ") is not its bar's note");
-    }
     // Whole seconds from 0 up to the largest the 16-bit minute count shows.
     int minutes = 0, seconds = -1;
     const std::string& elapsed = p.lblTimeElapsed.caption();
@@ -522,33 +511,6 @@ std::optional<Failure> Replay(std::uint64_t seed, const std::vector<Step>& steps
     return std::nullopt;
 }
 
-// The same broken promise, whatever the numbers in its message.
-std::string Kind(std::string message) {
-    std::erase_if(message, [](char c) { return c >= '0' && c <= '9'; });
-    return message;
-}
-
-// Delta debugging: drops ever smaller chunks of actions while the same promise
-// still breaks, replaying from start-up each time.
-std::vector<Step> Shrink(std::uint64_t seed, std::vector<Step> steps, const Failure& failure) {
-    steps.resize(failure.at + 1);
-    for (std::size_t chunk = steps.size() / 2; chunk >= 1; chunk /= 2) {
-        for (std::size_t start = 0; start < steps.size();) {
-            std::vector<Step> candidate(steps.begin(), steps.begin() + start);
-            candidate.insert(candidate.end(), steps.begin() + std::min(start + chunk, steps.size()),
-                             steps.end());
-            const auto again = Replay(seed, candidate);
-            if (again && Kind(again->message) == Kind(failure.message)) {
-                candidate.resize(again->at + 1);
-                steps = std::move(candidate);
-            } else {
-                start += chunk;
-            }
-        }
-    }
-    return steps;
-}
-
 long long FromEnvironment(const char* name, long long fallback) {
     const char* text = std::getenv(name);
     return text && *text ? std::atoll(text) : fallback;
@@ -562,12 +524,12 @@ TEST(RandomSession, EveryPromiseHoldsAfterEveryAction) {
         const std::vector<Step> steps = Draw(seed, kActionsPerSeed);
         const auto failure = Replay(seed, steps);
         if (!failure) continue;
+        // The actions up to the failure, the last of them named.
         std::vector<std::string> descriptions;
-        const auto shown = Replay(seed, Shrink(seed, steps, *failure), &descriptions);
+        Replay(seed, steps, &descriptions);
         std::string report = Say("seed ", seed, ": ", failure->message, " after action ",
-                                 failure->at + 1, "; shortest sequence that still fails (",
-                                 shown ? shown->message : "did not fail again", "):");
-        for (std::size_t i = 0; i < descriptions.size(); ++i) {
+                                 failure->at + 1, "; the actions before it:");
+        for (std::size_t i = failure->at > 30 ? failure->at - 30 : 0; i <= failure->at; ++i) {
             report += Say("\n  ", i + 1, ". ", descriptions[i]);
         }
         FAIL() << report;

@@ -92,16 +92,13 @@ TEST_F(QuestionGeneratorTest, ChordSizesAreUniformAndNotesDistinctAscending) {
     EXPECT_LT(chiSquare, 18.5);
 }
 
-TEST_F(QuestionGeneratorTest, ThreeNoteChordTextIsLabelsLowestFirst) {
+TEST_F(QuestionGeneratorTest, AChordIsNamedLowestFirstAndPromptedAsOne) {
+    checkOnly({0});
+    setRange(48, 72);
     chordTones(3, 3);
-    ASSERT_TRUE(next());
-    ASSERT_EQ(state().questionNotes.size(), 3u);
-    std::string expected;
-    for (Note note : state().questionNotes) {
-        if (!expected.empty()) expected += '-';
-        expected += trainer.spelling().NoteLabel(note);
-    }
-    EXPECT_EQ(state().questionText, expected);
+    // A draw may fall short of three notes.
+    for (int i = 0; i < 100 && state().questionNotes.size() < 3; ++i) ASSERT_TRUE(next());
+    EXPECT_EQ(state().questionText, "C3-C4-C5");
     EXPECT_EQ(panel().lblResult.caption(), kChordPrompt);
     EXPECT_EQ(panel().lblResult.backColor(), kPromptBackground);
     EXPECT_EQ(state().answerIndex, -1);
@@ -128,13 +125,14 @@ TEST_F(QuestionGeneratorTest, TwoNotePoolSometimesFallsShortAfterTenAttempts) {
     EXPECT_GT(short_, 0) << "this seed should reach the case of ten short attempts";
 }
 
-TEST_F(QuestionGeneratorTest, OneNotePoolAlwaysGivesThatNote) {
+TEST_F(QuestionGeneratorTest, OneNotePoolAlwaysGivesThatNoteUnderTheNextNumber) {
     checkOnly({9});
     setRange(60, 71);
     for (int i = 0; i < 20; ++i) {
         ASSERT_TRUE(next());
         EXPECT_EQ(state().questionNotes, std::vector<Note>{69});
         EXPECT_EQ(state().questionText, "A4");
+        EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # " + std::to_string(i + 1));
     }
 }
 
@@ -154,13 +152,6 @@ TEST_F(QuestionGeneratorTest, ShepardQuestionSoundsThePitchClassInEveryOctave) {
     ASSERT_TRUE(next());
     EXPECT_EQ(state().questionText, "F#");
     EXPECT_EQ(state().questionNotes.front(), 42);
-}
-
-TEST_F(QuestionGeneratorTest, QuestionNumberCountsUp) {
-    ASSERT_TRUE(next());
-    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 1");
-    ASSERT_TRUE(next());
-    EXPECT_EQ(panel().lblQuestionNumber.caption(), "Q # 2");
 }
 
 TEST_F(QuestionGeneratorTest, NothingIsDrawnFromAnEmptyPool) {

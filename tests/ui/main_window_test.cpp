@@ -51,6 +51,14 @@ protected:
         return found;
     }
 
+    // The status line's label of that name for screen readers.
+    QLabel* statusLabel(const QString& accessibleName) {
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->accessibleName() == accessibleName) return label;
+        }
+        return nullptr;
+    }
+
     // Counts the calls of a handler in place of the trainer's own.
     static std::function<void()> Counter(int& count) {
         return [&count] { ++count; };
@@ -327,10 +335,7 @@ TEST_F(MainWindowTest, StatusLineGivesItsWholeMessageToToolTipAndScreenReader) {
         "No sound: audio driver 'pulseaudio' could not be started: the sound server at "
         "/run/user/1000/pulse/native refused the connection after a very long wait";
     window->setSoundStatus(message);
-    QLabel* status = nullptr;
-    for (QLabel* label : window->findChildren<QLabel*>()) {
-        if (label->accessibleName() == "sound output") status = label;
-    }
+    QLabel* status = statusLabel("sound output");
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->toolTip(), message);
     EXPECT_EQ(status->accessibleDescription(), message);
@@ -344,10 +349,7 @@ TEST_F(MainWindowTest, StatusLineGivesItsWholeMessageToToolTipAndScreenReader) {
 }
 
 TEST_F(MainWindowTest, JournalStatusShowsOnlyAProblem) {
-    QLabel* status = nullptr;
-    for (QLabel* label : window->findChildren<QLabel*>()) {
-        if (label->accessibleName() == "practice journal") status = label;
-    }
+    QLabel* status = statusLabel("practice journal");
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(status->isHidden());
     const QString message =

@@ -193,16 +193,18 @@ TEST_F(ZoomTest, HelpShowsTheGuideAndAboutTellsWhatPlays) {
     }
     ASSERT_NE(table, nullptr);
     ASSERT_EQ(table->columns(), kPitchClasses + 1);
-    for (int i = 0; i < kPitchClasses; ++i) {
-        auto textAt = [table](int row, int column) {
-            const QTextTableCell cell = table->cellAt(row, column);
-            QTextCursor cursor = cell.firstCursorPosition();
-            cursor.setPosition(cell.lastPosition(), QTextCursor::KeepAnchor);
-            return cursor.selectedText();
-        };
-        EXPECT_EQ(textAt(0, i + 1).toStdString(), kPitchItems[i]);
-        EXPECT_EQ(textAt(1, i + 1).toStdString(), kShortcutKeyLetters[i]);
-    }
+    auto textAt = [table](int row, int column) {
+        const QTextTableCell cell = table->cellAt(row, column);
+        QTextCursor cursor = cell.firstCursorPosition();
+        cursor.setPosition(cell.lastPosition(), QTextCursor::KeepAnchor);
+        return cursor.selectedText();
+    };
+    EXPECT_EQ(textAt(0, 1), "C");
+    EXPECT_EQ(textAt(1, 1), "C");
+    EXPECT_EQ(textAt(0, 4), "Eb");
+    EXPECT_EQ(textAt(1, 4), "W");
+    EXPECT_EQ(textAt(0, 12), "B");
+    EXPECT_EQ(textAt(1, 12), "B");
 
     const QString about = AboutHtml("Built-in synthesizer · FluidR3_GM.sf2 <pulse>");
     EXPECT_TRUE(about.contains("MIT")) << "the SoundFont's licence";

@@ -12,6 +12,7 @@
 
 #include "midi/messages.h"
 #include "midi/recording_midi_out.h"
+#include "testing/helpers.h"
 
 namespace velmora {
 namespace {
@@ -114,15 +115,6 @@ TEST_F(BackgroundOpenTest, WhatIsSentWhileOpeningGoesOutOnceOpenButNotReleasedNo
     EXPECT_EQ(slow_->beeps, std::vector<int>{880});
 }
 
-bool WaitUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
 // A sound server that never answers can keep an open going for a long time:
 // closing (the user quits) must not wait for it, and must not report it.
 TEST_F(BackgroundOpenTest, ClosingWhileOpeningDoesNotWaitAndTheWorkerClosesTheOutput) {
@@ -143,7 +135,8 @@ TEST_F(BackgroundOpenTest, ClosingWhileOpeningDoesNotWaitAndTheWorkerClosesTheOu
     out_->Beep(440, 100);
 
     finishLater.join();
-    EXPECT_TRUE(WaitUntil([] { return BackgroundOpen::StartsStillRunning() == 0; }));
+    EXPECT_TRUE(testing::WaitFor([] { return BackgroundOpen::StartsStillRunning() == 0; },
+                                 std::chrono::seconds(10)));
     EXPECT_EQ(record_.openCount, 1);
     EXPECT_EQ(record_.closeCount, 1) << "the worker closes what it opened";
     EXPECT_TRUE(record_.messages.empty());
@@ -158,7 +151,7 @@ TEST_F(BackgroundOpenTest, AReportPostedBeforeTheCloseIsIgnored) {
     out_->onOpened([&] { ++opened; });
     out_->open();
     slow_->finishOpening();
-    EXPECT_TRUE(WaitUntil([this] { return anythingPosted(); }));
+    EXPECT_TRUE(testing::WaitFor([this] { return anythingPosted(); }, std::chrono::seconds(10)));
     out_->close();
     EXPECT_EQ(record_.closeCount, 1);
     EXPECT_EQ(BackgroundOpen::StartsStillRunning(), 0);
@@ -169,38 +162,20 @@ TEST_F(BackgroundOpenTest, AReportPostedBeforeTheCloseIsIgnored) {
 }
 
 // Opening again waits for an open given up before: the output is the same.
-TEST(BackgroundOpenReopen, WaitsForTheWorkerGivenUpBefore) {
-    RecordingMidiOut record;
-    std::mutex mutex;
-    std::vector<std::function<void()>> posted;
-    auto inner = std::make_unique<SlowOut>(record);
-    SlowOut* slow = inner.get();
-    BackgroundOpen out(std::move(inner), nullptr, [&](std::function<void()> done) {
-        const std::lock_guard lock(mutex);
-        posted.push_back(std::move(done));
-    });
-    out.open();
-    out.close();
-    std::thread finishLater([slow] {
+TEST_F(BackgroundOpenTest, OpeningAgainWaitsForTheWorkerGivenUpBefore) {
+    out_->open();
+    out_->close();
+    std::thread finishLater([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        slow->finishOpening();
+        slow_->finishOpening();
     });
-    out.open();  // the second time SlowOut opens at once: its promise is kept
+    out_->open();  // the second time SlowOut opens at once: its promise is kept
     finishLater.join();
-    EXPECT_EQ(record.closeCount, 1) << "the first open was closed before the second began";
-    EXPECT_TRUE(WaitUntil([&] {
-        const std::lock_guard lock(mutex);
-        return !posted.empty();
-    }));
-    std::vector<std::function<void()>> reports;
-    {
-        const std::lock_guard lock(mutex);
-        reports.swap(posted);
-    }
-    for (auto& report : reports) report();
-    EXPECT_TRUE(out.isWorking());
-    out.close();
-    EXPECT_EQ(record.closeCount, 2);
+    EXPECT_EQ(record_.closeCount, 1) << "the first open was closed before the second began";
+    runPosted();
+    EXPECT_TRUE(out_->isWorking());
+    out_->close();
+    EXPECT_EQ(record_.closeCount, 2);
 }
 
 }  // namespace
