@@ -7,21 +7,14 @@
 namespace velmora::testing {
 namespace {
 
-int Seconds(std::string text) {
-    return TimeTextToSeconds(text);
-}
-
 TEST(TimeTexts, DurationsAndClockTextsToSeconds) {
-    EXPECT_EQ(Seconds("5 : 00.00"), 300);
-    EXPECT_EQ(Seconds("12 : 30.00"), 750);
-    EXPECT_EQ(Seconds("9:05:03"), 9 * 3600 + 5 * 60 + 3);
-    EXPECT_EQ(Seconds("12:00:00"), 0);
-    EXPECT_EQ(Seconds("1:00:00"), 3600);
-    EXPECT_EQ(Seconds("11:59:59"), 43199);
-    EXPECT_EQ(Seconds("0 : 02.50"), 2) << "a half goes to the even neighbour";
-    EXPECT_EQ(Seconds("0 : 03.50"), 4);
-    for (const char* unreadable : {"100 : 00.00", "9:5:3", "", "abc", "5:00.00", "5 : 0.00"}) {
-        EXPECT_EQ(Seconds(unreadable), 0) << unreadable;
+    // Halves go to the even neighbour.
+    const std::pair<std::string, int> cases[] = {
+        {"5 : 00.00", 300}, {"12 : 30.00", 750}, {"9:05:03", 32703}, {"12:00:00", 0},
+        {"1:00:00", 3600},  {"11:59:59", 43199}, {"0 : 02.50", 2},   {"0 : 03.50", 4}};
+    for (auto [text, seconds] : cases) EXPECT_EQ(TimeTextToSeconds(text), seconds) << text;
+    for (std::string unreadable : {"100 : 00.00", "9:5:3", "", "abc", "5:00.00", "5 : 0.00"}) {
+        EXPECT_EQ(TimeTextToSeconds(unreadable), 0) << unreadable;
     }
 
     std::string padded = " 5 : 00.00 ";
@@ -30,14 +23,10 @@ TEST(TimeTexts, DurationsAndClockTextsToSeconds) {
 }
 
 TEST(TimeTexts, FormattingMinutesAndSeconds) {
-    EXPECT_EQ(FormatMinutesSeconds(300), "5 : 00.00");
-    EXPECT_EQ(FormatMinutesSeconds(75), "1 : 15.00");
-    EXPECT_EQ(FormatMinutesSeconds(7), "0 : 07.00");
-    EXPECT_EQ(FormatMinutesSeconds(120), "2 : 00.00");
-    EXPECT_EQ(FormatMinutesSeconds(3599), "59 : 59.00");
-    EXPECT_EQ(FormatMinutesSeconds(0), "0 : 00.00");
-    EXPECT_EQ(FormatMinutesSeconds(-1), "-1 : 59.00");
-    EXPECT_EQ(FormatMinutesSeconds(43199), "719 : 59.00");
+    const std::pair<int, std::string> cases[] = {
+        {300, "5 : 00.00"},   {75, "1 : 15.00"}, {7, "0 : 07.00"},   {120, "2 : 00.00"},
+        {3599, "59 : 59.00"}, {0, "0 : 00.00"},  {-1, "-1 : 59.00"}, {43199, "719 : 59.00"}};
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatMinutesSeconds(seconds), text);
 }
 
 TEST(TimeTexts, ClockTimeIsTwelveHourWithoutMarker) {

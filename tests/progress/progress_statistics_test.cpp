@@ -34,6 +34,12 @@ JournalEntry Single(int note, int answered, std::int64_t utc = kNoon, int offset
     return entry;
 }
 
+// All answers' figures for a period, at noon UTC.
+ProgressFigures FiguresOf(const ProgressStatistics& statistics,
+                          ProgressPeriod period = ProgressPeriod::AllTime) {
+    return statistics.figures(period, ProgressFilter::All, kNoon, 0);
+}
+
 // ---- The figures worked out the plain way, answer by answer. ----
 
 struct Plain {
@@ -240,7 +246,7 @@ TEST(ProgressStatistics, AReplacedAnswerCountsOnlyAsItsReplacement) {
     EXPECT_EQ(heard, 2);
 
     for (auto period : kPeriods) {
-        const ProgressFigures figures = statistics.figures(period, ProgressFilter::All, kNoon, 0);
+        const ProgressFigures figures = FiguresOf(statistics, period);
         EXPECT_EQ(figures.tally.answers, 1u);
         EXPECT_EQ(figures.tally.answersRight, 1u);
         EXPECT_EQ(figures.tally.pitchClass(3).asked, 1u);
@@ -252,18 +258,13 @@ TEST(ProgressStatistics, AReplacedAnswerCountsOnlyAsItsReplacement) {
 
     statistics.clear();
     feed.replaceLast(replacement);  // nothing left to replace: kept as an answer
-    EXPECT_EQ(statistics.figures(ProgressPeriod::AllTime, ProgressFilter::All, kNoon, 0)
-                  .tally.pitchClass(3)
-                  .asked,
-              1u);
+    EXPECT_EQ(FiguresOf(statistics).tally.pitchClass(3).asked, 1u);
 }
 
 TEST(ProgressStatistics, ReplacingBeforeAnyAnswerKeepsTheAnswer) {
     ProgressStatistics statistics;
     statistics.replaceLast(Single(60, 0));
-    EXPECT_EQ(
-        statistics.figures(ProgressPeriod::ThisRun, ProgressFilter::All, kNoon, 0).tally.answers,
-        1u);
+    EXPECT_EQ(FiguresOf(statistics, ProgressPeriod::ThisRun).tally.answers, 1u);
 }
 
 TEST(ProgressStatistics, TodayIsTheLocalDateOfEachAnswer) {
@@ -319,8 +320,7 @@ TEST(ProgressStatistics, UnknownResponseTimesAreLeftOut) {
     chord.answered = {0, 4, 7};
     chord.responseMilliseconds = 2500;
     statistics.add(chord);
-    const ProgressFigures figures =
-        statistics.figures(ProgressPeriod::AllTime, ProgressFilter::All, kNoon, 0);
+    const ProgressFigures figures = FiguresOf(statistics);
     // C has one time known out of three answers: it is the median.
     EXPECT_EQ(figures.medianResponseBucket(0), ResponseBucket(2500));
     EXPECT_EQ(figures.medianResponseBucket(4), ResponseBucket(2500));
@@ -343,8 +343,7 @@ TEST(ProgressStatistics, ShepardTonesHaveNoRegisterAndOddValuesAreIgnored) {
     statistics.add(odd);
     statistics.add(JournalEntry{});
 
-    const ProgressFigures figures =
-        statistics.figures(ProgressPeriod::AllTime, ProgressFilter::All, kNoon, 0);
+    const ProgressFigures figures = FiguresOf(statistics);
     EXPECT_EQ(figures.tally.notes().asked, 1u);
     EXPECT_EQ(figures.tally.pitchClass(3).asked, 1u);
     for (const RightOfAsked& octave : figures.tally.octaves) EXPECT_EQ(octave.asked, 0u);

@@ -30,13 +30,10 @@ protected:
 };
 
 TEST(PitchClassOfName, ReadsEveryNameTheButtonsShow) {
-    EXPECT_EQ(PitchClassOfName("C"), 0);
-    EXPECT_EQ(PitchClassOfName("B#"), 0);
-    EXPECT_EQ(PitchClassOfName("Cb"), 11);
-    EXPECT_EQ(PitchClassOfName("Fx"), 7);
-    EXPECT_EQ(PitchClassOfName("Eb"), 3);
-    for (const char* junk : {"", "H", "c", "C?", "#"})
-        EXPECT_EQ(PitchClassOfName(junk), -1) << junk;
+    const std::pair<const char*, int> cases[] = {{"C", 0},   {"B#", 0}, {"Cb", 11}, {"Fx", 7},
+                                                 {"Eb", 3},  {"", -1},  {"H", -1},  {"c", -1},
+                                                 {"C?", -1}, {"#", -1}};
+    for (auto [name, pitchClass] : cases) EXPECT_EQ(PitchClassOfName(name), pitchClass) << name;
 }
 
 TEST_F(AnswerJournalTest, EveryRecordReachesTheJournalWithItsSettingsAndTimes) {

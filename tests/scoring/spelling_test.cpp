@@ -62,9 +62,7 @@ TEST_F(KeySignature, FSharpMajorRespellsButtonsListAndMenuButNotTheKeys) {
     EXPECT_EQ(panel().mnu_keyshortcut[0].caption(), "B# = C");
     EXPECT_EQ(panel().mnu_keyshortcut[2].caption(), "Cx = D");
     // Only the names change: the checks stay on the same pitch classes.
-    EXPECT_TRUE(panel().lstPitch.selected(0));
-    EXPECT_TRUE(panel().lstPitch.selected(3));
-    EXPECT_TRUE(panel().lstPitch.selected(6));
+    for (int i : {0, 3, 6}) EXPECT_TRUE(panel().lstPitch.selected(i)) << i;
     EXPECT_FALSE(panel().lstPitch.selected(2));
     EXPECT_EQ(trainer.spelling().NoteLabel(60), "B#4");
 }
