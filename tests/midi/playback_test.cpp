@@ -30,6 +30,13 @@ protected:
         panel().vsbTempo.setValue(tempo);
         panel().lstDuration.setListIndex(durationIndex);
     }
+    // Not yet released after `before`, released once `last` more has passed.
+    void expectReleasedAfter(Nanos before, Nanos last) {
+        clock.advanceBy(before);
+        EXPECT_EQ(released, 0);
+        clock.advanceBy(last);
+        EXPECT_EQ(released, 1);
+    }
     int released = 0;
 };
 
@@ -68,18 +75,12 @@ TEST_F(PlaybackTest, TempoChangeDuringTheWaitTakesEffectAtOnce) {
     play({60});
     clock.advanceBy(Ms(400));
     panel().vsbTempo.setValue(120);  // now 500 ms from the same start
-    clock.advanceBy(Ms(99));
-    EXPECT_EQ(released, 0);
-    clock.advanceBy(Ms(1));
-    EXPECT_EQ(released, 1);
+    expectReleasedAfter(Ms(99), Ms(1));
 
     play({60});
     clock.advanceBy(Ms(400));
     panel().vsbTempo.setValue(30);  // now 2000 ms: the wait grows
-    clock.advanceBy(Ms(1599));
-    EXPECT_EQ(released, 0);
-    clock.advanceBy(Ms(1));
-    EXPECT_EQ(released, 1);
+    expectReleasedAfter(Ms(1599), Ms(1));
 }
 
 TEST_F(PlaybackTest, ChangeThatEndsTheWaitReleasesOnTheNextLoopPassNotInsideTheHandler) {
@@ -141,10 +142,7 @@ TEST_F(PlaybackTest, WaitIsMeasuredOnTheMonotonicClockFarFromItsStart) {
     clock.jumpTo(Ms(4294967296.0 - 100));
     setPace(240, 4);
     play({60});
-    clock.advanceBy(Ms(62));
-    EXPECT_EQ(released, 0);
-    clock.advanceBy(Ms(0.5));
-    EXPECT_EQ(released, 1);
+    expectReleasedAfter(Ms(62), Ms(0.5));
 }
 
 // The monotonic clock should never jump, but if it does a wait still ends,
@@ -162,10 +160,7 @@ TEST_F(PlaybackTest, ClockJumpsEndTheWaitOnceNeitherEarlyNorNever) {
     clock.advanceBy(Ms(400));
     clock.jumpTo(clock.now() - Ms(2000));
     panel().vsbTempo.setValue(120);  // re-armed from the same start: 500 ms
-    clock.advanceBy(Ms(2099));
-    EXPECT_EQ(released, 0);
-    clock.advanceBy(Ms(1));
-    EXPECT_EQ(released, 1);
+    expectReleasedAfter(Ms(2099), Ms(1));
     EXPECT_TRUE(device.sounding.empty());
     clock.advanceBy(Ms(10000));
     EXPECT_EQ(released, 1);

@@ -59,6 +59,14 @@ protected:
                                                     const std::lock_guard lock(mutex_);
                                                     posted_.push_back(std::move(done));
                                                 });
+        out_->onOpened([this] { ++opened_; });
+    }
+    // Lets the slow open finish from another thread after `delay`.
+    std::thread finishOpeningAfter(std::chrono::milliseconds delay) {
+        return std::thread([this, delay] {
+            std::this_thread::sleep_for(delay);
+            slow_->finishOpening();
+        });
     }
     bool anythingPosted() {
         const std::lock_guard lock(mutex_);
@@ -84,12 +92,11 @@ protected:
     SlowOut* slow_ = nullptr;
     std::mutex mutex_;
     std::vector<std::function<void()>> posted_;
+    int opened_ = 0;  // calls of onOpened
     std::unique_ptr<BackgroundOpen> out_;
 };
 
 TEST_F(BackgroundOpenTest, WhatIsSentWhileOpeningGoesOutOnceOpenButNotReleasedNotes) {
-    int opened = 0;
-    out_->onOpened([&] { ++opened; });
     EXPECT_TRUE(out_->open());
     EXPECT_TRUE(out_->opening());
     EXPECT_FALSE(out_->isWorking());
@@ -100,11 +107,11 @@ TEST_F(BackgroundOpenTest, WhatIsSentWhileOpeningGoesOutOnceOpenButNotReleasedNo
     }
     out_->Beep(440, 200);  // would come late: dropped
     EXPECT_TRUE(record_.messages.empty());
-    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(opened_, 0);
 
     slow_->finishOpening();
     runPosted();
-    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(opened_, 1);
     EXPECT_TRUE(out_->isWorking());
     EXPECT_EQ(out_->description(), "Slow");
     EXPECT_EQ(record_.messages, (std::vector<std::uint32_t>{kPiano, On(64), kPiano, On(67)}));
@@ -118,14 +125,9 @@ TEST_F(BackgroundOpenTest, WhatIsSentWhileOpeningGoesOutOnceOpenButNotReleasedNo
 // A sound server that never answers can keep an open going for a long time:
 // closing (the user quits) must not wait for it, and must not report it.
 TEST_F(BackgroundOpenTest, ClosingWhileOpeningDoesNotWaitAndTheWorkerClosesTheOutput) {
-    int opened = 0;
-    out_->onOpened([&] { ++opened; });
     out_->open();
     out_->send(On(60));
-    std::thread finishLater([this] {
-        std::this_thread::sleep_for(std::chrono::seconds(2));
-        slow_->finishOpening();
-    });
+    std::thread finishLater = finishOpeningAfter(std::chrono::seconds(2));
     const auto start = std::chrono::steady_clock::now();
     out_->close();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
@@ -142,13 +144,11 @@ TEST_F(BackgroundOpenTest, ClosingWhileOpeningDoesNotWaitAndTheWorkerClosesTheOu
     EXPECT_TRUE(record_.messages.empty());
     EXPECT_TRUE(slow_->beeps.empty());
     EXPECT_FALSE(anythingPosted());
-    EXPECT_EQ(opened, 0) << "nobody is told of an open given up";
+    EXPECT_EQ(opened_, 0) << "nobody is told of an open given up";
 }
 
 // The worker may end between the close and the report it posted.
 TEST_F(BackgroundOpenTest, AReportPostedBeforeTheCloseIsIgnored) {
-    int opened = 0;
-    out_->onOpened([&] { ++opened; });
     out_->open();
     slow_->finishOpening();
     EXPECT_TRUE(testing::WaitFor([this] { return anythingPosted(); }, std::chrono::seconds(10)));
@@ -156,7 +156,7 @@ TEST_F(BackgroundOpenTest, AReportPostedBeforeTheCloseIsIgnored) {
     EXPECT_EQ(record_.closeCount, 1);
     EXPECT_EQ(BackgroundOpen::StartsStillRunning(), 0);
     runPosted();
-    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(opened_, 0);
     out_->send(On(62));
     EXPECT_TRUE(record_.messages.empty());
 }
@@ -165,10 +165,7 @@ TEST_F(BackgroundOpenTest, AReportPostedBeforeTheCloseIsIgnored) {
 TEST_F(BackgroundOpenTest, OpeningAgainWaitsForTheWorkerGivenUpBefore) {
     out_->open();
     out_->close();
-    std::thread finishLater([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        slow_->finishOpening();
-    });
+    std::thread finishLater = finishOpeningAfter(std::chrono::milliseconds(100));
     out_->open();  // the second time SlowOut opens at once: its promise is kept
     finishLater.join();
     EXPECT_EQ(record_.closeCount, 1) << "the first open was closed before the second began";

@@ -127,11 +127,8 @@ TEST(SynthEngineSilenceTest, StopsRenderingOnlyAfterTheTailAndStartsAgainAtOnce)
 
 // The output may stop only when the engine rests, not whenever a block is
 // silent: the piano's samples, for one, begin with a few milliseconds of it.
-TEST(SynthEngineSilenceTest, RestsOnlyWhenNothingSounds) {
-    VELMORA_NEEDS_TEST_SOUNDFONT();
-    SynthEngine engine;
-    ASSERT_EQ(engine.start(), "");
-    ASSERT_EQ(engine.loadSoundFont(kTestSoundFont), "");
+TEST_F(SynthEngineTest, RestsOnlyWhenNothingSounds) {
+    SynthEngine& engine = engine_;
     const auto play = [&](double seconds) {  // in blocks, as an audio driver asks for them
         for (int block = 0; block < seconds * 48000 / 256; ++block) RenderMono(engine, 256);
     };
@@ -154,11 +151,8 @@ TEST(SynthEngineSilenceTest, RestsOnlyWhenNothingSounds) {
 
 // The audio thread sleeps while nothing sounds; a note, a beep or the end of
 // the output must wake it long before its wait runs out.
-TEST(SynthEngineSilenceTest, AWaitingAudioThreadWakesForANoteABeepAndTheEnd) {
-    VELMORA_NEEDS_TEST_SOUNDFONT();
-    SynthEngine engine;
-    ASSERT_EQ(engine.start(), "");
-    ASSERT_EQ(engine.loadSoundFont(kTestSoundFont), "");
+TEST_F(SynthEngineTest, AWaitingAudioThreadWakesForANoteABeepAndTheEnd) {
+    SynthEngine& engine = engine_;
     RenderMono(engine, 48000);  // a second of silence: nothing left to render
     const std::vector<std::function<void()>> wakers = {
         [&] { engine.send(ComposeShortMessage(kNoteOnStatus, 0, 60, 100)); },
