@@ -28,7 +28,7 @@
 #include "ui/midi_input_menu.h"
 #include "ui/progress_history.h"
 #include "ui/progress_menu.h"
-#include "ui/progress_window.h"
+#include "ui/progress_model.h"
 #include "ui/qt_scheduler.h"
 #include "ui/quit_signals.h"
 #include "ui/remembered_choices.h"
@@ -209,14 +209,15 @@ int main(int argc, char** argv) {
     velmora::MidiInputMenu midiInputMenu(*window.menuBar(), keyboard);
 
     // Every answer passes the Progress window's statistics on its way to the
-    // journal; earlier answers are read from the journal beside the window's thread.
+    // journal; earlier answers are read from the journal beside the window's
+    // thread. The window itself is built when first shown.
     velmora::ProgressStatistics progress;
     velmora::ProgressFeed progressFeed(progress);
     progressFeed.setInner(journal.get());
     trainer.setJournal(&progressFeed);
-    velmora::ProgressWindow progressWindow(
+    velmora::ProgressModel progressModel(
         progress, [&trainer] { return trainer.state().pitchNames; }, &window);
-    progressFeed.onChange([&progressWindow] { progressWindow.refresh(); });
+    progressFeed.onChange([&progressModel] { progressModel.refresh(); });
     velmora::ProgressMenu::Actions journalActions;
     velmora::ProgressHistoryLoad::Reader readJournal;
     if (journal) {
@@ -230,14 +231,13 @@ int main(int argc, char** argv) {
             return velmora::ReadJournal(path, each, error);
         };
     }
-    velmora::ProgressMenu progressMenu(*window.menuBar(), progressWindow,
-                                       std::move(journalActions));
+    velmora::ProgressMenu progressMenu(*window.menuBar(), progressModel, std::move(journalActions));
     const auto startedAt = std::chrono::duration_cast<std::chrono::milliseconds>(
                                std::chrono::system_clock::now().time_since_epoch())
                                .count();
     std::unique_ptr<velmora::ProgressHistoryLoad> history;
     if (readJournal) {
-        history = std::make_unique<velmora::ProgressHistoryLoad>(progressWindow,
+        history = std::make_unique<velmora::ProgressHistoryLoad>(progressModel,
                                                                  std::move(readJournal), startedAt);
     }
     velmora::SoundMenu soundMenu(*window.menuBar(), sound, &remembered);

@@ -5,14 +5,15 @@
 #include <memory>
 
 #include "progress/progress_statistics.h"
+#include "ui/progress_model.h"
 #include "ui/progress_window.h"
 
 namespace velmora {
 
-ProgressHistoryLoad::ProgressHistoryLoad(ProgressWindow& window, Reader reader,
+ProgressHistoryLoad::ProgressHistoryLoad(ProgressModel& model, Reader reader,
                                          std::int64_t beforeUtcMilliseconds) {
-    window.setNote(ProgressWindow::tr("Reading the practice journal…"));
-    thread_ = std::thread([this, &window, reader = std::move(reader), beforeUtcMilliseconds] {
+    model.setNote(ProgressWindow::tr("Reading the practice journal…"));
+    thread_ = std::thread([this, &model, reader = std::move(reader), beforeUtcMilliseconds] {
         auto loaded = std::make_shared<ProgressStatistics>();
         std::string error;
         const bool read = reader(
@@ -28,10 +29,9 @@ ProgressHistoryLoad::ProgressHistoryLoad(ProgressWindow& window, Reader reader,
             read ? QString()
                  : ProgressWindow::tr("The practice journal could not be read: %1")
                        .arg(QString::fromStdString(error));
-        // Dropped by Qt when the window is gone before this arrives.
+        // Dropped by Qt when the model is gone before this arrives.
         QMetaObject::invokeMethod(
-            &window,
-            [&window, loaded, problem] { window.takeHistory(std::move(*loaded), problem); },
+            &model, [&model, loaded, problem] { model.takeHistory(std::move(*loaded), problem); },
             Qt::QueuedConnection);
     });
 }

@@ -10,11 +10,11 @@
 
 namespace velmora {
 
-class ProgressWindow;
+class ProgressModel;
 
 // Reads the journal's earlier answers on a worker thread, into statistics of
-// their own, and hands them to the Progress window on its thread: the window
-// comes up at once, however long the journal.
+// their own, and hands them to the Progress window's model on its thread: the
+// window comes up at once, however long the journal.
 class ProgressHistoryLoad {
 public:
     // Calls `each` for every answer in the journal, oldest first; false, with
@@ -22,8 +22,8 @@ public:
     using Reader = std::function<bool(const std::function<void(const JournalEntry&)>& each,
                                       std::string& error)>;
     // Answers from `beforeUtcMilliseconds` on are this start's own: the
-    // window has them already.
-    ProgressHistoryLoad(ProgressWindow& window, Reader reader, std::int64_t beforeUtcMilliseconds);
+    // statistics have them already.
+    ProgressHistoryLoad(ProgressModel& model, Reader reader, std::int64_t beforeUtcMilliseconds);
     // Stops taking answers and waits for the reader to end.
     ~ProgressHistoryLoad();
     ProgressHistoryLoad(const ProgressHistoryLoad&) = delete;

@@ -7,13 +7,14 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "ui/progress_model.h"
 #include "ui/progress_window.h"
 
 namespace velmora {
 
-ProgressMenu::ProgressMenu(QMenuBar& bar, ProgressWindow& window, Actions actions)
+ProgressMenu::ProgressMenu(QMenuBar& bar, ProgressModel& progress, Actions actions)
     : QObject(&bar),
-      window_(window),
+      progress_(progress),
       actions_(std::move(actions)),
       bar_(bar),
       menu_(bar.addMenu(tr("&Progress"))) {
@@ -31,13 +32,12 @@ ProgressMenu::~ProgressMenu() {
 }
 
 QWidget* ProgressMenu::dialogParent() const {
-    return window_.isActiveWindow() ? static_cast<QWidget*>(&window_) : bar_.window();
+    ProgressWindow* window = progress_.window();
+    return window && window->isActiveWindow() ? static_cast<QWidget*>(window) : bar_.window();
 }
 
 void ProgressMenu::showProgress() {
-    window_.show();
-    window_.raise();
-    window_.activateWindow();
+    progress_.show();
 }
 
 void ProgressMenu::exportJournal() {
@@ -95,7 +95,7 @@ void ProgressMenu::forgetHistory() {
     connect(question, &QMessageBox::buttonClicked, this, [this, forget](QAbstractButton* clicked) {
         if (clicked != forget) return;
         actions_.forget();
-        window_.forgetHistory();
+        progress_.forgetHistory();
     });
     question->open();
 }

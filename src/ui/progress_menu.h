@@ -13,7 +13,7 @@ class QWidget;
 
 namespace velmora {
 
-class ProgressWindow;
+class ProgressModel;
 
 // The Progress menu: the Progress window, the journal's export, and
 // forgetting the practice history.
@@ -28,7 +28,7 @@ public:
         std::function<void()> forget;
     };
     // Without an action (no journal kept) its command is greyed out.
-    ProgressMenu(QMenuBar& bar, ProgressWindow& window, Actions actions);
+    ProgressMenu(QMenuBar& bar, ProgressModel& progress, Actions actions);
     // Waits for an export still being written.
     ~ProgressMenu() override;
 
@@ -47,7 +47,7 @@ private:
     QWidget* dialogParent() const;
     void exported(const QString& path, bool written, const QString& error);
 
-    ProgressWindow& window_;
+    ProgressModel& progress_;
     Actions actions_;
     QMenuBar& bar_;
     QMenu* menu_;

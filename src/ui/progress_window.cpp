@@ -304,18 +304,6 @@ void ProgressWindow::refresh() {
     showFigures();
 }
 
-void ProgressWindow::takeHistory(ProgressStatistics&& loaded, const QString& problem) {
-    if (!forgotten_) statistics_.mergeHistory(std::move(loaded));
-    setNote(problem);
-    refresh();
-}
-
-void ProgressWindow::forgetHistory() {
-    forgotten_ = true;
-    statistics_.clear();
-    refresh();
-}
-
 void ProgressWindow::setNote(const QString& note) {
     note_->setText(note);
     note_->setVisible(!note.isEmpty());

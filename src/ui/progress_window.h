@@ -40,7 +40,8 @@ private:
 
 // The Progress window: which notes are missed, what they are taken for, and
 // whether the learner improves. Separate and non-modal; it follows the run
-// answer by answer while it is shown, and costs nothing while hidden.
+// answer by answer while it is shown, and costs nothing while hidden. Built
+// on first use by ProgressModel, which keeps its statistics from the start.
 class ProgressWindow final : public QWidget {
     Q_OBJECT
 
@@ -52,11 +53,6 @@ public:
 
     // An answer was added or replaced: brings what is shown up to date.
     void refresh();
-    // The journal's earlier answers, read on a worker thread. Dropped when the
-    // history was forgotten while they were read.
-    void takeHistory(ProgressStatistics&& loaded, const QString& problem);
-    // Empties the statistics, after the journal was emptied.
-    void forgetHistory();
     // A line under the figures: the journal being read, or what went wrong.
     void setNote(const QString& note);
 
@@ -87,7 +83,6 @@ private:
     std::vector<DayPoint> shownDays_;  // with their words, made again only on a change
     int shownChosen_ = -2;
     std::array<std::string, kPitchClasses> shownNames_;
-    bool forgotten_ = false;
 
     QTimer* midnight_;  // "today" moves on also without an answer
     QComboBox* period_;

@@ -22,6 +22,7 @@
 #include "ui/progress_charts.h"
 #include "ui/progress_history.h"
 #include "ui/progress_menu.h"
+#include "ui/progress_model.h"
 #include "ui/qt_app.h"
 
 namespace velmora {
@@ -58,17 +59,17 @@ class ProgressWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { EnsureQtApplication(); }
     ProgressWindowTest() {
-        feed.onChange([this] { window.refresh(); });
+        feed.onChange([this] { progress.refresh(); });
     }
 
     QString topConfusions() {
-        for (QLabel* label : window.findChildren<QLabel*>()) {
+        for (QLabel* label : progress.window()->findChildren<QLabel*>()) {
             if (label->accessibleName() == "Most frequent confusions") return label->text();
         }
         return {};
     }
     BarChart* chart(const QString& name) {
-        for (BarChart* chart : window.findChildren<BarChart*>()) {
+        for (BarChart* chart : progress.window()->findChildren<BarChart*>()) {
             if (chart->accessibleName() == name) return chart;
         }
         return nullptr;
@@ -77,11 +78,11 @@ protected:
     int key = 3;
     ProgressStatistics statistics;
     ProgressFeed feed{statistics};
-    ProgressWindow window{statistics, [this] { return Names(key); }};
+    ProgressModel progress{statistics, [this] { return Names(key); }};
 };
 
 TEST_F(ProgressWindowTest, FollowsEachAnswerInTheKeySignatureChosenAndSaysItInWords) {
-    window.show();
+    ProgressWindow& window = progress.show();
     feed.record(EbTakenForE());
     EXPECT_EQ(topConfusions(), "Most often confused:\nEb taken for E: 1 time");
     BarChart* pitchBars = chart("Accuracy per pitch class");
@@ -112,7 +113,7 @@ TEST_F(ProgressWindowTest, PeriodAndQuestionsChooseTheAnswersCounted) {
     old.utcMilliseconds -= 30LL * 86'400'000;
     statistics.addHistory(old);
     feed.record(EbTakenForE());
-    window.show();
+    ProgressWindow& window = progress.show();
     auto combos = window.findChildren<QComboBox*>();
     ASSERT_GE(combos.size(), 2);
     EXPECT_EQ(window.figures().tally.answers, 2u);  // all time
@@ -122,14 +123,14 @@ TEST_F(ProgressWindowTest, PeriodAndQuestionsChooseTheAnswersCounted) {
     EXPECT_EQ(window.figures().tally.answers, 0u);
 }
 
+// The window is built only when first shown, and then shows what came before.
 TEST_F(ProgressWindowTest, HistoryReadAfterwardsJoinsTheLiveAnswersUnlessForgotten) {
-    window.show();
     const std::int64_t start = EbTakenForE().utcMilliseconds;
     feed.record(EbTakenForE());
     {
         // The journal holds one older answer and the live one, already written.
         ProgressHistoryLoad load(
-            window,
+            progress,
             [start](const std::function<void(const JournalEntry&)>& each, std::string&) {
                 JournalEntry older = EbTakenForE();
                 older.utcMilliseconds = start - 60'000;
@@ -140,35 +141,43 @@ TEST_F(ProgressWindowTest, HistoryReadAfterwardsJoinsTheLiveAnswersUnlessForgott
                 return true;
             },
             start + 1);
-        QTRY_COMPARE(window.figures().tally.answers, 2u);
+        QTRY_COMPARE(statistics.answers(), 2u);
     }
-    window.forgetHistory();
+    feed.record(EbTakenForE());
+    EXPECT_EQ(progress.window(), nullptr);
+    ProgressWindow& window = progress.show();
+    EXPECT_EQ(window.figures().tally.answers, 3u);
+    EXPECT_EQ(topConfusions(), "Most often confused:\nEb taken for E: 3 times");
+    EXPECT_EQ(&progress.show(), &window);
+
+    progress.forgetHistory();
     EXPECT_EQ(window.figures().tally.answers, 0u);
     ProgressStatistics late;
     late.addHistory(EbTakenForE());
-    window.takeHistory(std::move(late), QString());
+    progress.takeHistory(std::move(late), QString());
     EXPECT_EQ(window.figures().tally.answers, 0u);
 }
 
 TEST_F(ProgressWindowTest, AJournalThatCannotBeReadIsSaidInTheWindow) {
-    window.show();
     {
         ProgressHistoryLoad load(
-            window,
+            progress,
             [](const std::function<void(const JournalEntry&)>&, std::string& error) {
                 error = "file is not a database";
                 return false;
             },
             0);
-        QTRY_VERIFY([&] {
-            for (QLabel* label : window.findChildren<QLabel*>()) {
-                if (label->text().contains("file is not a database") && label->isVisible()) {
-                    return true;
-                }
-            }
-            return false;
-        }());
+        QTRY_VERIFY(progress.note().contains("file is not a database"));
     }
+    // Said also in a window built after the journal was given up.
+    ProgressWindow& window = progress.show();
+    QStringList shown;
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->isVisible()) shown << label->text();
+    }
+    EXPECT_TRUE(
+        shown.join("\n").contains("The practice journal could not be read: file is not a database"))
+        << shown.join("\n").toStdString();
 }
 
 // The Progress menu beside the main window's own: its shortcut is the only one
@@ -181,10 +190,10 @@ TEST(ProgressMenu, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
     Trainer trainer(device, clock, beeper);
     MainWindow mainWindow(trainer);
     ProgressStatistics statistics;
-    ProgressWindow window(
+    ProgressModel progress(
         statistics, [&trainer] { return trainer.state().pitchNames; }, &mainWindow);
     int forgotten = 0;
-    ProgressMenu menu(*mainWindow.menuBar(), window,
+    ProgressMenu menu(*mainWindow.menuBar(), progress,
                       {.exportJournal = {}, .forget = [&forgotten] { ++forgotten; }});
     trainer.Form_Load();
     EXPECT_FALSE(menu.exportAction()->isEnabled());
@@ -213,9 +222,17 @@ TEST(ProgressMenu, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
     EXPECT_EQ(forgotten, 1);
     EXPECT_EQ(statistics.answers(), 0u);
 
+    // Nothing of the window is built before its command is used.
+    EXPECT_TRUE(mainWindow.findChildren<ProgressWindow*>().isEmpty());
     menu.showAction()->trigger();
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(window.isModal());
+    ASSERT_EQ(mainWindow.findChildren<ProgressWindow*>().size(), 1);
+    ProgressWindow* window = progress.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->parent(), &mainWindow);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isModal());
+    menu.showAction()->trigger();
+    EXPECT_EQ(mainWindow.findChildren<ProgressWindow*>().size(), 1);
     trainer.Form_Unload();
 }
 
@@ -223,8 +240,8 @@ TEST(ProgressMenu, AnExportThatFailsIsSaidAndCanBeTriedAgain) {
     EnsureQtApplication();
     QMenuBar bar;
     ProgressStatistics statistics;
-    ProgressWindow window(statistics, [] { return Names(0); });
-    ProgressMenu menu(bar, window,
+    ProgressModel progress(statistics, [] { return Names(0); });
+    ProgressMenu menu(bar, progress,
                       {.exportJournal =
                            [](const std::string& path, std::string& error) {
                                error = "No space left on device";
