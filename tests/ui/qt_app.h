@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 namespace velmora {
@@ -21,6 +22,9 @@ inline void EnsureQtApplication() {
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
     }
+    // Never the user's own remembered choices.
+    static QTemporaryDir config;
+    if (config.isValid()) qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     static int argc = 1;
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};
