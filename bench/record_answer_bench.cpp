@@ -7,13 +7,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
-#include "app/trainer.h"
-#include "midi/recording_midi_out.h"
-#include "ports/manual_scheduler.h"
-#include "ui/main_window.h"
+#include "headless_window.h"
 
 namespace {
 
@@ -22,17 +18,10 @@ constexpr int kSamples = 51;
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    velmora::bench::DefaultToOffscreen();
     QApplication app(argc, argv);
-
-    velmora::RecordingMidiOut device;
-    velmora::ManualScheduler clock;
-    velmora::SilentBeeper beeper;
-    velmora::Trainer trainer(device, clock, beeper);
-    velmora::MainWindow window(trainer);
-    trainer.Form_Load();
-    window.show();
-    QApplication::processEvents();
+    velmora::bench::HeadlessWindow headless;
+    velmora::Trainer& trainer = headless.trainer;
 
     velmora::Panel& panel = trainer.panel();
     velmora::TrainerState& state = trainer.state();

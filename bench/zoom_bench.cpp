@@ -5,25 +5,15 @@
 
 #include <vector>
 
-#include "app/trainer.h"
 #include "figures.h"
-#include "midi/recording_midi_out.h"
-#include "ports/manual_scheduler.h"
-#include "ui/main_window.h"
+#include "headless_window.h"
 #include "ui/zoom.h"
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    velmora::bench::DefaultToOffscreen();
     QApplication app(argc, argv);
-
-    velmora::RecordingMidiOut device;
-    velmora::ManualScheduler clock;
-    velmora::SilentBeeper beeper;
-    velmora::Trainer trainer(device, clock, beeper);
-    velmora::MainWindow window(trainer);
-    trainer.Form_Load();
-    window.show();
-    QApplication::processEvents();
+    velmora::bench::HeadlessWindow headless;
+    velmora::MainWindow& window = headless.window;
 
     const QSize around = window.size() - window.centralWidget()->size();
     std::vector<double> steps;
