@@ -87,12 +87,7 @@ protected:
         window->setSoundStatus(QString::fromStdString(report.status), report.problem);
         menu->update(report);
     }
-    StatusLine* statusLine() {
-        for (auto* line : window->findChildren<StatusLine*>()) {
-            if (line->accessibleName() == "sound output") return line;
-        }
-        return nullptr;
-    }
+    StatusLine* statusLine() { return Named<StatusLine>(*window, "sound output"); }
 
     testing::TempDir dir;
     RememberedChoices remembered{FileIn(dir)};
