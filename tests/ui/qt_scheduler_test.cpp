@@ -31,11 +31,10 @@ protected:
         loop_.exec();
         EXPECT_FALSE(timedOut_) << "the quitting callback never ran";
     }
-    void quit() { loop_.quit(); }
 
     // Ends the run once everything due before `after` has had its chance.
     void quitAfter(Nanos after) {
-        scheduler_.startTimer(scheduler_.now() + after, [this] { quit(); });
+        scheduler_.startTimer(scheduler_.now() + after, [this] { loop_.quit(); });
     }
 
     Nanos in(Nanos delay) const { return scheduler_.now() + delay; }
@@ -52,7 +51,7 @@ TEST_F(QtSchedulerTest, FiresInDeadlineOrderAndNeverEarly) {
         scheduler_.startTimer(deadline, [&, name, deadline] {
             EXPECT_GE(scheduler_.now(), deadline) << name << " fired early";
             log_.push_back(name);
-            if (name == "c") quit();
+            if (name == "c") loop_.quit();
         });
     };
     const Nanos base = in(5ms);
@@ -118,7 +117,7 @@ TEST_F(QtSchedulerTest, CallbacksMayStartAndCancelOtherTimers) {
         scheduler_.startTimer(in(-1ms), [&] { log_.push_back("started overdue"); });
         scheduler_.startTimer(in(3ms), [&] {
             log_.push_back("started later");
-            quit();
+            loop_.quit();
         });
         log_.push_back("first ends");
     });
