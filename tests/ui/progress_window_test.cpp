@@ -43,7 +43,7 @@ JournalEntry EbTakenForE(std::int64_t utcMilliseconds = QDateTime::currentMSecsS
     return entry;
 }
 
-// The message box on screen, if any.
+// The message box waiting for an answer, if any.
 QMessageBox* ShownMessage() {
     return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
 }
