@@ -5,16 +5,16 @@
 #include <QAction>
 #include <QMenuBar>
 
+#include <utility>
+#include <vector>
+
 #include "ui/qt_app.h"
 
 namespace velmora {
 namespace {
 
-struct Entry {
-    QString text;
-    bool checked;
-    bool operator==(const Entry&) const = default;
-};
+// An item's text, and whether it is checked.
+using Entry = std::pair<QString, bool>;
 
 std::vector<Entry> Entries(const QMenu& menu) {
     std::vector<Entry> entries;
@@ -46,7 +46,7 @@ TEST(MidiInputMenu, ListsNoneAndEveryPortWithTheOneInUseChecked) {
                  .ports = {through, keys},
                  .connected = keys});
     EXPECT_EQ(Entries(*menu.menu())[0], (Entry{"None", false}));
-    EXPECT_TRUE(Entries(*menu.menu())[2].checked);
+    EXPECT_TRUE(Entries(*menu.menu())[2].second);
 
     // Chosen but gone: neither None nor any port is the one in use.
     menu.update({.status = "MIDI input 'Keys' has gone",
@@ -54,7 +54,7 @@ TEST(MidiInputMenu, ListsNoneAndEveryPortWithTheOneInUseChecked) {
                  .ports = {through},
                  .connected = {}});
     for (const Entry& entry : Entries(*menu.menu()))
-        EXPECT_FALSE(entry.checked) << entry.text.toStdString();
+        EXPECT_FALSE(entry.second) << entry.first.toStdString();
 }
 
 }  // namespace

@@ -11,14 +11,11 @@
 #include <QMessageBox>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
-#include "app/trainer.h"
-#include "midi/recording_midi_out.h"
-#include "ports/manual_scheduler.h"
+#include <algorithm>
+
 #include "progress/progress_feed.h"
 #include "scoring/spelling.h"
-#include "ui/main_window.h"
 #include "ui/progress_charts.h"
 #include "ui/progress_history.h"
 #include "ui/progress_menu.h"
@@ -34,10 +31,10 @@ std::array<std::string, kPitchClasses> Names(int key) {
     return names;
 }
 
-// Eb asked, E answered, just now.
-JournalEntry EbTakenForE() {
+// Eb asked, E answered, just now unless told when.
+JournalEntry EbTakenForE(std::int64_t utcMilliseconds = QDateTime::currentMSecsSinceEpoch()) {
     JournalEntry entry;
-    entry.utcMilliseconds = QDateTime::currentDateTimeUtc().toMSecsSinceEpoch();
+    entry.utcMilliseconds = utcMilliseconds;
     entry.utcOffsetMinutes = QDateTime::currentDateTime().offsetFromUtc() / 60;
     entry.run = 1;
     entry.notes = {63};
@@ -46,13 +43,9 @@ JournalEntry EbTakenForE() {
     return entry;
 }
 
-// The message box on screen, if any.
+// The message box waiting for an answer, if any.
 QMessageBox* ShownMessage() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QMessageBox*>(widget);
-        if (box && box->isVisible()) return box;
-    }
-    return nullptr;
+    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
 }
 
 class ProgressWindowTest : public ::testing::Test {
@@ -63,16 +56,7 @@ protected:
     }
 
     QString topConfusions() {
-        for (QLabel* label : progress.window()->findChildren<QLabel*>()) {
-            if (label->accessibleName() == "Most frequent confusions") return label->text();
-        }
-        return {};
-    }
-    BarChart* chart(const QString& name) {
-        for (BarChart* chart : progress.window()->findChildren<BarChart*>()) {
-            if (chart->accessibleName() == name) return chart;
-        }
-        return nullptr;
+        return Named<QLabel>(*progress.window(), "Most frequent confusions")->text();
     }
 
     int key = 3;
@@ -85,7 +69,7 @@ TEST_F(ProgressWindowTest, FollowsEachAnswerInTheKeySignatureChosenAndSaysItInWo
     ProgressWindow& window = progress.show();
     feed.record(EbTakenForE());
     EXPECT_EQ(topConfusions(), "Most often confused:\nEb taken for E: 1 time");
-    BarChart* pitchBars = chart("Accuracy per pitch class");
+    auto* pitchBars = Named<BarChart>(window, "Accuracy per pitch class");
     ASSERT_NE(pitchBars, nullptr);
     EXPECT_EQ(pitchBars->bars()[3].label, "Eb");
     EXPECT_TRUE(pitchBars->accessibleDescription().contains("Eb: 0 right of 1 (0%)"))
@@ -109,9 +93,7 @@ TEST_F(ProgressWindowTest, FollowsEachAnswerInTheKeySignatureChosenAndSaysItInWo
 }
 
 TEST_F(ProgressWindowTest, PeriodAndQuestionsChooseTheAnswersCounted) {
-    JournalEntry old = EbTakenForE();
-    old.utcMilliseconds -= 30LL * 86'400'000;
-    statistics.addHistory(old);
+    statistics.addHistory(EbTakenForE(QDateTime::currentMSecsSinceEpoch() - 30LL * 86'400'000));
     feed.record(EbTakenForE());
     ProgressWindow& window = progress.show();
     auto combos = window.findChildren<QComboBox*>();
@@ -132,12 +114,8 @@ TEST_F(ProgressWindowTest, HistoryReadAfterwardsJoinsTheLiveAnswersUnlessForgott
         ProgressHistoryLoad load(
             progress,
             [start](const std::function<void(const JournalEntry&)>& each, std::string&) {
-                JournalEntry older = EbTakenForE();
-                older.utcMilliseconds = start - 60'000;
-                each(older);
-                JournalEntry live = EbTakenForE();
-                live.utcMilliseconds = start + 1;
-                each(live);
+                each(EbTakenForE(start - 60'000));
+                each(EbTakenForE(start + 1));
                 return true;
             },
             start + 1);
@@ -182,26 +160,18 @@ TEST_F(ProgressWindowTest, AJournalThatCannotBeReadIsSaidInTheWindow) {
 
 // The Progress menu beside the main window's own: its shortcut is the only one
 // of its kind, and forgetting asks first.
-TEST(ProgressMenu, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
-    EnsureQtApplication();
-    RecordingMidiOut device;
-    ManualScheduler clock;
-    SilentBeeper beeper;
-    Trainer trainer(device, clock, beeper);
-    MainWindow mainWindow(trainer);
+using ProgressMenuTest = MainWindowFixture;
+
+TEST_F(ProgressMenuTest, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
     ProgressStatistics statistics;
     ProgressModel progress(
-        statistics, [&trainer] { return trainer.state().pitchNames; }, &mainWindow);
+        statistics, [this] { return trainer.state().pitchNames; }, window.get());
     int forgotten = 0;
-    ProgressMenu menu(*mainWindow.menuBar(), progress,
+    ProgressMenu menu(*window->menuBar(), progress,
                       {.exportJournal = {}, .forget = [&forgotten] { ++forgotten; }});
-    trainer.Form_Load();
     EXPECT_FALSE(menu.exportAction()->isEnabled());
-    QList<QKeySequence> shortcuts;
-    for (QAction* action : mainWindow.findChildren<QAction*>()) {
-        if (!action->shortcut().isEmpty()) shortcuts << action->shortcut();
-    }
-    EXPECT_EQ(shortcuts.count(menu.showAction()->shortcut()), 1);
+    const QList<QAction*> actions = window->findChildren<QAction*>();
+    EXPECT_EQ(std::ranges::count(actions, menu.showAction()->shortcut(), &QAction::shortcut), 1);
 
     statistics.add(EbTakenForE());
     auto answer = [](const QString& button) {
@@ -216,32 +186,29 @@ TEST(ProgressMenu, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
     EXPECT_EQ(statistics.answers(), 1u);  // asked first
     answer("Cancel");
     EXPECT_EQ(forgotten, 0);
-    EXPECT_EQ(statistics.answers(), 1u);
     menu.forgetAction()->trigger();
     answer("Forget history");
     EXPECT_EQ(forgotten, 1);
     EXPECT_EQ(statistics.answers(), 0u);
 
     // Nothing of the window is built before its command is used.
-    EXPECT_TRUE(mainWindow.findChildren<ProgressWindow*>().isEmpty());
+    EXPECT_TRUE(window->findChildren<ProgressWindow*>().isEmpty());
     menu.showAction()->trigger();
-    ASSERT_EQ(mainWindow.findChildren<ProgressWindow*>().size(), 1);
-    ProgressWindow* window = progress.window();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->parent(), &mainWindow);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(window->isModal());
+    ASSERT_EQ(window->findChildren<ProgressWindow*>().size(), 1);
+    ProgressWindow* shown = progress.window();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->parent(), window.get());
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_FALSE(shown->isModal());
     menu.showAction()->trigger();
-    EXPECT_EQ(mainWindow.findChildren<ProgressWindow*>().size(), 1);
+    EXPECT_EQ(window->findChildren<ProgressWindow*>().size(), 1);
     trainer.Form_Unload();
 }
 
-TEST(ProgressMenu, AnExportThatFailsIsSaidAndCanBeTriedAgain) {
-    EnsureQtApplication();
-    QMenuBar bar;
+TEST_F(ProgressMenuTest, AnExportThatFailsIsSaidAndCanBeTriedAgain) {
     ProgressStatistics statistics;
     ProgressModel progress(statistics, [] { return Names(0); });
-    ProgressMenu menu(bar, progress,
+    ProgressMenu menu(*window->menuBar(), progress,
                       {.exportJournal =
                            [](const std::string& path, std::string& error) {
                                error = "No space left on device";

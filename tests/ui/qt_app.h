@@ -1,8 +1,17 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+
+#include <memory>
+
+#include "app/trainer.h"
+#include "midi/recording_midi_out.h"
+#include "ports/manual_scheduler.h"
+#include "ui/main_window.h"
 
 namespace velmora {
 
@@ -30,5 +39,34 @@ inline void EnsureQtApplication() {
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
 }
+
+// The child of that kind which screen readers know by that name.
+template <typename Widget>
+Widget* Named(const QObject& parent, const QString& accessibleName) {
+    for (Widget* each : parent.findChildren<Widget*>()) {
+        if (each->accessibleName() == accessibleName) return each;
+    }
+    return nullptr;
+}
+
+// The main window as a user finds it after start-up, shown and active.
+class MainWindowFixture : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { EnsureQtApplication(); }
+
+    MainWindowFixture() {
+        window = std::make_unique<MainWindow>(trainer);
+        trainer.Form_Load();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+    }
+
+    RecordingMidiOut device;
+    ManualScheduler clock;
+    SilentBeeper beeper;
+    Trainer trainer{device, clock, beeper};
+    Panel& panel = trainer.panel();
+    std::unique_ptr<MainWindow> window;
+};
 
 }  // namespace velmora

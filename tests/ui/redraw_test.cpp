@@ -9,12 +9,8 @@
 #include <QStandardItemModel>
 #include <QTest>
 
-#include "app/trainer.h"
-#include "midi/recording_midi_out.h"
-#include "ports/manual_scheduler.h"
 #include "ui/control_binding.h"
 #include "ui/list_box_widget.h"
-#include "ui/main_window.h"
 #include "ui/qt_app.h"
 #include "ui/qt_scheduler.h"
 #include "ui/results_table.h"
@@ -113,26 +109,20 @@ TEST_F(RedrawTest, ListBoxLaysOutAgainOnlyForAnItemOfAnotherSize) {
     EXPECT_TRUE(ShowsAsDrawnAfresh(window));
 }
 
-TEST_F(RedrawTest, NotesOfARunCostTheWindowNoDrawing) {
-    RecordingMidiOut device;
-    ManualScheduler clock;
-    SilentBeeper beeper;
-    Trainer trainer(device, clock, beeper);
-    auto main = std::make_unique<MainWindow>(trainer);
-    trainer.Form_Load();
-    main->show();
-    Panel& panel = trainer.panel();
+using MainWindowRedrawTest = MainWindowFixture;
+
+TEST_F(MainWindowRedrawTest, NotesOfARunCostTheWindowNoDrawing) {
     panel.lstPitch.setSelected(0, true);
     panel.vsbTempo.setValue(240);
     panel.lstDuration.setListIndex(4);  // 16th: 62.5 ms a note
     panel.cmdPlay.click();
-    EXPECT_TRUE(ShowsAsDrawnAfresh(*main));
+    EXPECT_TRUE(ShowsAsDrawnAfresh(*window));
 
     // A note's end and the next one's start leave the question number as it
     // was: nothing beneath it is drawn, and its frame lays nothing out.
-    auto* number = main->findChild<QLabel*>("lblQuestionNumber");
+    auto* number = window->findChild<QLabel*>("lblQuestionNumber");
     PaintRecorder frame(number->parentWidget());
-    PaintRecorder client(main->centralWidget());
+    PaintRecorder client(window->centralWidget());
     for (int note = 0; note < 3; ++note) {
         clock.advanceBy(std::chrono::microseconds(62500));
         Settle();
@@ -149,20 +139,20 @@ TEST_F(RedrawTest, NotesOfARunCostTheWindowNoDrawing) {
         panel.lblQuestionNumber.setCaption("");
         panel.lblQuestionNumber.setCaption("Q # 1");
         panel.lblTempo.setCaption("99");
-        EXPECT_EQ(main->findChild<QLabel*>("lblTempo")->text(), "240") << "waits for the step";
+        EXPECT_EQ(window->findChild<QLabel*>("lblTempo")->text(), "240") << "waits for the step";
         fired = true;
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return fired; }));
     Settle();
     EXPECT_TRUE(label.take().isEmpty());
-    EXPECT_EQ(main->findChild<QLabel*>("lblTempo")->text(), "99");
-    EXPECT_TRUE(ShowsAsDrawnAfresh(*main));
+    EXPECT_EQ(window->findChild<QLabel*>("lblTempo")->text(), "99");
+    EXPECT_TRUE(ShowsAsDrawnAfresh(*window));
 
     // A window closed while its labels wait is simply not shown to.
     {
         const ViewBatch step;
         panel.lblQuestionNumber.setCaption("Q # 2");
-        main.reset();
+        window.reset();
     }
     EXPECT_EQ(panel.lblQuestionNumber.caption(), "Q # 2");
 }
