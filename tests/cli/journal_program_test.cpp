@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "cli/program_support.h"
-#include "journal/sqlite_journal.h"
+#include "journal/journal_support.h"
 
 namespace velmora::testing {
 namespace {
@@ -15,12 +15,8 @@ TEST(JournalProgram, ExportsTheJournalWithoutAWindow) {
     const std::string journal = (dir.path() / "j.sqlite").string();
     {
         SqliteJournal writer(journal, {});
-        JournalEntry entry;
-        entry.questionText = "C4-E4";
-        entry.verdict = "Correct";
-        entry.correct = true;
-        writer.record(entry);
-        writer.record(entry);
+        writer.record(SampleEntry(3));  // each a line of its own in the table
+        writer.record(SampleEntry(3));
     }
     const std::string csv = (dir.path() / "out.csv").string();
     Child good(Velmora({"--journal", journal, "--export-journal", csv}), {"DISPLAY"});
@@ -36,7 +32,8 @@ TEST(JournalProgram, ExportsTheJournalWithoutAWindow) {
           std::vector<std::string>{"--journal", (dir.path() / "none").string(), "--export-journal",
                                    csv},
           std::vector<std::string>{"--export-journal", csv}}) {
-        Child bad(Velmora(arguments), {"DISPLAY"});
+        // Not the default journal the other program tests may have made.
+        Child bad(Velmora(arguments), {"DISPLAY", "XDG_DATA_HOME=" + dir.path().string()});
         EXPECT_EQ(bad.wait(20s), 1) << arguments.back();
         EXPECT_EQ(LineCount(bad.err()), 1) << bad.err();
         EXPECT_EQ(bad.err().rfind("velmora: cannot export the practice journal: ", 0), 0u)
@@ -48,10 +45,8 @@ TEST(JournalProgram, ExportsTheJournalWithoutAWindow) {
 }
 
 TEST(JournalProgram, AnUnwritableJournalIsToldOnceAndTrainingGoesOn) {
-    std::vector<std::string> arguments = kQuietSound;
     // Not even root can make a folder here.
-    arguments.insert(arguments.end(), {"--journal", "/proc/velmora-test/journal.sqlite"});
-    Child program(Velmora(arguments));
+    Child program(QuietVelmora({"--journal", "/proc/velmora-test/journal.sqlite"}));
     ASSERT_TRUE(program.waitForStderr("Practice journal: cannot write", 20s)) << program.err();
     program.collectFor(1s);
     EXPECT_TRUE(program.running());

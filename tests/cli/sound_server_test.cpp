@@ -11,7 +11,6 @@
 namespace velmora::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
@@ -26,7 +25,7 @@ TEST(SoundServerProgram, ALostServerIsToldAndUsedAgainOnceBack) {
     SoundServer server;
     ASSERT_TRUE(server.start()) << server.log();
     TempDir dir;
-    const fs::path log = dir.path() / "midi.txt";
+    const auto log = dir.path() / "midi.txt";
     Child program(Velmora({"--midi-log", log.string()}),
                   {"XDG_RUNTIME_DIR=" + server.runtimeDir().string()});
     XClient x(std::getenv("DISPLAY"));

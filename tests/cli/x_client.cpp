@@ -16,12 +16,7 @@ XClient::~XClient() {
     xcb_disconnect(connection_);
 }
 
-bool XClient::connected() const {
-    return xcb_connection_has_error(connection_) == 0;
-}
-
 std::uint32_t XClient::windowOf(pid_t pid) {
-    if (!connected()) return 0;
     const char name[] = "_NET_WM_PID";
     const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> atom(
         xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 1, sizeof name - 1, name),
