@@ -89,8 +89,7 @@ TEST(ReadJournal, NoFileIsNoAnswersAndOtherFilesAreErrors) {
 TEST(CsvField, QuotesOnlyWhatNeedsIt) {
     EXPECT_EQ(CsvField("Correct"), "Correct");
     EXPECT_EQ(CsvField(""), "");
-    EXPECT_EQ(CsvField("C4-E4, G4"), "\"C4-E4, G4\"");
-    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    // Commas and quotes: the answers' round trip through the table below.
     EXPECT_EQ(CsvField("a\nb"), "\"a\nb\"");
     EXPECT_EQ(CsvField("a\rb"), "\"a\rb\"");
 }
