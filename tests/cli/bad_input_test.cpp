@@ -19,12 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-int Count(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
-
 // After `problem` was told, the program goes on for `more` without telling it
 // again, and ends normally when asked.
 void ExpectToldOnceAndGoesOn(Child& program, const std::string& problem,

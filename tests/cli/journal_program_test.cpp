@@ -21,8 +21,8 @@ TEST(JournalProgram, ExportsTheJournalWithoutAWindow) {
     const std::string csv = (dir.path() / "out.csv").string();
     Child good(Velmora({"--journal", journal, "--export-journal", csv}), {"DISPLAY"});
     EXPECT_EQ(good.wait(20s), 0) << good.err();
-    EXPECT_EQ(LineCount(good.out()), 1) << good.out();
-    EXPECT_EQ(LineCount(ReadText(csv)), 3) << "a header and two answers";
+    EXPECT_EQ(Count(good.out(), "\n"), 1) << good.out();
+    EXPECT_EQ(Count(ReadText(csv), "\n"), 3) << "a header and two answers";
 
     // Each failure: one line, status 1, and no hang on a pipe.
     const std::string fifo = (dir.path() / "pipe.csv").string();
@@ -35,7 +35,7 @@ TEST(JournalProgram, ExportsTheJournalWithoutAWindow) {
         // Not the default journal the other program tests may have made.
         Child bad(Velmora(arguments), {"DISPLAY", "XDG_DATA_HOME=" + dir.path().string()});
         EXPECT_EQ(bad.wait(20s), 1) << arguments.back();
-        EXPECT_EQ(LineCount(bad.err()), 1) << bad.err();
+        EXPECT_EQ(Count(bad.err(), "\n"), 1) << bad.err();
         EXPECT_EQ(bad.err().rfind("velmora: cannot export the practice journal: ", 0), 0u)
             << bad.err();
     }
@@ -51,7 +51,7 @@ TEST(JournalProgram, AnUnwritableJournalIsToldOnceAndTrainingGoesOn) {
     program.collectFor(1s);
     EXPECT_TRUE(program.running());
     EXPECT_EQ(program.stop(SIGTERM, 20s), 0);
-    EXPECT_EQ(LineCount(program.err()), 1) << program.err();
+    EXPECT_EQ(Count(program.err(), "\n"), 1) << program.err();
 }
 
 }  // namespace

@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <algorithm>
+#include <cstdio>
 #include <deque>
-#include <fstream>
 #include <optional>
 #include <sstream>
-#include <thread>
 
 #include "model/window_design.h"
 
@@ -33,8 +31,10 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-int LineCount(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
 }
 
 std::set<std::pair<int, int>> NotesLeftSounding(const std::string& log) {
@@ -42,12 +42,10 @@ std::set<std::pair<int, int>> NotesLeftSounding(const std::string& log) {
     std::istringstream lines(log);
     std::string line;
     while (std::getline(lines, line)) {
-        std::istringstream words(line);
-        std::string time;
         unsigned status = 0;
         unsigned key = 0;
         unsigned velocity = 0;
-        if (!(words >> time >> std::hex >> status >> key >> velocity)) continue;
+        if (std::sscanf(line.c_str(), "%*s %x %x %x", &status, &key, &velocity) != 3) continue;
         const std::pair<int, int> note{static_cast<int>(status & 0x0F), static_cast<int>(key)};
         if ((status & 0xF0) == 0x90 && velocity > 0) {
             sounding.insert(note);

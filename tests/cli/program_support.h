@@ -26,7 +26,8 @@ std::vector<std::string> Velmora(std::vector<std::string> arguments = {});
 std::vector<std::string> QuietVelmora(const std::vector<std::string>& arguments = {});
 
 double SecondsSince(std::chrono::steady_clock::time_point start);
-int LineCount(const std::string& text);
+// How often `part` occurs in `text`.
+int Count(const std::string& text, const std::string& part);
 
 // (channel, key) of the notes a MIDI log leaves sounding: their last message
 // is a note-on.

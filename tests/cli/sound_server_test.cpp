@@ -48,7 +48,7 @@ TEST(SoundServerProgram, ALostServerIsToldAndUsedAgainOnceBack) {
     program.collectFor(500ms);
     EXPECT_TRUE(program.running());
     EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
-    EXPECT_EQ(LineCount(program.err()), 1) << program.err();
+    EXPECT_EQ(Count(program.err(), "\n"), 1) << program.err();
     EXPECT_TRUE(NotesLeftSounding(ReadText(log)).empty()) << ReadText(log);
 }
 
@@ -78,7 +78,7 @@ TEST(SoundServerProgram, AServerThatNeverAnswersHoldsNothingUp) {
     const auto quitting = Clock::now();
     EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
     EXPECT_LT(SecondsSince(quitting), 1.0);
-    EXPECT_EQ(LineCount(program.err()), 1) << program.err();
+    EXPECT_EQ(Count(program.err(), "\n"), 1) << program.err();
 }
 
 }  // namespace

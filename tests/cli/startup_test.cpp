@@ -48,7 +48,7 @@ TEST(CommandLineProgram, RunsWithoutSoundAndSaysWhyInOneLine) {
         program.collectFor(1s);
         EXPECT_TRUE(program.running()) << program.err();
         EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
-        EXPECT_EQ(LineCount(program.err()), 1) << program.err();
+        EXPECT_EQ(Count(program.err(), "\n"), 1) << program.err();
         EXPECT_EQ(program.err().rfind("velmora: ", 0), 0u) << program.err();
         EXPECT_NE(program.err().find(problem), std::string::npos) << program.err();
     }

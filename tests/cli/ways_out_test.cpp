@@ -65,7 +65,7 @@ TEST(WaysOut, AWindowSystemThatCannotBeUsedIsOneLineAndStatusOne) {
         SCOPED_TRACE(c.named);
         Child program(Velmora(c.arguments), c.environment);
         EXPECT_EQ(program.wait(10s), 1);
-        EXPECT_EQ(LineCount(program.err()), 1) << program.err();
+        EXPECT_EQ(Count(program.err(), "\n"), 1) << program.err();
         EXPECT_EQ(program.err().rfind("velmora: cannot open the window: ", 0), 0u) << program.err();
         EXPECT_NE(program.err().find(c.named), std::string::npos) << program.err();
     }
