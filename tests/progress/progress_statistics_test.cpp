@@ -289,16 +289,13 @@ TEST(ProgressStatistics, UnknownResponseTimesAreLeftOut) {
     unknown.responseMilliseconds = -1;
     statistics.add(unknown);
     statistics.add(unknown);
-    JournalEntry chord = unknown;
-    chord.notes = {60, 64, 67};
-    chord.answered = {0, 4, 7};
-    chord.responseMilliseconds = 2500;
-    statistics.add(chord);
+    JournalEntry known = unknown;
+    known.responseMilliseconds = 2500;
+    statistics.add(known);
     const ProgressFigures figures = FiguresOf(statistics);
     // C has one time known out of three answers: it is the median.
     EXPECT_EQ(figures.medianResponseMilliseconds(2), -1);
-    const int shown = figures.medianResponseMilliseconds(0);
-    EXPECT_NEAR(shown, 2500, 2500 * 0.03);
+    EXPECT_NEAR(figures.medianResponseMilliseconds(0), 2500, 2500 * 0.03);
 }
 
 TEST(ProgressStatistics, ShepardTonesHaveNoRegisterAndOddValuesAreIgnored) {
@@ -318,7 +315,6 @@ TEST(ProgressStatistics, ShepardTonesHaveNoRegisterAndOddValuesAreIgnored) {
     const ProgressFigures figures = FiguresOf(statistics);
     EXPECT_EQ(figures.tally.notes().asked, 1u);
     EXPECT_EQ(figures.tally.pitchClass(3).asked, 1u);
-    for (const RightOfAsked& octave : figures.tally.octaves) EXPECT_EQ(octave.asked, 0u);
     const std::array<std::string, 12> names = {"C",  "C#", "D",  "Eb", "E",  "F",
                                                "F#", "G",  "G#", "A",  "Bb", "B"};
     ASSERT_EQ(figures.topConfusions(3).size(), 1u);
