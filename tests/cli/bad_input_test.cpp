@@ -19,20 +19,14 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Without it, the built-in synthesizer's line would depend on the machine.
-const std::vector<std::string> kNoAudioDevice = {"--audio-driver", "alsa", "-o",
-                                                 "audio.alsa.device=hw:99"};
-
-int Count(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
-
-std::vector<std::string> Joined(std::vector<std::string> first,
-                                const std::vector<std::string>& second) {
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
+// After `problem` was told, the program goes on for `more` without telling it
+// again, and ends normally when asked.
+void ExpectToldOnceAndGoesOn(Child& program, const std::string& problem,
+                             std::chrono::milliseconds more) {
+    program.collectFor(more);
+    EXPECT_TRUE(program.running());
+    EXPECT_EQ(Count(program.err(), problem), 1) << program.err();
+    EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
 }
 
 class BadInputProgram : public ::testing::Test {
@@ -45,13 +39,6 @@ protected:
 
     TempDir dir_;
 };
-
-// The window, once it is up; 0 (and a failed test) if it never came.
-std::uint32_t Window(XClient& x, Child& program) {
-    const std::uint32_t window = WaitForWindow(x, program);
-    EXPECT_NE(window, 0u) << program.err();
-    return window;
-}
 
 // On a German desktop "0.5" was a bad value; "nan" passed and crashed the
 // audio thread. Settings are applied in order, so the first is read right
@@ -93,15 +80,12 @@ TEST_F(BadInputProgram, ADamagedSoundFontWithAStrangeNameIsOneCleanLine) {
 // Opening a FIFO for writing waits for a reader: the window never came.
 TEST_F(BadInputProgram, AFifoWithoutAReaderHoldsNothingUp) {
     const fs::path path = fifo();
-    Child program(Velmora(Joined({"--midi-log", path.string()}, kNoAudioDevice)));
+    Child program(QuietVelmora({"--midi-log", path.string()}));
     ASSERT_TRUE(program.waitForStderr("no program is reading it\n", 20s)) << program.err();
-    EXPECT_EQ(Count(program.err(), "velmora: cannot write MIDI log '" + path.string() +
-                                       "': no program is reading it\n"),
-              1)
-        << program.err();
-    program.collectFor(500ms);
-    EXPECT_TRUE(program.running());
-    EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
+    ExpectToldOnceAndGoesOn(
+        program,
+        "velmora: cannot write MIDI log '" + path.string() + "': no program is reading it\n",
+        500ms);
 }
 
 // The reader goes while notes play: the program died of SIGPIPE with a note
@@ -111,10 +95,10 @@ TEST_F(BadInputProgram, ALogReaderThatEndsIsReportedAndTheTrainingGoesOn) {
     // Not inherited by the program: it would be a reader of its own log.
     const int reader = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(reader, 0);
-    Child program(Velmora(Joined({"--midi-log", path.string()}, kNoAudioDevice)));
+    Child program(QuietVelmora({"--midi-log", path.string()}));
     XClient x(std::getenv("DISPLAY"));
     std::string sent;
-    const bool played = ClickPlay(x, Window(x, program), [&] {
+    const bool played = ClickPlay(x, WaitForWindow(x, program), [&] {
         char buffer[256];
         const ssize_t got = read(reader, buffer, sizeof buffer);
         if (got > 0) sent.append(buffer, static_cast<std::size_t>(got));
@@ -126,24 +110,18 @@ TEST_F(BadInputProgram, ALogReaderThatEndsIsReportedAndTheTrainingGoesOn) {
     const std::string problem = "velmora: cannot write MIDI log '" + path.string() +
                                 "' any more: the program reading it has ended\n";
     EXPECT_TRUE(program.waitForStderr(problem, 15s)) << program.err();
-    program.collectFor(2s);  // more notes, no more messages
-    EXPECT_TRUE(program.running());
-    EXPECT_EQ(Count(program.err(), problem), 1) << program.err();
-    EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
+    ExpectToldOnceAndGoesOn(program, problem, 2s);  // more notes, no more messages
 }
 
 TEST_F(BadInputProgram, AFullLogIsReportedOnceAndTheTrainingGoesOn) {
-    Child program(Velmora(Joined({"--midi-log", "/dev/full"}, kNoAudioDevice)));
+    Child program(QuietVelmora({"--midi-log", "/dev/full"}));
     XClient x(std::getenv("DISPLAY"));
     const std::string problem = "velmora: cannot write MIDI log '/dev/full' any more: ";
-    EXPECT_TRUE(
-        ClickPlay(x, Window(x, program), [&] { return program.waitForStderr(problem, 50ms); }))
+    EXPECT_TRUE(ClickPlay(x, WaitForWindow(x, program),
+                          [&] { return program.waitForStderr(problem, 50ms); }))
         << "nothing said\n"
         << program.err();
-    program.collectFor(3s);
-    EXPECT_TRUE(program.running());
-    EXPECT_EQ(Count(program.err(), problem), 1) << program.err();
-    EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
+    ExpectToldOnceAndGoesOn(program, problem, 3s);
 }
 
 }  // namespace

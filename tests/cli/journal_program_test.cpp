@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "cli/program_support.h"
-#include "journal/sqlite_journal.h"
+#include "journal/journal_support.h"
 
 namespace velmora::testing {
 namespace {
@@ -15,18 +15,14 @@ TEST(JournalProgram, ExportsTheJournalWithoutAWindow) {
     const std::string journal = (dir.path() / "j.sqlite").string();
     {
         SqliteJournal writer(journal, {});
-        JournalEntry entry;
-        entry.questionText = "C4-E4";
-        entry.verdict = "Correct";
-        entry.correct = true;
-        writer.record(entry);
-        writer.record(entry);
+        writer.record(SampleEntry(3));  // each a line of its own in the table
+        writer.record(SampleEntry(3));
     }
     const std::string csv = (dir.path() / "out.csv").string();
     Child good(Velmora({"--journal", journal, "--export-journal", csv}), {"DISPLAY"});
     EXPECT_EQ(good.wait(20s), 0) << good.err();
-    EXPECT_EQ(LineCount(good.out()), 1) << good.out();
-    EXPECT_EQ(LineCount(ReadText(csv)), 3) << "a header and two answers";
+    EXPECT_EQ(Count(good.out(), "\n"), 1) << good.out();
+    EXPECT_EQ(Count(ReadText(csv), "\n"), 3) << "a header and two answers";
 
     // Each failure: one line, status 1, and no hang on a pipe.
     const std::string fifo = (dir.path() / "pipe.csv").string();
@@ -36,9 +32,10 @@ TEST(JournalProgram, ExportsTheJournalWithoutAWindow) {
           std::vector<std::string>{"--journal", (dir.path() / "none").string(), "--export-journal",
                                    csv},
           std::vector<std::string>{"--export-journal", csv}}) {
-        Child bad(Velmora(arguments), {"DISPLAY"});
+        // Not the default journal the other program tests may have made.
+        Child bad(Velmora(arguments), {"DISPLAY", "XDG_DATA_HOME=" + dir.path().string()});
         EXPECT_EQ(bad.wait(20s), 1) << arguments.back();
-        EXPECT_EQ(LineCount(bad.err()), 1) << bad.err();
+        EXPECT_EQ(Count(bad.err(), "\n"), 1) << bad.err();
         EXPECT_EQ(bad.err().rfind("velmora: cannot export the practice journal: ", 0), 0u)
             << bad.err();
     }
@@ -48,15 +45,13 @@ TEST(JournalProgram, ExportsTheJournalWithoutAWindow) {
 }
 
 TEST(JournalProgram, AnUnwritableJournalIsToldOnceAndTrainingGoesOn) {
-    std::vector<std::string> arguments = kQuietSound;
     // Not even root can make a folder here.
-    arguments.insert(arguments.end(), {"--journal", "/proc/velmora-test/journal.sqlite"});
-    Child program(Velmora(arguments));
+    Child program(QuietVelmora({"--journal", "/proc/velmora-test/journal.sqlite"}));
     ASSERT_TRUE(program.waitForStderr("Practice journal: cannot write", 20s)) << program.err();
     program.collectFor(1s);
     EXPECT_TRUE(program.running());
     EXPECT_EQ(program.stop(SIGTERM, 20s), 0);
-    EXPECT_EQ(LineCount(program.err()), 1) << program.err();
+    EXPECT_EQ(Count(program.err(), "\n"), 1) << program.err();
 }
 
 }  // namespace

@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <algorithm>
-#include <fstream>
+#include <cstdio>
+#include <deque>
 #include <optional>
 #include <sstream>
-#include <thread>
 
 #include "model/window_design.h"
 
@@ -22,15 +21,20 @@ std::vector<std::string> Velmora(std::vector<std::string> arguments) {
     return arguments;
 }
 
-const std::vector<std::string> kQuietSound = {"--audio-driver", "alsa", "-o",
-                                              "audio.alsa.device=null"};
+std::vector<std::string> QuietVelmora(const std::vector<std::string>& arguments) {
+    std::vector<std::string> quiet = {"--audio-driver", "alsa", "-o", "audio.alsa.device=null"};
+    quiet.insert(quiet.end(), arguments.begin(), arguments.end());
+    return Velmora(quiet);
+}
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-int LineCount(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
 }
 
 std::set<std::pair<int, int>> NotesLeftSounding(const std::string& log) {
@@ -38,12 +42,10 @@ std::set<std::pair<int, int>> NotesLeftSounding(const std::string& log) {
     std::istringstream lines(log);
     std::string line;
     while (std::getline(lines, line)) {
-        std::istringstream words(line);
-        std::string time;
         unsigned status = 0;
         unsigned key = 0;
         unsigned velocity = 0;
-        if (!(words >> time >> std::hex >> status >> key >> velocity)) continue;
+        if (std::sscanf(line.c_str(), "%*s %x %x %x", &status, &key, &velocity) != 3) continue;
         const std::pair<int, int> note{static_cast<int>(status & 0x0F), static_cast<int>(key)};
         if ((status & 0xF0) == 0x90 && velocity > 0) {
             sounding.insert(note);
@@ -62,6 +64,7 @@ std::uint32_t WaitForWindow(XClient& x, Child& program) {
             return window != 0 || !program.running();
         },
         20s);
+    EXPECT_NE(window, 0u) << program.err();
     return window;
 }
 
@@ -99,14 +102,11 @@ namespace {
 class XServerForTheTests final : public ::testing::Environment {
 public:
     void SetUp() override {
-        runtimeDir_.emplace();
-        setenv("XDG_RUNTIME_DIR", runtimeDir_->path().c_str(), 1);
-        // The program keeps its practice journal here, never in the user's.
-        dataDir_.emplace();
-        setenv("XDG_DATA_HOME", dataDir_->path().c_str(), 1);
-        // The program remembers its sound choices there: never the user's own.
-        configDir_.emplace();
-        setenv("XDG_CONFIG_HOME", configDir_->path().c_str(), 1);
+        // The program's practice journal and remembered sound choices go in
+        // folders of the tests' own, never the user's.
+        for (const char* folder : {"XDG_RUNTIME_DIR", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+            setenv(folder, folders_.emplace_back().path().c_str(), 1);
+        }
         unsetenv("QT_QPA_PLATFORM");
         server_.emplace();
         ASSERT_FALSE(server_->display().empty())
@@ -116,15 +116,11 @@ public:
 
     void TearDown() override {
         server_.reset();
-        runtimeDir_.reset();
-        dataDir_.reset();
-        configDir_.reset();
+        folders_.clear();
     }
 
 private:
-    std::optional<velmora::testing::TempDir> runtimeDir_;
-    std::optional<velmora::testing::TempDir> dataDir_;
-    std::optional<velmora::testing::TempDir> configDir_;
+    std::deque<velmora::testing::TempDir> folders_;
     std::optional<velmora::testing::XServer> server_;
 };
 

@@ -22,18 +22,19 @@ namespace velmora::testing {
 // The command that starts the program with `arguments`, to give to a Child.
 std::vector<std::string> Velmora(std::vector<std::string> arguments = {});
 
-// The sound needs no device and makes no noise: ALSA's null output.
-extern const std::vector<std::string> kQuietSound;
+// The same, its sound needing no device and making no noise: ALSA's null output.
+std::vector<std::string> QuietVelmora(const std::vector<std::string>& arguments = {});
 
 double SecondsSince(std::chrono::steady_clock::time_point start);
-int LineCount(const std::string& text);
+// How often `part` occurs in `text`.
+int Count(const std::string& text, const std::string& part);
 
 // (channel, key) of the notes a MIDI log leaves sounding: their last message
 // is a note-on.
 std::set<std::pair<int, int>> NotesLeftSounding(const std::string& log);
 
-// The program's window, once it is on the screen; 0 if it ended first or
-// none came.
+// The program's window, once it is on the screen; 0 (and a failed test) if it
+// ended first or none came.
 std::uint32_t WaitForWindow(XClient& x, Child& program);
 
 // Starts a run as the user does, with a click on PLAY, and waits until

@@ -11,7 +11,6 @@
 namespace velmora::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
@@ -26,7 +25,7 @@ TEST(SoundServerProgram, ALostServerIsToldAndUsedAgainOnceBack) {
     SoundServer server;
     ASSERT_TRUE(server.start()) << server.log();
     TempDir dir;
-    const fs::path log = dir.path() / "midi.txt";
+    const auto log = dir.path() / "midi.txt";
     Child program(Velmora({"--midi-log", log.string()}),
                   {"XDG_RUNTIME_DIR=" + server.runtimeDir().string()});
     XClient x(std::getenv("DISPLAY"));
@@ -49,7 +48,7 @@ TEST(SoundServerProgram, ALostServerIsToldAndUsedAgainOnceBack) {
     program.collectFor(500ms);
     EXPECT_TRUE(program.running());
     EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
-    EXPECT_EQ(LineCount(program.err()), 1) << program.err();
+    EXPECT_EQ(Count(program.err(), "\n"), 1) << program.err();
     EXPECT_TRUE(NotesLeftSounding(ReadText(log)).empty()) << ReadText(log);
 }
 
@@ -79,7 +78,7 @@ TEST(SoundServerProgram, AServerThatNeverAnswersHoldsNothingUp) {
     const auto quitting = Clock::now();
     EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
     EXPECT_LT(SecondsSince(quitting), 1.0);
-    EXPECT_EQ(LineCount(program.err()), 1) << program.err();
+    EXPECT_EQ(Count(program.err(), "\n"), 1) << program.err();
 }
 
 }  // namespace

@@ -33,33 +33,25 @@ TEST(CommandLineProgram, ListsTheBuiltInSynthesizerFirst) {
 
 // The trainer must start and keep running without sound, say what is wrong in
 // one line, and end normally when asked.
-void ExpectRunsWithoutSound(std::vector<std::string> arguments, const std::string& problem) {
-    Child program(Velmora(arguments));
-    ASSERT_TRUE(program.waitForStderr("\n", 20s)) << "no message; stderr: " << program.err();
-    program.collectFor(1s);
-    EXPECT_TRUE(program.running()) << program.err();
-    EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
-    EXPECT_EQ(LineCount(program.err()), 1) << program.err();
-    EXPECT_EQ(program.err().rfind("velmora: ", 0), 0u) << program.err();
-    EXPECT_NE(program.err().find(problem), std::string::npos) << program.err();
-}
-
-TEST(CommandLineProgram, RunsWithAMissingSoundFont) {
-    ExpectRunsWithoutSound({"--soundfont", "/nonexistent/piano.sf2"}, "/nonexistent/piano.sf2");
-}
-
-TEST(CommandLineProgram, RunsWithNoAudioDevice) {
-    ExpectRunsWithoutSound({"--audio-driver", "alsa", "-o", "audio.alsa.device=hw:99"}, "No sound");
-}
-
-TEST(CommandLineProgram, RunsWithAnUnknownMidiPort) {
-    ExpectRunsWithoutSound({"--midi-out", "no-such-port-anywhere"}, "no-such-port-anywhere");
-}
-
-TEST(CommandLineProgram, RunsWithAnUnknownMidiInput) {
-    std::vector<std::string> arguments = kQuietSound;
-    arguments.insert(arguments.end(), {"--midi-in", "no-such-keyboard"});
-    ExpectRunsWithoutSound(arguments, "MIDI input: no port matches 'no-such-keyboard' (");
+TEST(CommandLineProgram, RunsWithoutSoundAndSaysWhyInOneLine) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {Velmora({"--soundfont", "/nonexistent/piano.sf2"}), "/nonexistent/piano.sf2"},
+        {Velmora({"--audio-driver", "alsa", "-o", "audio.alsa.device=hw:99"}), "No sound"},
+        {Velmora({"--midi-out", "no-such-port-anywhere"}), "no-such-port-anywhere"},
+        {QuietVelmora({"--midi-in", "no-such-keyboard"}),
+         "MIDI input: no port matches 'no-such-keyboard' ("},
+    };
+    for (const auto& [command, problem] : cases) {
+        SCOPED_TRACE(problem);
+        Child program(command);
+        ASSERT_TRUE(program.waitForStderr("\n", 20s)) << "no message; stderr: " << program.err();
+        program.collectFor(1s);
+        EXPECT_TRUE(program.running()) << program.err();
+        EXPECT_EQ(program.stop(SIGTERM, 10s), 0);
+        EXPECT_EQ(Count(program.err(), "\n"), 1) << program.err();
+        EXPECT_EQ(program.err().rfind("velmora: ", 0), 0u) << program.err();
+        EXPECT_NE(program.err().find(problem), std::string::npos) << program.err();
+    }
 }
 
 }  // namespace

@@ -8,6 +8,16 @@
 
 namespace velmora::testing {
 
+namespace {
+
+// A reply of the server's, freed when it goes.
+template <typename Reply>
+std::unique_ptr<Reply, decltype(&free)> Owned(Reply* reply) {
+    return {reply, &free};
+}
+
+}  // namespace
+
 XClient::XClient(const std::string& display) {
     connection_ = xcb_connect(display.c_str(), nullptr);
 }
@@ -16,40 +26,28 @@ XClient::~XClient() {
     xcb_disconnect(connection_);
 }
 
-bool XClient::connected() const {
-    return xcb_connection_has_error(connection_) == 0;
-}
-
 std::uint32_t XClient::windowOf(pid_t pid) {
-    if (!connected()) return 0;
     const char name[] = "_NET_WM_PID";
-    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> atom(
-        xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 1, sizeof name - 1, name),
-                              nullptr),
-        &free);
+    const auto atom = Owned(xcb_intern_atom_reply(
+        connection_, xcb_intern_atom(connection_, 1, sizeof name - 1, name), nullptr));
     if (!atom || atom->atom == XCB_NONE) return 0;
     xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-    const std::unique_ptr<xcb_query_tree_reply_t, decltype(&free)> tree(
-        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, screen->root), nullptr),
-        &free);
+    const auto tree = Owned(
+        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, screen->root), nullptr));
     if (!tree) return 0;
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
-        const std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> owner(
-            xcb_get_property_reply(
-                connection_,
-                xcb_get_property(connection_, 0, children[i], atom->atom, XCB_ATOM_CARDINAL, 0, 1),
-                nullptr),
-            &free);
+        const auto owner = Owned(xcb_get_property_reply(
+            connection_,
+            xcb_get_property(connection_, 0, children[i], atom->atom, XCB_ATOM_CARDINAL, 0, 1),
+            nullptr));
         if (!owner || xcb_get_property_value_length(owner.get()) != 4) continue;
         if (*static_cast<const std::uint32_t*>(xcb_get_property_value(owner.get())) !=
             static_cast<std::uint32_t>(pid)) {
             continue;
         }
-        const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&free)> attributes(
-            xcb_get_window_attributes_reply(
-                connection_, xcb_get_window_attributes(connection_, children[i]), nullptr),
-            &free);
+        const auto attributes = Owned(xcb_get_window_attributes_reply(
+            connection_, xcb_get_window_attributes(connection_, children[i]), nullptr));
         if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE) return children[i];
     }
     return 0;
@@ -79,8 +77,8 @@ void XClient::click(std::uint32_t window, int x, int y) {
 }
 
 int XClient::width(std::uint32_t window) {
-    const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&free)> geometry(
-        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr), &free);
+    const auto geometry =
+        Owned(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));
     return geometry ? geometry->width : 0;
 }
 

@@ -18,8 +18,8 @@ public:
     XClient(const XClient&) = delete;
     XClient& operator=(const XClient&) = delete;
 
-    bool connected() const;
-    // The mapped top-level window of process `pid`; 0 while there is none.
+    // The mapped top-level window of process `pid`; 0 while there is none (or
+    // no server).
     std::uint32_t windowOf(pid_t pid);
     // A left click at (x, y) inside `window`.
     void click(std::uint32_t window, int x, int y);

@@ -7,7 +7,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "journal/journal_store.h"
+#include <gmock/gmock.h>
+
 #include "journal/journal_support.h"
 #include "testing/helpers.h"
 #include "testing/temp_dir.h"
@@ -16,29 +17,25 @@ namespace velmora::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 
 // A journal under test, with every status it reported.
 class JournalFaultTest : public ::testing::Test {
 protected:
     std::string path() const { return (dir.path() / "journal.sqlite").string(); }
-    // The last status reported, once `done` holds (bounded wait).
-    std::string statusOnce(const std::function<bool(const std::string&)>& done) {
+    // The first problem reported (bounded wait).
+    std::string problemReported() {
         std::string last;
         WaitFor(
             [&] {
                 const auto all = statuses.all();
-                last = all.empty() ? std::string() : all.back();
-                return done(last);
+                if (!all.empty()) last = all.back();
+                return !last.empty();
             },
             15s);
         return last;
-    }
-    std::string problemReported() {
-        return statusOnce([](const std::string& s) { return !s.empty(); });
-    }
-    static bool Contains(const std::string& text, const std::string& part) {
-        return text.find(part) != std::string::npos;
     }
     std::vector<fs::path> besides(const std::string& kind) {
         std::vector<fs::path> found;
@@ -79,7 +76,7 @@ TEST_F(JournalFaultTest, LockedByAnotherProgramTheAnswersWaitAndGoInLater) {
         SqliteJournal journal(path(), statuses.listener());
         journal.record(SampleEntry(1));
         const std::string status = problemReported();
-        EXPECT_TRUE(Contains(status, "locked by another program")) << status;
+        EXPECT_THAT(status, HasSubstr("locked by another program"));
         journal.record(SampleEntry(2));
         EXPECT_FALSE(journal.drain(0ms));
         ASSERT_EQ(other.exec("COMMIT"), SQLITE_OK);
@@ -87,9 +84,7 @@ TEST_F(JournalFaultTest, LockedByAnotherProgramTheAnswersWaitAndGoInLater) {
         EXPECT_TRUE(journal.drain(10s));
     }
     EXPECT_EQ(statuses.all().back(), "") << "all is well again";
-    const auto entries = ReadAll(path());
-    ASSERT_EQ(entries.size(), 4u);
-    for (int i = 0; i < 4; ++i) ExpectSameAnswer(entries[i], SampleEntry(i));
+    ExpectSamples(path(), 4);
 }
 
 TEST_F(JournalFaultTest, ADamagedFileIsMovedAsideUntouchedAndAFreshOneStarted) {
@@ -104,12 +99,9 @@ TEST_F(JournalFaultTest, ADamagedFileIsMovedAsideUntouchedAndAFreshOneStarted) {
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(ReadText(aside[0]), garbage);
     ASSERT_FALSE(statuses.all().empty());
-    EXPECT_TRUE(Contains(statuses.all().back(), "moved to " + aside[0].string()) &&
-                Contains(statuses.all().back(), "damaged"))
-        << statuses.all().back();
-    const auto entries = ReadAll(path());
-    ASSERT_EQ(entries.size(), 1u);
-    ExpectSameAnswer(entries[0], SampleEntry(0));
+    EXPECT_THAT(statuses.all().back(),
+                AllOf(HasSubstr("moved to " + aside[0].string()), HasSubstr("damaged")));
+    ExpectSamples(path(), 1);
 }
 
 TEST_F(JournalFaultTest, AnotherProgramsDatabaseIsMovedAsideWithItsData) {
@@ -127,8 +119,8 @@ TEST_F(JournalFaultTest, AnotherProgramsDatabaseIsMovedAsideWithItsData) {
     const auto aside = besides("foreign");
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(Connection(aside[0].string()).number("SELECT count(*) FROM contacts"), 1);
-    EXPECT_TRUE(Contains(statuses.all().back(), "belongs to another program"));
-    EXPECT_EQ(ReadAll(path()).size(), 1u);
+    EXPECT_THAT(statuses.all().back(), HasSubstr("belongs to another program"));
+    ExpectSamples(path(), 1);
     std::string error;
     EXPECT_FALSE(ReadJournal(
         aside[0].string(), [](const JournalEntry&) {}, error));
@@ -141,8 +133,7 @@ TEST_F(JournalFaultTest, ANewerJournalIsLeftAsItIsAndTheAnswersKept) {
         SqliteJournal journal(path(), statuses.listener());
         journal.record(SampleEntry(1));
         const std::string status = problemReported();
-        EXPECT_TRUE(Contains(status, "newer version") && Contains(status, "left as it is"))
-            << status;
+        EXPECT_THAT(status, AllOf(HasSubstr("newer version"), HasSubstr("left as it is")));
         EXPECT_EQ(journal.pending(), 1u) << "kept in memory";
     }
     EXPECT_TRUE(besides("damaged").empty());
@@ -150,7 +141,7 @@ TEST_F(JournalFaultTest, ANewerJournalIsLeftAsItIsAndTheAnswersKept) {
     Connection file(path());
     EXPECT_EQ(file.number("PRAGMA user_version"), 2);
     EXPECT_EQ(file.number("SELECT count(*) FROM answers"), 1);
-    EXPECT_TRUE(Contains(statuses.all().back(), "could not be written and are lost"))
+    EXPECT_THAT(statuses.all().back(), HasSubstr("could not be written and are lost"))
         << "the loss is told";
 }
 
@@ -164,7 +155,7 @@ TEST_F(JournalFaultTest, APipeOrADeviceIsNeverOpened) {
         EXPECT_FALSE(journal.drain(100ms));
         WaitFor([&] { return !log.all().empty(); }, 10s);
         ASSERT_FALSE(log.all().empty()) << file;
-        EXPECT_TRUE(Contains(log.all().front(), "cannot write")) << log.all().front();
+        EXPECT_THAT(log.all().front(), HasSubstr("cannot write"));
     }  // and each closes within its bounded wait
 }
 
@@ -175,13 +166,12 @@ public:
     SmallFileSystem(const fs::path& at, const char* options) : at_(at) {
         fs::create_directories(at);
         mounted_ = mount("velmora-test", at.c_str(), "tmpfs", 0, options) == 0;
-        if (!mounted_) error_ = std::strerror(errno);
     }
     ~SmallFileSystem() {
         if (mounted_) umount2(at_.c_str(), MNT_DETACH);
     }
+    // When not, errno says why.
     bool mounted() const { return mounted_; }
-    const std::string& error() const { return error_; }
     bool remount(unsigned long flags, const char* options) {
         return mount("velmora-test", at_.c_str(), "tmpfs", MS_REMOUNT | flags, options) == 0;
     }
@@ -189,13 +179,13 @@ public:
 private:
     fs::path at_;
     bool mounted_ = false;
-    std::string error_;
 };
 
 TEST_F(JournalFaultTest, AFullDiskKeepsTheAnswersUntilThereIsRoom) {
     const fs::path folder = dir.path() / "small";
     SmallFileSystem small(folder, "size=256k");
-    if (!small.mounted()) GTEST_SKIP() << "cannot mount a small file system: " << small.error();
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a small file system: " << std::strerror(errno);
     const std::string file = (folder / "journal.sqlite").string();
     SqliteJournal journal(file, statuses.listener());
     journal.record(SampleEntry(0));
@@ -209,14 +199,12 @@ TEST_F(JournalFaultTest, AFullDiskKeepsTheAnswersUntilThereIsRoom) {
     }
     for (int i = 1; i < 40; ++i) journal.record(SampleEntry(i));
     const std::string status = problemReported();
-    EXPECT_TRUE(Contains(status, "no room left")) << status;
+    EXPECT_THAT(status, HasSubstr("no room left"));
     fs::remove(folder / "filler");
     journal.record(SampleEntry(40));
     ASSERT_TRUE(journal.drain(15s));
     EXPECT_EQ(statuses.all().back(), "");
-    const auto entries = ReadAll(file);
-    ASSERT_EQ(entries.size(), 41u);
-    for (int i = 0; i <= 40; ++i) ExpectSameAnswer(entries[i], SampleEntry(i));
+    ExpectSamples(file, 41);
 }
 
 TEST_F(JournalFaultTest, AReadOnlyFolderKeepsTheAnswersUntilItCanBeWritten) {
@@ -237,7 +225,7 @@ TEST_F(JournalFaultTest, AReadOnlyFolderKeepsTheAnswersUntilItCanBeWritten) {
         SqliteJournal journal(file, statuses.listener());
         journal.record(SampleEntry(0));
         const std::string status = problemReported();
-        EXPECT_TRUE(Contains(status, "cannot write") && Contains(status, file)) << status;
+        EXPECT_THAT(status, AllOf(HasSubstr("cannot write"), HasSubstr(file)));
         journal.record(SampleEntry(1));
         EXPECT_EQ(journal.pending(), 2u);
         if (small) {
@@ -248,9 +236,7 @@ TEST_F(JournalFaultTest, AReadOnlyFolderKeepsTheAnswersUntilItCanBeWritten) {
         journal.record(SampleEntry(2));
         ASSERT_TRUE(journal.drain(15s));
     }
-    const auto entries = ReadAll(file);
-    ASSERT_EQ(entries.size(), 3u);
-    for (int i = 0; i < 3; ++i) ExpectSameAnswer(entries[i], SampleEntry(i));
+    ExpectSamples(file, 3);
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "journal/sqlite_journal.h"
@@ -37,21 +39,12 @@ inline JournalEntry SampleEntry(int i) {
 
 // Equal in everything the trainer gives (the session is the journal's).
 inline void ExpectSameAnswer(const JournalEntry& got, const JournalEntry& want) {
-    EXPECT_EQ(got.utcMilliseconds, want.utcMilliseconds);
-    EXPECT_EQ(got.utcOffsetMinutes, want.utcOffsetMinutes);
-    EXPECT_EQ(got.run, want.run);
-    EXPECT_EQ(got.question, want.question);
-    EXPECT_EQ(got.notes, want.notes);
-    EXPECT_EQ(got.questionText, want.questionText);
-    EXPECT_EQ(got.answered, want.answered);
-    EXPECT_EQ(got.correct, want.correct);
-    EXPECT_EQ(got.verdict, want.verdict);
-    EXPECT_EQ(got.shepard, want.shepard);
-    EXPECT_EQ(got.program, want.program);
-    EXPECT_EQ(got.noteValue, want.noteValue);
-    EXPECT_EQ(got.tempo, want.tempo);
-    EXPECT_EQ(got.keySignature, want.keySignature);
-    EXPECT_EQ(got.responseMilliseconds, want.responseMilliseconds);
+    const auto given = [](const JournalEntry& e) {
+        return std::tie(e.utcMilliseconds, e.utcOffsetMinutes, e.run, e.question, e.notes,
+                        e.questionText, e.answered, e.correct, e.verdict, e.shepard, e.program,
+                        e.noteValue, e.tempo, e.keySignature, e.responseMilliseconds);
+    };
+    EXPECT_EQ(given(got), given(want));
 }
 
 inline std::vector<JournalEntry> ReadAll(const std::string& path) {
@@ -61,6 +54,13 @@ inline std::vector<JournalEntry> ReadAll(const std::string& path) {
         path, [&](const JournalEntry& e) { entries.push_back(e); }, error))
         << error;
     return entries;
+}
+
+// The journal at `path` holds SampleEntry(0) to SampleEntry(count - 1), in order.
+inline void ExpectSamples(const std::string& path, int count) {
+    const auto entries = ReadAll(path);
+    ASSERT_EQ(entries.size(), static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) ExpectSameAnswer(entries[i], SampleEntry(i));
 }
 
 // Every status the journal reported, in order.

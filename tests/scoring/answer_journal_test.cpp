@@ -109,7 +109,6 @@ TEST_F(AnswerJournalTest, AnOverLongAnswerReplacesItsEntry) {
     press({4});
     clock.advanceBy(Ms(100));
     press({7});
-    ASSERT_EQ(state().responseLog.size(), 1u);
     ASSERT_EQ(journal.entries.size(), 1u) << "never both";
     EXPECT_EQ(journal.replacements, 2);
     EXPECT_EQ(journal.entries[0].answered, (std::vector<int>{0, 4, 7}));
