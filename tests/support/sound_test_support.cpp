@@ -1,14 +1,8 @@
 #include "support/sound_test_support.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "midi/synth/synth_engine.h"
 
@@ -79,35 +73,6 @@ std::vector<float> RenderMono(SynthEngine& engine, int frames) {
     engine.render(left.data(), right.data(), frames);
     for (std::size_t i = 0; i < left.size(); ++i) left[i] = 0.5f * (left[i] + right[i]);
     return left;
-}
-
-StderrCapture::StderrCapture() {
-    std::fflush(stderr);
-    const int target = ::open((dir_.path() / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (target < 0) return;
-    saved_ = ::dup(STDERR_FILENO);
-    ::dup2(target, STDERR_FILENO);
-    ::close(target);
-}
-
-StderrCapture::~StderrCapture() {
-    restore();
-}
-
-void StderrCapture::restore() {
-    if (saved_ < 0) return;
-    std::fflush(stderr);
-    ::dup2(saved_, STDERR_FILENO);
-    ::close(saved_);
-    saved_ = -1;
-}
-
-std::string StderrCapture::text() {
-    restore();
-    std::ifstream in(dir_.path() / "stderr", std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
 }
 
 }  // namespace velmora::soundtest

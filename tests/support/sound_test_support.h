@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -41,19 +43,24 @@ double SoundingSeconds(const std::vector<float>& samples, double sampleRate, dou
 std::vector<float> RenderMono(SynthEngine& engine, int frames);
 
 // Everything written to file descriptor 2 while it exists, by this process
-// or by libraries: text() stops the capture and returns it.
+// or by libraries (GoogleTest's capture of the descriptor): text() stops
+// the capture and returns it.
 class StderrCapture {
 public:
-    StderrCapture();
-    ~StderrCapture();
+    StderrCapture() { ::testing::internal::CaptureStderr(); }
+    ~StderrCapture() {
+        if (!stopped_) text();
+    }
     StderrCapture(const StderrCapture&) = delete;
     StderrCapture& operator=(const StderrCapture&) = delete;
-    std::string text();
+    // Once only.
+    std::string text() {
+        stopped_ = true;
+        return ::testing::internal::GetCapturedStderr();
+    }
 
 private:
-    void restore();
-    testing::TempDir dir_;
-    int saved_ = -1;
+    bool stopped_ = false;
 };
 
 }  // namespace velmora::soundtest

@@ -103,11 +103,8 @@ TEST_F(ExternalMidiOutOnSequencer, ChosenByNameCaseInsensitiveSendsEachMessageWh
     out.send(ComposeShortMessage(kProgramChangeStatus, 2, 19, 0));
     out.send(ComposeShortMessage(kNoteOnStatus, 2, 64, 127));
     out.send(ComposeShortMessage(kNoteOffStatus, 2, 64, 0));
-    const auto received = WaitFor(3);
-    ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(received[0], (std::vector<unsigned char>{0xC2, 19}));
-    EXPECT_EQ(received[1], (std::vector<unsigned char>{0x92, 64, 127}));
-    EXPECT_EQ(received[2], (std::vector<unsigned char>{0x82, 64, 0}));
+    EXPECT_EQ(WaitFor(3), (std::vector<std::vector<unsigned char>>{
+                              {0xC2, 19}, {0x92, 64, 127}, {0x82, 64, 0}}));
 
     out.close();
     EXPECT_FALSE(out.isWorking());

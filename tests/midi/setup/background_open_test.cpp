@@ -74,18 +74,15 @@ protected:
     }
     // The owning thread's event loop: waits for the worker's report, then runs it.
     void runPosted() {
-        for (;;) {
-            std::vector<std::function<void()>> posted;
-            {
+        std::vector<std::function<void()>> posted;
+        testing::WaitFor(
+            [&] {
                 const std::lock_guard lock(mutex_);
                 posted.swap(posted_);
-            }
-            if (!posted.empty()) {
-                for (auto& done : posted) done();
-                return;
-            }
-            std::this_thread::yield();
-        }
+                return !posted.empty();
+            },
+            std::chrono::seconds(10));
+        for (auto& done : posted) done();
     }
 
     RecordingMidiOut record_;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "midi/messages.h"
@@ -20,31 +21,22 @@ constexpr int kBlock = 64;
 constexpr std::uint32_t kReverbController = 91;
 constexpr std::uint32_t kChorusController = 93;
 
-// FluidSynth as it comes, set up as the engine sets it up, its effects always on.
-class PlainSynth {
-public:
-    PlainSynth() {
-        settings_ = new_fluid_settings();
-        fluid_settings_setnum(settings_, "synth.sample-rate", SynthEngine::kDefaultSampleRate);
-        fluid_settings_setint(settings_, "synth.polyphony", SynthEngine::kDefaultPolyphony);
-        fluid_settings_setnum(settings_, "synth.gain", 0.5);
-        synth_ = new_fluid_synth(settings_);
-        fluid_synth_sfload(synth_, kTestSoundFont, 1);
-    }
-    ~PlainSynth() {
-        delete_fluid_synth(synth_);
-        delete_fluid_settings(settings_);
-    }
-    fluid_synth_t* synth() { return synth_; }
-
-private:
-    fluid_settings_t* settings_ = nullptr;
-    fluid_synth_t* synth_ = nullptr;
-};
+// FluidSynth set up as the engine sets it up.
+fluid_settings_t* PlainSettings() {
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_setnum(settings, "synth.sample-rate", SynthEngine::kDefaultSampleRate);
+    fluid_settings_setint(settings, "synth.polyphony", SynthEngine::kDefaultPolyphony);
+    fluid_settings_setnum(settings, "synth.gain", 0.5);
+    return settings;
+}
 
 struct Pair {
     SynthEngine engine;
-    PlainSynth plain;
+    // FluidSynth as it comes, its effects always on.
+    std::unique_ptr<fluid_settings_t, void (*)(fluid_settings_t*)> settings{PlainSettings(),
+                                                                            delete_fluid_settings};
+    std::unique_ptr<fluid_synth_t, void (*)(fluid_synth_t*)> plain{new_fluid_synth(settings.get()),
+                                                                   delete_fluid_synth};
     float worst = 0.0f;   // the largest difference heard so far
     double energy = 0.0;  // of the engine's output
     double plainEnergy = 0.0;
@@ -52,6 +44,7 @@ struct Pair {
     Pair() {
         EXPECT_EQ(engine.start(), "");
         EXPECT_EQ(engine.loadSoundFont(kTestSoundFont), "");
+        fluid_synth_sfload(plain.get(), kTestSoundFont, 1);
     }
     void restartMeasuring() { worst = 0.0f, energy = 0.0, plainEnergy = 0.0; }
 
@@ -60,23 +53,23 @@ struct Pair {
         const int channel = StatusOf(message) & 0x0F;
         switch (StatusOf(message) & 0xF0) {
             case kNoteOnStatus:
-                fluid_synth_noteon(plain.synth(), channel, Data1Of(message), Data2Of(message));
+                fluid_synth_noteon(plain.get(), channel, Data1Of(message), Data2Of(message));
                 break;
             case kNoteOffStatus:
-                fluid_synth_noteoff(plain.synth(), channel, Data1Of(message));
+                fluid_synth_noteoff(plain.get(), channel, Data1Of(message));
                 break;
             case kProgramChangeStatus:
-                fluid_synth_program_change(plain.synth(), channel, Data1Of(message));
+                fluid_synth_program_change(plain.get(), channel, Data1Of(message));
                 break;
             default:
-                fluid_synth_cc(plain.synth(), channel, Data1Of(message), Data2Of(message));
+                fluid_synth_cc(plain.get(), channel, Data1Of(message), Data2Of(message));
         }
     }
     void render(double seconds) {
         std::vector<float> l1(kBlock), r1(kBlock), l2(kBlock), r2(kBlock);
         for (int done = 0; done < seconds * engine.sampleRate(); done += kBlock) {
             engine.render(l1.data(), r1.data(), kBlock);
-            fluid_synth_write_float(plain.synth(), kBlock, l2.data(), 0, 1, r2.data(), 0, 1);
+            fluid_synth_write_float(plain.get(), kBlock, l2.data(), 0, 1, r2.data(), 0, 1);
             for (int i = 0; i < kBlock; ++i) {
                 worst = std::max({worst, std::fabs(l1[i] - l2[i]), std::fabs(r1[i] - r2[i])});
                 energy += double(l1[i]) * l1[i] + double(r1[i]) * r1[i];
