@@ -21,6 +21,7 @@ public:
     // lengthened to them. A frequency outside the audible band is ignored.
     void start(double frequencyHz, int durationMs);
     bool active() const { return position_ < length_; }
+    void stop() { position_ = length_; }
 
     // Adds the next frames of the tone to both channels.
     void mixInto(float* left, float* right, int frames);

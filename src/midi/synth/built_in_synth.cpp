@@ -537,6 +537,7 @@ void BuiltInSynth::dropLostDriver() {
     for (int channel = 0; channel < 16; ++channel) {
         engine_->send(ComposeShortMessage(kControlChange, channel, kAllSoundOff, 0));
     }
+    engine_->forgetBeep();
 }
 
 void BuiltInSynth::tellChange() {

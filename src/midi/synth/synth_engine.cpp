@@ -260,6 +260,13 @@ void SynthEngine::beep(int frequencyHz, int durationMs) {
     wakeAudio();
 }
 
+void SynthEngine::forgetBeep() {
+    int frequencyHz = 0;
+    int durationMs = 0;
+    beepRequests_.take(frequencyHz, durationMs);
+    if (beepTone_) beepTone_->stop();
+}
+
 void SynthEngine::wakeAudio() {
     {
         const std::lock_guard lock(wakeMutex_);

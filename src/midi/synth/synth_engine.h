@@ -56,6 +56,9 @@ public:
     void send(std::uint32_t message);
     // Any thread; heard from the next render() on.
     void beep(int frequencyHz, int durationMs);
+    // Only while no audio thread renders: forgets the beep asked for or
+    // sounding, as all-sound-off forgets the notes.
+    void forgetBeep();
     // Overwrites both channels with the next frames. Silence before start().
     void render(float* left, float* right, int frames);
 
