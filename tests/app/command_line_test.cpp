@@ -66,12 +66,6 @@ TEST(CommandLine, UsageNamesEveryOption) {
     }
 }
 
-}  // namespace
-}  // namespace velmora
-
-namespace velmora {
-namespace {
-
 TEST(CommandLine, JournalOptions) {
     const ParseResult r = ParseCommandLine({"--journal=/j.sqlite", "--export-journal", "a.csv"});
     ASSERT_EQ(r.error, "");
