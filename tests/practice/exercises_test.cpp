@@ -75,16 +75,5 @@ TEST_F(ExercisesTest, ChangesNothingButThePitches) {
     EXPECT_EQ(checked(), (std::vector<int>{0, 2, 4}));
 }
 
-TEST_F(ExercisesTest, ChordTonesSurviveTheMomentNothingIsChecked) {
-    panel().vsbMaximum.setValue(4);
-    panel().vsbMinimum.setValue(3);
-    for (MenuItem& exercise : panel().mnuSelectExercise) {
-        exercise.click();
-        EXPECT_EQ(panel().vsbMinimum.value(), 3) << exercise.caption();
-        EXPECT_EQ(panel().vsbMaximum.value(), 4) << exercise.caption();
-        EXPECT_TRUE(panel().cmdEraseAnswer.enabled()) << exercise.caption();
-    }
-}
-
 }  // namespace
 }  // namespace velmora::testing
