@@ -75,12 +75,6 @@ struct Window {
     Trainer trainer{timed, clock, beeper, &random, &wallClock};  // last: closes first
 };
 
-std::set<std::string> AllPitchNames() {
-    std::set<std::string> names;
-    for (const auto& key : kSpellingTable) names.insert(key.begin(), key.end());
-    return names;
-}
-
 class Session {
 public:
     explicit Session(std::uint64_t seed) : seed_(seed), longPractice_(seed % 2 == 1) { open(); }
@@ -138,13 +132,10 @@ std::string Session::act(const Step& s, Done& done) {
         static constexpr char kLetters[] = "CVDWEFTGQASBcvdweftgqasb";
         const int code = a % 2 ? kLetters[(a >> 1) % (sizeof kLetters - 1)]
                                : static_cast<int>((a >> 1) % 320) - 10;
-        for (Button& button : p.cmdAnswerButton) {
-            if (button.hasFocus()) {
-                button.keyPress(code);
-                return Say("key ", code, " on ", button.name());
-            }
-        }
-        return Say("key ", code, " (no answer button focused)");
+        auto* button = dynamic_cast<Button*>(p.focus().current());
+        if (!button) return Say("key ", code, " (no button focused)");
+        button->keyPress(code);
+        return Say("key ", code, " on ", button->name());
     }
     if (kind < 35) {
         p.cmdPlay.click();
@@ -370,13 +361,14 @@ std::string Session::checkInvariants() {
     if (p.cmdEraseAnswer.enabled() != (maxTones >= 2)) return "erase button out of step";
 
     // Every label shows a text it can show.
-    if (p.lblMinimum.caption() != std::to_string(minTones)) return "lblMinimum wrong";
-    if (p.lblMaximum.caption() != std::to_string(maxTones)) return "lblMaximum wrong";
-    if (st.tempo != p.vsbTempo.value() || p.lblTempo.caption() != std::to_string(st.tempo)) {
-        return "tempo label or field wrong";
+    for (auto [label, value] : {std::pair{&p.lblMinimum, minTones},
+                                {&p.lblMaximum, maxTones},
+                                {&p.lblTempo, p.vsbTempo.value()}}) {
+        if (label->caption() != std::to_string(value)) return label->name() + " wrong";
     }
-    if (st.notesPerBeat != NotesPerBeatForIndex(p.lstDuration.listIndex())) {
-        return "note value field wrong";
+    if (st.tempo != p.vsbTempo.value() ||
+        st.notesPerBeat != NotesPerBeatForIndex(p.lstDuration.listIndex())) {
+        return "tempo or note value field wrong";
     }
     // Whole seconds from 0 up to the largest the 16-bit minute count shows.
     int minutes = 0, seconds = -1;
@@ -400,7 +392,11 @@ std::string Session::checkInvariants() {
         return "lblQuestionNumber shows '" + numberText + "'";
     }
     if (const std::string& input = p.lblNoteInput.caption(); input != "Note Input") {
-        static const std::set<std::string> names = AllPitchNames();
+        static const std::set<std::string> names = [] {
+            std::set<std::string> all;
+            for (const auto& key : kSpellingTable) all.insert(key.begin(), key.end());
+            return all;
+        }();
         std::istringstream parts(input);
         bool named = input.empty() || input.back() != '-';
         for (std::string part; std::getline(parts, part, '-');) named = named && names.count(part);
@@ -408,19 +404,13 @@ std::string Session::checkInvariants() {
     }
 
     // The score, the log and its displays agree.
-    const int records = st.responseLogLast + 1;
-    if (records < 0 || records != static_cast<int>(st.responseLog.size())) {
-        return "responseLogLast disagrees with the log";
-    }
-    if (records != st.rightCount + st.wrongCount) {
-        return Say(records, " records for ", st.rightCount, " right and ", st.wrongCount, " wrong");
-    }
-    if (st.rightCount < 0 || st.wrongCount < 0 || st.questionNumber < 0) {
-        return "a count went negative";
-    }
-    if (static_cast<int>(p.ListView1.rows().size()) != records ||
-        p.lstResponses.count() != records) {
-        return "displays show another number of records";
+    const int records = static_cast<int>(st.responseLog.size());
+    if (st.responseLogLast + 1 != records || st.rightCount < 0 || st.wrongCount < 0 ||
+        st.rightCount + st.wrongCount != records || st.questionNumber < 0 ||
+        std::ssize(p.ListView1.rows()) != records || p.lstResponses.count() != records) {
+        return Say(records, " records (last ", st.responseLogLast, ") for ", st.rightCount,
+                   " right and ", st.wrongCount, " wrong, question ", st.questionNumber, ", ",
+                   p.ListView1.rows().size(), " rows and ", p.lstResponses.count(), " responses");
     }
     int streak = 0;
     for (auto it = st.responseLog.rbegin(); it != st.responseLog.rend(); ++it, ++streak) {
