@@ -20,13 +20,11 @@ protected:
     }
     bool next() { return trainer.questionGenerator().NewQuestion(); }
 
-    // Pearson's statistic of observed counts against equal expectations.
-    static double ChiSquare(const std::map<int, int>& counts, int categories, int total) {
-        const double expected = static_cast<double>(total) / categories;
+    // Pearson's statistic of observed counts against expected ones.
+    static double ChiSquare(std::map<int, int> observed, const std::map<int, double>& expected) {
         double sum = 0;
-        for (const auto& [value, count] : counts) sum += (count - expected) * (count - expected);
-        sum += (categories - static_cast<int>(counts.size())) * expected * expected;
-        return sum / expected;
+        for (const auto& [value, e] : expected) sum += std::pow(observed[value] - e, 2) / e;
+        return sum;
     }
 
     // Chance that n draws with replacement from a pool of `pool` notes give d
@@ -61,7 +59,9 @@ TEST_F(QuestionGeneratorTest, SingleNotesComeUniformlyFromTheWholePool) {
     }
     EXPECT_EQ(counts.size(), 8u);
     // 7 degrees of freedom: 24.3 is exceeded by chance once in a thousand.
-    EXPECT_LT(ChiSquare(counts, 8, draws), 24.3);
+    std::map<int, double> expected;
+    for (Note note : state().candidateNotes) expected[note] = draws / 8.0;
+    EXPECT_LT(ChiSquare(counts, expected), 24.3);
     EXPECT_EQ(panel().lblResult.caption(), kSingleNotePrompt);
     EXPECT_TRUE(std::regex_match(state().questionText, std::regex("(Eb|F#)[2-5]")));
 }
@@ -84,14 +84,11 @@ TEST_F(QuestionGeneratorTest, ChordSizesAreUniformAndNotesDistinctAscending) {
     // The drawn size is uniform over 1..5; a drawn note may repeat and is
     // then dropped, so compare with the exact chances of each distinct count.
     // 4 degrees of freedom: 18.5 is exceeded by chance once in a thousand.
-    double chiSquare = 0;
+    std::map<int, double> expected;
     for (int d = 1; d <= 5; ++d) {
-        double chance = 0;
-        for (int n = d; n <= 5; ++n) chance += DistinctChance(n, d, 49) / 5;
-        const double expected = chance * draws;
-        chiSquare += (sizes[d] - expected) * (sizes[d] - expected) / expected;
+        for (int n = d; n <= 5; ++n) expected[d] += DistinctChance(n, d, 49) / 5 * draws;
     }
-    EXPECT_LT(chiSquare, 18.5);
+    EXPECT_LT(ChiSquare(sizes, expected), 18.5);
 }
 
 // A two-note pool gives the same note twice in a row one time in four, so

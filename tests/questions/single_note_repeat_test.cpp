@@ -98,14 +98,6 @@ TEST_F(DrillTest, IgnoredWithTwoPitchesDuringARunOrWithNoNoteInTheRange) {
     EXPECT_FALSE(state().repeatActive);
 }
 
-TEST_F(DrillTest, AnswersAreIgnoredWhileItRuns) {
-    checkOnly({0});
-    panel().pic_Repeat_1_Note.click();
-    panel().cmdAnswerButton[0].click();
-    EXPECT_EQ(panel().lblNoteInput.caption(), "Note Input");
-    EXPECT_EQ(state().rightCount, 0);
-}
-
 TEST_F(DrillTest, PlayDuringADrillEndsItFirst) {
     checkOnly({0});
     panel().pic_Repeat_1_Note.click();
