@@ -26,13 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// One action as drawn: what it means is decided when it runs, from the state
-// then, so any subsequence can be replayed.
-struct Step {
-    std::uint32_t kind;
-    std::uint32_t arg;
-};
-
 template <typename... Parts>
 std::string Say(const Parts&... parts) {
     std::ostringstream out;
@@ -80,7 +73,9 @@ public:
     explicit Session(std::uint64_t seed) : seed_(seed), longPractice_(seed % 2 == 1) { open(); }
 
     // Runs one action and checks every promise; empty when all hold.
-    std::string step(const Step& s, std::string& description);
+    // An action is one draw: what it means is decided when it runs, from the
+    // state then, so any subsequence can be replayed.
+    std::string step(std::uint64_t draw, std::string& description);
 
 private:
     void open() {
@@ -99,7 +94,7 @@ private:
         bool advanced = false;     // the clock moved on, firing what fell due
         bool pastNoteEnd = false;  // ... to just past the end of the note last started
     };
-    std::string act(const Step& s, Done& done);
+    std::string act(std::uint64_t draw, Done& done);
     std::string checkMessages();
     std::string checkInvariants();
 
@@ -113,14 +108,14 @@ private:
     bool noteOns_ = false;
 };
 
-std::string Session::act(const Step& s, Done& done) {
+std::string Session::act(std::uint64_t draw, Done& done) {
     Panel& p = window_->trainer.panel();
     ManualScheduler& clock = window_->clock;
-    const std::uint32_t a = s.arg;
+    const auto low = static_cast<std::uint32_t>(draw), a = static_cast<std::uint32_t>(draw >> 32);
     // Weighted: answers and the passing of time dominate a real hour.
-    int kind = static_cast<int>(s.kind % 100);
+    int kind = static_cast<int>(low % 100);
     // Every other seed is one long practice: PLAY, STOP and closing are rare.
-    if (longPractice_ && ((kind >= 30 && kind < 37) || kind >= 98) && s.kind / 100 % 20 != 0) {
+    if (longPractice_ && ((kind >= 30 && kind < 37) || kind >= 98) && low / 100 % 20 != 0) {
         kind = 0;
     }
     if (kind < 22) {
@@ -437,10 +432,10 @@ std::string Session::checkInvariants() {
     return "";
 }
 
-std::string Session::step(const Step& s, std::string& description) {
+std::string Session::step(std::uint64_t draw, std::string& description) {
     const bool waitingBefore = window_->trainer.playback().isWaiting();
     Done done;
-    const std::string& what = description = act(s, done);
+    const std::string& what = description = act(draw, done);
     if (what.find("FAILED") != std::string::npos) return what;
 
     if (std::string failure = checkMessages(); !failure.empty()) return failure;
@@ -474,9 +469,7 @@ TEST(RandomSession, EveryPromiseHoldsAfterEveryAction) {
         Session session(seed);
         std::vector<std::string> descriptions;
         for (int i = 0; i < kActionsPerSeed; ++i) {
-            const std::uint64_t r = engine();
-            const Step s = {static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(r >> 32)};
-            const std::string failure = session.step(s, descriptions.emplace_back());
+            const std::string failure = session.step(engine(), descriptions.emplace_back());
             if (failure.empty()) continue;
             // The actions up to the failure, the last of them named.
             std::string report = Say("seed ", seed, ": ", failure, " after action ", i + 1,

@@ -27,7 +27,6 @@ TEST_F(KeyboardAnswers, EveryOctaveOfAPitchClassAnswersIt) {
     pose({61});
     noteOn(60);
     EXPECT_EQ(panel().lblResult.caption(), "Incorrect");
-    EXPECT_EQ(beeper.beeps.size(), 1u);
 }
 
 TEST_F(KeyboardAnswers, AChordIsAnsweredNoteByNoteAndOtherMessagesAnswerNothing) {
