@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
-#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -26,13 +25,6 @@ namespace velmora::testing {
 namespace {
 
 using namespace std::chrono_literals;
-
-// One action as drawn: what it means is decided when it runs, from the state
-// then, so any subsequence can be replayed.
-struct Step {
-    std::uint32_t kind;
-    std::uint32_t arg;
-};
 
 template <typename... Parts>
 std::string Say(const Parts&... parts) {
@@ -76,23 +68,14 @@ struct Window {
     Trainer trainer{timed, clock, beeper, &random, &wallClock};  // last: closes first
 };
 
-std::set<std::string> AllPitchNames() {
-    std::set<std::string> names;
-    for (const auto& key : kSpellingTable) names.insert(key.begin(), key.end());
-    return names;
-}
-
-std::string Verdict(const std::string& record) {
-    const auto at = record.rfind(kRecordSeparator);
-    return at == std::string::npos ? "" : record.substr(at + std::string(kRecordSeparator).size());
-}
-
 class Session {
 public:
     explicit Session(std::uint64_t seed) : seed_(seed), longPractice_(seed % 2 == 1) { open(); }
 
     // Runs one action and checks every promise; empty when all hold.
-    std::string step(const Step& s, std::string* description);
+    // An action is one draw: what it means is decided when it runs, from the
+    // state then, so any subsequence can be replayed.
+    std::string step(std::uint64_t draw, std::string& description);
 
 private:
     void open() {
@@ -111,8 +94,8 @@ private:
         bool advanced = false;     // the clock moved on, firing what fell due
         bool pastNoteEnd = false;  // ... to just past the end of the note last started
     };
-    std::string act(const Step& s, Done& done);
-    std::string checkMessages(int& noteOffs, bool& noteOns);
+    std::string act(std::uint64_t draw, Done& done);
+    std::string checkMessages();
     std::string checkInvariants();
 
     std::uint64_t seed_;
@@ -121,16 +104,18 @@ private:
     std::unique_ptr<Window> window_;
     std::map<int, int> soundingKeys_;  // key -> note-ons not yet matched by a note-off
     bool jumpedBack_ = false;          // the clock went back since the current wait began
+    int noteOffs_ = 0;                 // in the messages of the latest action
+    bool noteOns_ = false;
 };
 
-std::string Session::act(const Step& s, Done& done) {
+std::string Session::act(std::uint64_t draw, Done& done) {
     Panel& p = window_->trainer.panel();
     ManualScheduler& clock = window_->clock;
-    const std::uint32_t a = s.arg;
+    const auto low = static_cast<std::uint32_t>(draw), a = static_cast<std::uint32_t>(draw >> 32);
     // Weighted: answers and the passing of time dominate a real hour.
-    int kind = static_cast<int>(s.kind % 100);
+    int kind = static_cast<int>(low % 100);
     // Every other seed is one long practice: PLAY, STOP and closing are rare.
-    if (longPractice_ && ((kind >= 30 && kind < 37) || kind >= 98) && s.kind / 100 % 20 != 0) {
+    if (longPractice_ && ((kind >= 30 && kind < 37) || kind >= 98) && low / 100 % 20 != 0) {
         kind = 0;
     }
     if (kind < 22) {
@@ -142,13 +127,10 @@ std::string Session::act(const Step& s, Done& done) {
         static constexpr char kLetters[] = "CVDWEFTGQASBcvdweftgqasb";
         const int code = a % 2 ? kLetters[(a >> 1) % (sizeof kLetters - 1)]
                                : static_cast<int>((a >> 1) % 320) - 10;
-        for (Button& button : p.cmdAnswerButton) {
-            if (button.hasFocus()) {
-                button.keyPress(code);
-                return Say("key ", code, " on ", button.name());
-            }
-        }
-        return Say("key ", code, " (no answer button focused)");
+        auto* button = dynamic_cast<Button*>(p.focus().current());
+        if (!button) return Say("key ", code, " (no button focused)");
+        button->keyPress(code);
+        return Say("key ", code, " on ", button->name());
     }
     if (kind < 35) {
         p.cmdPlay.click();
@@ -216,26 +198,19 @@ std::string Session::act(const Step& s, Done& done) {
         b.setValue(to[(a >> 8) % 5]);
         return Say(b.name(), " to ", b.value());
     }
-    if (kind < 58) {
-        p.lstKeySignature.setListIndex(static_cast<int>(a % 12));
-        return Say("key signature ", p.lstKeySignature.listIndex());
-    }
-    if (kind < 60) {
-        p.lstDuration.setListIndex(static_cast<int>(a % 5));
-        return "note value " + p.lstDuration.text();
-    }
     if (kind < 61) {
-        p.cboInstrument.setListIndex(static_cast<int>(a % 128));
-        return Say("instrument ", p.cboInstrument.listIndex());
-    }
-    if (kind < 63) {
-        p.chkShepard.setChecked(!p.chkShepard.checked());
-        return "Shepard toggled";
+        // The key signature, the note value or the instrument.
+        ListControl& list = kind < 58   ? p.lstKeySignature
+                            : kind < 60 ? p.lstDuration
+                                        : p.cboInstrument;
+        list.setListIndex(static_cast<int>(a % list.count()));
+        return Say(list.name(), " to ", list.text());
     }
     if (kind < 64) {
-        if (!p.chkExcludeExactOctave.enabled()) return "(locked) chkExcludeExactOctave";
-        p.chkExcludeExactOctave.setChecked(!p.chkExcludeExactOctave.checked());
-        return "exclude octave toggled";
+        CheckBox& box = kind < 63 ? p.chkShepard : p.chkExcludeExactOctave;
+        if (!box.enabled()) return "(locked) " + box.name();
+        box.setChecked(!box.checked());
+        return box.name() + " toggled";
     }
     if (kind < 66) {
         // Tab or a click moves the focus, so keys go elsewhere.
@@ -285,12 +260,12 @@ std::string Session::act(const Step& s, Done& done) {
     }
     // Closing the window, then starting the program again.
     window_->trainer.Form_Unload();
-    int released = 0;
-    bool started = false;
-    std::string failure = checkMessages(released, started);
+    std::string failure = checkMessages();
     if (!window_->device.sounding.empty()) failure = "notes sound after closing";
     if (clock.pendingTimers() != 0) failure = "timers left after closing";
-    if (window_->trainer.state().exerciseRunning) failure = "a run goes on after closing";
+    if (window_->trainer.state().exerciseRunning || window_->trainer.state().repeatActive) {
+        failure = "a run or drill goes on after closing";
+    }
     clock.advanceBy(60s);
     if (window_->device.sentWhileClosed != 0) failure = "messages sent after closing";
     if (!failure.empty()) return "close window: FAILED " + failure;
@@ -299,17 +274,19 @@ std::string Session::act(const Step& s, Done& done) {
 }
 
 // Every note-on is released exactly once, and nothing reaches a closed device.
-std::string Session::checkMessages(int& noteOffs, bool& noteOns) {
+std::string Session::checkMessages() {
     RecordingMidiOut& device = window_->device;
+    noteOffs_ = 0;
+    noteOns_ = false;
     for (std::uint32_t message : device.messages) {
         const int kind = StatusOf(message) & 0xF0;
         const int key = Data1Of(message) | (StatusOf(message) & 0x0F) << 8;
         if (kind == kNoteOnStatus && Data2Of(message) > 0) {
             if (soundingKeys_[key]++ != 0) return Say("note ", key, " started twice");
-            noteOns = true;
+            noteOns_ = true;
         } else if (kind == kNoteOffStatus || kind == kNoteOnStatus) {
             if (soundingKeys_[key]-- != 1) return Say("note ", key, " released twice");
-            ++noteOffs;
+            ++noteOffs_;
         }
     }
     device.clear();
@@ -345,16 +322,20 @@ std::string Session::checkInvariants() {
     if (drill && isLocked) return "drill with the settings locked";
     if (!running && !waiting && isLocked) return "settings locked after the run ended";
 
-    // The pool is every note of a checked pitch within the range, rising.
+    // Notes of checked pitches within low..high, rising.
+    const auto drawn = [&](const std::vector<Note>& notes, int low, int high) {
+        return std::adjacent_find(notes.begin(), notes.end(), std::greater_equal<>()) ==
+                   notes.end() &&
+               std::all_of(notes.begin(), notes.end(), [&](Note n) {
+                   return n >= low && n <= high && p.lstPitch.selected(PitchClassOf(n));
+               });
+    };
+    // The pool is every such note of the range.
     const std::vector<Note>& pool = st.candidateNotes;
     const int low = p.vsbNoteRange[0].value(), high = p.vsbNoteRange[1].value();
     std::size_t inRange = 0;
     for (int n = low; n <= high; ++n) inRange += p.lstPitch.selected(PitchClassOf(n));
-    const bool outside = std::any_of(pool.begin(), pool.end(), [&](Note n) {
-        return n < low || n > high || !p.lstPitch.selected(PitchClassOf(n));
-    });
-    if (outside || pool.size() != inRange ||
-        std::adjacent_find(pool.begin(), pool.end(), std::greater_equal<>()) != pool.end()) {
+    if (!drawn(pool, low, high) || pool.size() != inRange) {
         return Say("candidate pool out of step with the pitches in ", low, "..", high);
     }
     for (int pc = 0; pc < kPitchClasses; ++pc) {
@@ -375,13 +356,14 @@ std::string Session::checkInvariants() {
     if (p.cmdEraseAnswer.enabled() != (maxTones >= 2)) return "erase button out of step";
 
     // Every label shows a text it can show.
-    if (p.lblMinimum.caption() != std::to_string(minTones)) return "lblMinimum wrong";
-    if (p.lblMaximum.caption() != std::to_string(maxTones)) return "lblMaximum wrong";
-    if (st.tempo != p.vsbTempo.value() || p.lblTempo.caption() != std::to_string(st.tempo)) {
-        return "tempo label or field wrong";
+    for (auto [label, value] : {std::pair{&p.lblMinimum, minTones},
+                                {&p.lblMaximum, maxTones},
+                                {&p.lblTempo, p.vsbTempo.value()}}) {
+        if (label->caption() != std::to_string(value)) return label->name() + " wrong";
     }
-    if (st.notesPerBeat != NotesPerBeatForIndex(p.lstDuration.listIndex())) {
-        return "note value field wrong";
+    if (st.tempo != p.vsbTempo.value() ||
+        st.notesPerBeat != NotesPerBeatForIndex(p.lstDuration.listIndex())) {
+        return "tempo or note value field wrong";
     }
     // Whole seconds from 0 up to the largest the 16-bit minute count shows.
     int minutes = 0, seconds = -1;
@@ -405,7 +387,11 @@ std::string Session::checkInvariants() {
         return "lblQuestionNumber shows '" + numberText + "'";
     }
     if (const std::string& input = p.lblNoteInput.caption(); input != "Note Input") {
-        static const std::set<std::string> names = AllPitchNames();
+        static const std::set<std::string> names = [] {
+            std::set<std::string> all;
+            for (const auto& key : kSpellingTable) all.insert(key.begin(), key.end());
+            return all;
+        }();
         std::istringstream parts(input);
         bool named = input.empty() || input.back() != '-';
         for (std::string part; std::getline(parts, part, '-');) named = named && names.count(part);
@@ -413,23 +399,17 @@ std::string Session::checkInvariants() {
     }
 
     // The score, the log and its displays agree.
-    const int records = st.responseLogLast + 1;
-    if (records < 0 || records != static_cast<int>(st.responseLog.size())) {
-        return "responseLogLast disagrees with the log";
-    }
-    if (records != st.rightCount + st.wrongCount) {
-        return Say(records, " records for ", st.rightCount, " right and ", st.wrongCount, " wrong");
-    }
-    if (st.rightCount < 0 || st.wrongCount < 0 || st.questionNumber < 0) {
-        return "a count went negative";
-    }
-    if (static_cast<int>(p.ListView1.rows().size()) != records ||
-        p.lstResponses.count() != records) {
-        return "displays show another number of records";
+    const int records = static_cast<int>(st.responseLog.size());
+    if (st.responseLogLast + 1 != records || st.rightCount < 0 || st.wrongCount < 0 ||
+        st.rightCount + st.wrongCount != records || st.questionNumber < 0 ||
+        std::ssize(p.ListView1.rows()) != records || p.lstResponses.count() != records) {
+        return Say(records, " records (last ", st.responseLogLast, ") for ", st.rightCount,
+                   " right and ", st.wrongCount, " wrong, question ", st.questionNumber, ", ",
+                   p.ListView1.rows().size(), " rows and ", p.lstResponses.count(), " responses");
     }
     int streak = 0;
     for (auto it = st.responseLog.rbegin(); it != st.responseLog.rend(); ++it, ++streak) {
-        if (Verdict(*it) != "Correct") break;
+        if (!it->ends_with(Say(kRecordSeparator, "Correct"))) break;
     }
     if (streak != st.streak) return Say("streak ", st.streak, ", log says ", streak);
     if (records > 0) {
@@ -445,33 +425,24 @@ std::string Session::checkInvariants() {
     }
 
     // The question in play was drawn from what is checked, within the range.
-    if (running && !drill) {
-        const std::vector<Note>& q = st.questionNotes;
-        if (q.empty()) return "a run with an empty question";
-        for (std::size_t i = 0; i < q.size(); ++i) {
-            if (q[i] < st.noteRangeLow || q[i] > st.noteRangeHigh ||
-                !p.lstPitch.selected(PitchClassOf(q[i])) || (i > 0 && q[i] <= q[i - 1])) {
-                return "question " + st.questionText + " not drawn from the pool";
-            }
-        }
+    if (running && !drill &&
+        (st.questionNotes.empty() || !drawn(st.questionNotes, st.noteRangeLow, st.noteRangeHigh))) {
+        return "question '" + st.questionText + "' not drawn from the pool";
     }
     return "";
 }
 
-std::string Session::step(const Step& s, std::string* description) {
+std::string Session::step(std::uint64_t draw, std::string& description) {
     const bool waitingBefore = window_->trainer.playback().isWaiting();
     Done done;
-    const std::string what = act(s, done);
-    if (description) *description = what;
+    const std::string& what = description = act(draw, done);
     if (what.find("FAILED") != std::string::npos) return what;
 
-    int noteOffs = 0;
-    bool noteOns = false;
-    if (std::string failure = checkMessages(noteOffs, noteOns); !failure.empty()) return failure;
-    if (noteOns && what.rfind("monotonic", 0) != 0) jumpedBack_ = false;
+    if (std::string failure = checkMessages(); !failure.empty()) return failure;
+    if (noteOns_ && what.rfind("monotonic", 0) != 0) jumpedBack_ = false;
     // A wait ends one note duration after it began, never later, unless the
     // clock has since been set back.
-    if (done.pastNoteEnd && waitingBefore && !jumpedBack_ && noteOffs == 0) {
+    if (done.pastNoteEnd && waitingBefore && !jumpedBack_ && noteOffs_ == 0) {
         return "the wait did not end one note duration after it began";
     }
     if (done.advanced && window_->trainer.playback().isWaiting() && !jumpedBack_ &&
@@ -484,33 +455,6 @@ std::string Session::step(const Step& s, std::string* description) {
     return checkInvariants();
 }
 
-std::vector<Step> Draw(std::uint64_t seed, int count) {
-    std::mt19937_64 engine(seed);
-    std::vector<Step> steps(count);
-    for (Step& s : steps) {
-        const std::uint64_t r = engine();
-        s = {static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(r >> 32)};
-    }
-    return steps;
-}
-
-struct Failure {
-    std::size_t at;
-    std::string message;
-};
-
-std::optional<Failure> Replay(std::uint64_t seed, const std::vector<Step>& steps,
-                              std::vector<std::string>* descriptions = nullptr) {
-    Session session(seed);
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        std::string description;
-        const std::string failure = session.step(steps[i], &description);
-        if (descriptions) descriptions->push_back(description);
-        if (!failure.empty()) return Failure{i, failure};
-    }
-    return std::nullopt;
-}
-
 long long FromEnvironment(const char* name, long long fallback) {
     const char* text = std::getenv(name);
     return text && *text ? std::atoll(text) : fallback;
@@ -521,18 +465,20 @@ TEST(RandomSession, EveryPromiseHoldsAfterEveryAction) {
     const long long actions = FromEnvironment("VELMORA_SESSION_ACTIONS", 100000);
     std::uint64_t seed = static_cast<std::uint64_t>(FromEnvironment("VELMORA_SESSION_SEED", 1));
     for (long long done = 0; done < actions; done += kActionsPerSeed, ++seed) {
-        const std::vector<Step> steps = Draw(seed, kActionsPerSeed);
-        const auto failure = Replay(seed, steps);
-        if (!failure) continue;
-        // The actions up to the failure, the last of them named.
+        std::mt19937_64 engine(seed);
+        Session session(seed);
         std::vector<std::string> descriptions;
-        Replay(seed, steps, &descriptions);
-        std::string report = Say("seed ", seed, ": ", failure->message, " after action ",
-                                 failure->at + 1, "; the actions before it:");
-        for (std::size_t i = failure->at > 30 ? failure->at - 30 : 0; i <= failure->at; ++i) {
-            report += Say("\n  ", i + 1, ". ", descriptions[i]);
+        for (int i = 0; i < kActionsPerSeed; ++i) {
+            const std::string failure = session.step(engine(), descriptions.emplace_back());
+            if (failure.empty()) continue;
+            // The actions up to the failure, the last of them named.
+            std::string report = Say("seed ", seed, ": ", failure, " after action ", i + 1,
+                                     "; the actions before it:");
+            for (int j = std::max(0, i - 30); j <= i; ++j) {
+                report += Say("\n  ", j + 1, ". ", descriptions[j]);
+            }
+            FAIL() << report;
         }
-        FAIL() << report;
     }
 }
 

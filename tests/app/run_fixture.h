@@ -29,9 +29,8 @@ protected:
     }
     void type(const std::string& keys) {
         for (char key : keys) {
-            Control* focused = panel().focus().current();
-            for (Button& button : panel().cmdAnswerButton) {
-                if (&button == focused) button.keyPress(key);
+            if (auto* button = dynamic_cast<Button*>(panel().focus().current())) {
+                button->keyPress(key);
             }
         }
     }

@@ -52,36 +52,23 @@ TEST_F(PracticeTimerTest, AllottedTimeBarShowsItsValue) {
     EXPECT_EQ(panel().lblPracticeTime.caption(), "2 : 00.00");
 }
 
+// Also across noon and midnight, where the clock texts start over.
 TEST_F(PracticeTimerTest, RunEndsAtTheFirstTickWithTheAllottedTimeUsed) {
-    panel().vsbAlottedTimeForExercise.setValue(120);
-    panel().cmdPlay.click();
-    ASSERT_TRUE(state().exerciseRunning);
-    clock.advanceBy(Ms(119000));
-    EXPECT_TRUE(state().exerciseRunning);
-    EXPECT_EQ(panel().lblTimeElapsed.caption(), "1 : 59.00");
-    clock.advanceBy(Ms(1000));
-    EXPECT_FALSE(state().exerciseRunning);
-    EXPECT_FALSE(panel().Timer1.enabled());
-    EXPECT_EQ(panel().lblTimeElapsed.caption(), "2 : 00.00");
-    // The question in progress finishes; then the settings come back.
-    clock.advanceBy(Ms(4000));
-    EXPECT_TRUE(panel().lstPitch.enabled());
-    EXPECT_TRUE(device.sounding.empty());
-    EXPECT_EQ(clock.pendingTimers(), 0u);
-}
-
-TEST_F(PracticeTimerTest, RunAcrossNoonOrMidnightKeepsCountingAndEndsOnTime) {
-    for (int hour : {11, 23}) {
+    for (auto [hour, allotted, lastTick, used] : {std::tuple{9, 120, "1 : 59.00", "2 : 00.00"},
+                                                  {11, 300, "4 : 59.00", "5 : 00.00"},
+                                                  {23, 300, "4 : 59.00", "5 : 00.00"}}) {
         SCOPED_TRACE(hour);
         wallClock.setStart(hour, 58, 30);
-        panel().cmdPlay.click();  // allotted 5 minutes
-        clock.advanceBy(Ms(299000));
+        panel().vsbAlottedTimeForExercise.setValue(allotted);
+        panel().cmdPlay.click();
+        ASSERT_TRUE(state().exerciseRunning);
+        clock.advanceBy(Ms(allotted * 1000 - 1000));
         EXPECT_TRUE(state().exerciseRunning);
-        EXPECT_EQ(panel().lblTimeElapsed.caption(), "4 : 59.00");
+        EXPECT_EQ(panel().lblTimeElapsed.caption(), lastTick);
         clock.advanceBy(Ms(1000));
         EXPECT_FALSE(state().exerciseRunning);
-        EXPECT_EQ(panel().lblTimeElapsed.caption(), "5 : 00.00");
-        clock.advanceBy(Ms(4000));
+        EXPECT_FALSE(panel().Timer1.enabled());
+        EXPECT_EQ(panel().lblTimeElapsed.caption(), used);
     }
 }
 

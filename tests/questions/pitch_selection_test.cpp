@@ -9,21 +9,12 @@ namespace {
 
 class PitchSelectionTest : public TrainerTest {
 protected:
-    std::vector<int> enabledButtons() {
-        std::vector<int> enabled;
-        for (int i = 0; i < kPitchClasses; ++i) {
-            if (panel().cmdAnswerButton[i].enabled()) enabled.push_back(i);
-        }
-        return enabled;
-    }
     int cap() { return panel().vsbMaximum.maximum(); }
 };
 
 TEST_F(PitchSelectionTest, StartUpPoolIsEbAndFSharpBetweenC2AndC6) {
     EXPECT_EQ(state().candidateNotes, (std::vector<Note>{39, 42, 51, 54, 63, 66, 75, 78}));
     EXPECT_EQ(cap(), 8);
-    EXPECT_EQ(panel().vsbMinimum.maximum(), 8);
-    EXPECT_EQ(enabledButtons(), (std::vector<int>{3, 6}));
     EXPECT_EQ(state().noteRangeLow, 36);
     EXPECT_EQ(state().noteRangeHigh, 84);
 }
@@ -38,41 +29,29 @@ TEST_F(PitchSelectionTest, CapForcesBothChordToneSettingsDown) {
     EXPECT_EQ(state().candidateNotes.size(), 3u);
     EXPECT_EQ(panel().vsbMinimum.value(), 3);
     EXPECT_EQ(panel().vsbMaximum.value(), 3);
-    EXPECT_EQ(panel().lblMinimum.caption(), "3");
-    EXPECT_EQ(panel().lblMaximum.caption(), "3");
 
     checkOnly({4});
     setRange(60, 71);  // one note left
     EXPECT_EQ(state().candidateNotes, std::vector<Note>{64});
     EXPECT_EQ(panel().vsbMinimum.value(), 1);
     EXPECT_EQ(panel().vsbMaximum.value(), 1);
-    EXPECT_FALSE(panel().cmdEraseAnswer.enabled());
 }
 
 TEST_F(PitchSelectionTest, MinimumDragsMaximumUpButNotDown) {
     checkOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
     panel().vsbMinimum.setValue(2);
     panel().vsbMaximum.setValue(4);
-    EXPECT_TRUE(panel().cmdEraseAnswer.enabled());
     panel().vsbMinimum.setValue(6);
     EXPECT_EQ(panel().vsbMaximum.value(), 6);
-    EXPECT_EQ(panel().lblMaximum.caption(), "6");
     panel().vsbMinimum.setValue(2);
     EXPECT_EQ(panel().vsbMaximum.value(), 6);
     EXPECT_EQ(panel().vsbMaximum.minimum(), 2);
-
-    panel().vsbMinimum.setValue(1);
-    panel().vsbMaximum.setValue(1);
-    EXPECT_FALSE(panel().cmdEraseAnswer.enabled());
-    panel().vsbMaximum.stepUp();
-    EXPECT_TRUE(panel().cmdEraseAnswer.enabled());
 }
 
 TEST_F(PitchSelectionTest, RangeBarsWriteTheirLabelsInTheKeysSpelling) {
     panel().vsbNoteRange[0].stepUp();
     EXPECT_EQ(panel().lblNoteRange[0].caption(), "C#2");
     EXPECT_EQ(panel().lblNoteRange[0].toolTip(), "37");
-    EXPECT_EQ(state().candidateNotes.front(), 39);
 
     panel().lstKeySignature.setListIndex(1);  // Db major
     panel().vsbNoteRange[1].setValue(71);
@@ -88,7 +67,6 @@ TEST_F(PitchSelectionTest, BassPresetSetsRangeLabelsAndInstrument) {
     EXPECT_EQ(panel().lblNoteRange[1].caption(), "G4");
     EXPECT_EQ(panel().cboInstrument.listIndex(), 33);
     EXPECT_EQ(panel().cboInstrument.toolTip(), "33");
-    EXPECT_EQ(state().candidateNotes.front(), 30);  // F#1
     EXPECT_TRUE(device.messages.empty()) << "the program goes out with the next note";
 
     panel().mnuSetRange[0].click();
@@ -103,14 +81,11 @@ TEST_F(PitchSelectionTest, EmptyPoolIsEmptyAndLeavesTheChordTonesAlone) {
 
     panel().vsbNoteRange[1].setValue(30);  // below the lowest note: nothing in between
     EXPECT_TRUE(state().candidateNotes.empty());
-    for (int i = 0; i < kPitchClasses; ++i) panel().lstPitch.setSelected(i, false);
-    panel().lstPitch.setSelected(0, true);
+    checkOnly({0});
     EXPECT_TRUE(state().candidateNotes.empty());
-    EXPECT_EQ(enabledButtons(), std::vector<int>{0});
     EXPECT_EQ(cap(), 10) << "the cap stays where the last pool put it";
     EXPECT_EQ(panel().vsbMinimum.value(), 4);
     EXPECT_EQ(panel().vsbMaximum.value(), 6);
-    EXPECT_EQ(panel().lblMaximum.caption(), "6");
 
     panel().vsbNoteRange[1].setValue(84);  // C2..C6 holds five Cs: the cap follows them
     EXPECT_EQ(cap(), 5);
@@ -119,15 +94,6 @@ TEST_F(PitchSelectionTest, EmptyPoolIsEmptyAndLeavesTheChordTonesAlone) {
 
     checkOnly({});
     EXPECT_TRUE(state().candidateNotes.empty());
-    EXPECT_TRUE(enabledButtons().empty());
-}
-
-TEST_F(PitchSelectionTest, ChangingThePitchesStopsARunOrDrill) {
-    state().exerciseRunning = true;
-    state().repeatActive = true;
-    panel().lstPitch.setSelected(0, true);
-    EXPECT_FALSE(state().exerciseRunning);
-    EXPECT_FALSE(state().repeatActive);
 }
 
 }  // namespace

@@ -20,13 +20,11 @@ protected:
     }
     bool next() { return trainer.questionGenerator().NewQuestion(); }
 
-    // Pearson's statistic of observed counts against equal expectations.
-    static double ChiSquare(const std::map<int, int>& counts, int categories, int total) {
-        const double expected = static_cast<double>(total) / categories;
+    // Pearson's statistic of observed counts against expected ones.
+    static double ChiSquare(std::map<int, int> observed, const std::map<int, double>& expected) {
         double sum = 0;
-        for (const auto& [value, count] : counts) sum += (count - expected) * (count - expected);
-        sum += (categories - static_cast<int>(counts.size())) * expected * expected;
-        return sum / expected;
+        for (const auto& [value, e] : expected) sum += std::pow(observed[value] - e, 2) / e;
+        return sum;
     }
 
     // Chance that n draws with replacement from a pool of `pool` notes give d
@@ -60,9 +58,10 @@ TEST_F(QuestionGeneratorTest, SingleNotesComeUniformlyFromTheWholePool) {
         ++counts[state().questionNotes[0]];
     }
     EXPECT_EQ(counts.size(), 8u);
-    EXPECT_TRUE(counts.count(78)) << "the highest note of the pool is drawn too";
     // 7 degrees of freedom: 24.3 is exceeded by chance once in a thousand.
-    EXPECT_LT(ChiSquare(counts, 8, draws), 24.3);
+    std::map<int, double> expected;
+    for (Note note : state().candidateNotes) expected[note] = draws / 8.0;
+    EXPECT_LT(ChiSquare(counts, expected), 24.3);
     EXPECT_EQ(panel().lblResult.caption(), kSingleNotePrompt);
     EXPECT_TRUE(std::regex_match(state().questionText, std::regex("(Eb|F#)[2-5]")));
 }
@@ -78,34 +77,23 @@ TEST_F(QuestionGeneratorTest, ChordSizesAreUniformAndNotesDistinctAscending) {
         ++sizes[static_cast<int>(notes.size())];
         ASSERT_TRUE(std::is_sorted(notes.begin(), notes.end()));
         ASSERT_EQ(RemoveDuplicates(notes), notes);
+        ASSERT_EQ(std::count(state().questionText.begin(), state().questionText.end(), '-') + 1,
+                  std::ssize(notes))
+            << "each note named";
     }
     // The drawn size is uniform over 1..5; a drawn note may repeat and is
     // then dropped, so compare with the exact chances of each distinct count.
     // 4 degrees of freedom: 18.5 is exceeded by chance once in a thousand.
-    double chiSquare = 0;
+    std::map<int, double> expected;
     for (int d = 1; d <= 5; ++d) {
-        double chance = 0;
-        for (int n = d; n <= 5; ++n) chance += DistinctChance(n, d, 49) / 5;
-        const double expected = chance * draws;
-        chiSquare += (sizes[d] - expected) * (sizes[d] - expected) / expected;
+        for (int n = d; n <= 5; ++n) expected[d] += DistinctChance(n, d, 49) / 5 * draws;
     }
-    EXPECT_LT(chiSquare, 18.5);
+    EXPECT_LT(ChiSquare(sizes, expected), 18.5);
 }
 
-TEST_F(QuestionGeneratorTest, AChordIsNamedLowestFirstAndPromptedAsOne) {
-    checkOnly({0});
-    setRange(48, 72);
-    chordTones(3, 3);
-    // A draw may fall short of three notes.
-    for (int i = 0; i < 100 && state().questionNotes.size() < 3; ++i) ASSERT_TRUE(next());
-    EXPECT_EQ(state().questionText, "C3-C4-C5");
-    EXPECT_EQ(panel().lblResult.caption(), kChordPrompt);
-    EXPECT_EQ(panel().lblResult.backColor(), kPromptBackground);
-    EXPECT_EQ(state().answerIndex, -1);
-    EXPECT_EQ(panel().lblNoteInput.caption(), "");
-}
-
-TEST_F(QuestionGeneratorTest, TwoNotePoolSometimesFallsShortAfterTenAttempts) {
+// A two-note pool gives the same note twice in a row one time in four, so
+// one chord in 1024 falls short after ten attempts.
+TEST_F(QuestionGeneratorTest, AChordIsNamedLowestFirstPromptedAsOneAndMayFallShort) {
     checkOnly({0});
     setRange(48, 60);
     chordTones(2, 2);
@@ -116,12 +104,13 @@ TEST_F(QuestionGeneratorTest, TwoNotePoolSometimesFallsShortAfterTenAttempts) {
         if (state().questionNotes.size() == 2) {
             ++full;
             EXPECT_EQ(state().questionText, "C3-C4");
+            EXPECT_EQ(panel().lblResult.caption(), kChordPrompt);
         } else {
             ++short_;
             EXPECT_EQ(panel().lblResult.caption(), kSingleNotePrompt);
         }
     }
-    EXPECT_GT(full, 3900);  // one in 1024 falls short
+    EXPECT_GT(full, 3900);
     EXPECT_GT(short_, 0) << "this seed should reach the case of ten short attempts";
 }
 
@@ -142,8 +131,6 @@ TEST_F(QuestionGeneratorTest, ShepardQuestionSoundsThePitchClassInEveryOctave) {
     ASSERT_TRUE(next());
     EXPECT_EQ(state().questionNotes, (std::vector<Note>{45, 57, 69, 81}));
     EXPECT_EQ(state().questionText, "A");
-    EXPECT_EQ(state().shepardPitchClass, 9);
-    EXPECT_EQ(state().shepardPitchClasses, std::vector<std::int16_t>{9});
     EXPECT_EQ(panel().lblResult.caption(), kSingleNotePrompt);
 
     // The checked items are read afresh at every question.

@@ -16,17 +16,11 @@ std::array<std::string, kPitchClasses> Row(int key) {
 }
 
 TEST(NoteLabel, OctaveFollowsTheNumberEvenAcrossTheLetterBoundary) {
-    EXPECT_EQ(NoteLabel(60, Row(0)), "C4");
-    EXPECT_EQ(NoteLabel(60, Row(4)), "B#4");
-    EXPECT_EQ(NoteLabel(59, Row(0)), "B3");
-    EXPECT_EQ(NoteLabel(59, Row(1)), "Cb3");
-    EXPECT_EQ(NoteLabel(108, Row(0)), "C8");
-    EXPECT_EQ(NoteLabel(108, Row(4)), "B#8");
-    EXPECT_EQ(NoteLabel(66, Row(0)), "F#4");
-    EXPECT_EQ(NoteLabel(36, Row(0)), "C2");
+    const std::tuple<int, int, std::string> cases[] = {
+        {60, 0, "C4"},   {60, 4, "B#4"}, {59, 0, "B3"}, {59, 1, "Cb3"}, {108, 0, "C8"},
+        {108, 4, "B#8"}, {66, 0, "F#4"}, {36, 0, "C2"}, {0, 0, "C-1"},  {127, 0, "G9"}};
+    for (const auto& [note, key, label] : cases) EXPECT_EQ(NoteLabel(note, Row(key)), label);
     for (int key = 0; key < 12; ++key) EXPECT_EQ(NoteLabel(21, Row(key)), "A0") << key;
-    EXPECT_EQ(NoteLabel(0, Row(0)), "C-1");
-    EXPECT_EQ(NoteLabel(127, Row(0)), "G9");
     // Any int has a name; the octave arithmetic must not overflow at the ends.
     EXPECT_EQ(NoteLabel(-1, Row(0)), "B-2");
     EXPECT_EQ(NoteLabel(std::numeric_limits<int>::min(), Row(0)), "E-178956972");
