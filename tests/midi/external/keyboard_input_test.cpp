@@ -66,8 +66,9 @@ protected:
         sender_->openVirtualPort("keys");
     }
 
-    // Hands over what arrives, as the window's thread does, until `done`.
-    bool until(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
+    // Hands over what arrives, as the window's thread does, until `done`; a
+    // loaded machine may take several of the watcher's one-second listings.
+    bool until(const std::function<bool()>& done, std::chrono::milliseconds limit = 15s) {
         return WaitFor(
             [&] {
                 pollfd ready{input_->readyFd(), POLLIN, 0};
