@@ -39,9 +39,6 @@ TEST(JournalProgram, ExportsTheJournalWithoutAWindow) {
         EXPECT_EQ(bad.err().rfind("velmora: cannot export the practice journal: ", 0), 0u)
             << bad.err();
     }
-
-    Child both(Velmora({"--no-journal", "--journal", journal}));
-    EXPECT_EQ(both.wait(10s), 2);
 }
 
 TEST(JournalProgram, AnUnwritableJournalIsToldOnceAndTrainingGoesOn) {
