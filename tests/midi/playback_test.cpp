@@ -158,15 +158,5 @@ TEST_F(PlaybackTest, ClockJumpsEndTheWaitOnceNeitherEarlyNorNever) {
     EXPECT_EQ(clock.pendingTimers(), 0u);
 }
 
-TEST_F(PlaybackTest, WaitNoteDurationAloneSendsNothing) {
-    int elapsed = 0;
-    device.clear();
-    setPace(60, 2);
-    trainer.playback().WaitNoteDuration([&] { ++elapsed; });
-    clock.advanceBy(Ms(1000));
-    EXPECT_EQ(elapsed, 1);
-    EXPECT_TRUE(device.messages.empty());
-}
-
 }  // namespace
 }  // namespace velmora::testing
