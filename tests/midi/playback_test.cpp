@@ -100,14 +100,6 @@ TEST_F(PlaybackTest, MessageOrderOfASingleNoteAndAChord) {
                                           NoteOffMsg(60), NoteOffMsg(64), NoteOffMsg(67)}));
 }
 
-TEST_F(PlaybackTest, ReleasesTheNotesItStartedEvenIfTheQuestionChangesMeanwhile) {
-    play({60, 64});
-    state().questionNotes = {50};
-    clock.advanceBy(Ms(4000));
-    EXPECT_EQ(device.messages.back(), NoteOffMsg(64));
-    EXPECT_TRUE(device.sounding.empty());
-}
-
 TEST_F(PlaybackTest, InstrumentChosenDuringTheWaitIsUsedFromTheNextNote) {
     play({60});
     panel().cboInstrument.setListIndex(73);
