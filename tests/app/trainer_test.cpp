@@ -17,6 +17,7 @@ TEST_F(StartUp, LeavesTheTrainerIdleWithTheStartValues) {
     EXPECT_EQ(state().answerIndex, -1) << "no answer begun";
     EXPECT_FALSE(panel().ListView1.options().hideSelection);
     EXPECT_EQ(state().midiOutHandle, &device);
+    EXPECT_EQ(panel().cboInstrument.toolTip(), "0") << "the first instrument chosen";
     EXPECT_TRUE(device.messages.empty()) << "start-up makes no sound";
     EXPECT_EQ(clock.pendingTimers(), 0u);
 }

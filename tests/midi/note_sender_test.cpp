@@ -9,15 +9,6 @@ namespace {
 
 using NoteSenderTest = TrainerTest;
 
-TEST_F(NoteSenderTest, InstrumentTooltipIsTheProgramNumber) {
-    EXPECT_EQ(panel().cboInstrument.toolTip(), "0");
-    panel().cboInstrument.setListIndex(40);
-    EXPECT_EQ(panel().cboInstrument.toolTip(), "40");
-    panel().cboInstrument.setListIndex(127);
-    EXPECT_EQ(panel().cboInstrument.toolTip(), "127");
-    EXPECT_TRUE(device.messages.empty());
-}
-
 TEST_F(NoteSenderTest, ProgramChangeWithNothingSelectedSelectsTheFirstInstrument) {
     Panel fresh;  // a list with no selection, wired like the trainer's
     TrainerState state;

@@ -100,14 +100,6 @@ TEST_F(PlaybackTest, MessageOrderOfASingleNoteAndAChord) {
                                           NoteOffMsg(60), NoteOffMsg(64), NoteOffMsg(67)}));
 }
 
-TEST_F(PlaybackTest, ReleasesTheNotesItStartedEvenIfTheQuestionChangesMeanwhile) {
-    play({60, 64});
-    state().questionNotes = {50};
-    clock.advanceBy(Ms(4000));
-    EXPECT_EQ(device.messages.back(), NoteOffMsg(64));
-    EXPECT_TRUE(device.sounding.empty());
-}
-
 TEST_F(PlaybackTest, InstrumentChosenDuringTheWaitIsUsedFromTheNextNote) {
     play({60});
     panel().cboInstrument.setListIndex(73);
@@ -156,16 +148,6 @@ TEST_F(PlaybackTest, ClockJumpsEndTheWaitOnceNeitherEarlyNorNever) {
     clock.advanceBy(Ms(10000));
     EXPECT_EQ(released, 1);
     EXPECT_EQ(clock.pendingTimers(), 0u);
-}
-
-TEST_F(PlaybackTest, WaitNoteDurationAloneSendsNothing) {
-    int elapsed = 0;
-    device.clear();
-    setPace(60, 2);
-    trainer.playback().WaitNoteDuration([&] { ++elapsed; });
-    clock.advanceBy(Ms(1000));
-    EXPECT_EQ(elapsed, 1);
-    EXPECT_TRUE(device.messages.empty());
 }
 
 }  // namespace
