@@ -6,83 +6,24 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-#include <vector>
+
+#include "journal/journal_columns.h"
 
 namespace velmora {
 
 namespace {
 
-// A note or pitch class in one byte; 255 for one outside 0..254 (an
-// unreadable answer is -1).
-std::string PackBytes(const std::vector<int>& values) {
-    std::string bytes;
-    bytes.reserve(values.size());
-    for (int value : values)
-        bytes.push_back(static_cast<char>(value >= 0 && value < 255 ? value : 255));
-    return bytes;
-}
-
-// Into what `values` already holds: reading a million answers reuses one
-// entry's room.
-void UnpackBytes(const void* data, int size, std::vector<int>& values) {
-    values.clear();
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    for (int i = 0; i < size; ++i) values.push_back(bytes[i] == 255 ? -1 : bytes[i]);
-}
-
-void Text(sqlite3_stmt* statement, int column, std::string& text) {
-    const auto* chars = sqlite3_column_text(statement, column);
-    if (!chars) {
-        text.clear();
-        return;
-    }
-    text.assign(reinterpret_cast<const char*>(chars),
-                static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
-}
-
-constexpr const char* kCreateLayout = R"(
+constexpr const char* kCreateSessions = R"(
 CREATE TABLE IF NOT EXISTS sessions (
     id INTEGER PRIMARY KEY,
     started_utc_ms INTEGER NOT NULL,
     utc_offset_minutes INTEGER NOT NULL
-);
-CREATE TABLE IF NOT EXISTS answers (
-    id INTEGER PRIMARY KEY,
-    session INTEGER NOT NULL,
-    utc_ms INTEGER NOT NULL,
-    utc_offset_minutes INTEGER NOT NULL,
-    run INTEGER NOT NULL,
-    question INTEGER NOT NULL,
-    notes BLOB NOT NULL,
-    question_text TEXT NOT NULL,
-    answered BLOB NOT NULL,
-    correct INTEGER NOT NULL,
-    shepard INTEGER NOT NULL,
-    program INTEGER NOT NULL,
-    note_value TEXT NOT NULL,
-    tempo INTEGER NOT NULL,
-    key_signature TEXT NOT NULL,
-    response_ms INTEGER
 );
 )";
 
 // Each step brings the layout from version i + 1 to i + 2; none yet.
 constexpr const char* kMigrations[] = {nullptr};
 constexpr int kMigrationCount = 0;
-
-constexpr const char* kInsert =
-    "INSERT INTO answers (session, utc_ms, utc_offset_minutes, run, question, notes, "
-    "question_text, answered, correct, shepard, program, note_value, tempo, key_signature, "
-    "response_ms) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)";
-constexpr const char* kReplace =
-    "UPDATE answers SET session = ?1, utc_ms = ?2, utc_offset_minutes = ?3, run = ?4, "
-    "question = ?5, notes = ?6, question_text = ?7, answered = ?8, correct = ?9, "
-    "shepard = ?10, program = ?11, note_value = ?12, tempo = ?13, key_signature = ?14, "
-    "response_ms = ?15 WHERE id = ?16";
-constexpr const char* kSelect =
-    "SELECT session, utc_ms, utc_offset_minutes, run, question, notes, question_text, answered, "
-    "correct, shepard, program, note_value, tempo, key_signature, response_ms FROM answers "
-    "ORDER BY id";
 
 }  // namespace
 
@@ -217,7 +158,7 @@ JournalError JournalStore::prepareLayout() {
         // Another instance may have laid it out meanwhile: look again.
         JournalError error = number("PRAGMA user_version", version);
         if (!error && !ours && version == 0) {
-            error = execute(kCreateLayout);
+            error = execute((kCreateSessions + AnswersTableSql()).c_str());
             version = kJournalSchemaVersion;
         }
         for (int step = static_cast<int>(version) - 1; !error && step < kMigrationCount; ++step) {
@@ -236,7 +177,9 @@ JournalError JournalStore::prepareLayout() {
     }
     // A file that bears our mark but lacks our tables is not one we can use.
     JournalError error;
-    if (!statement(insert_, kInsert, error)) return {JournalFault::Damaged, error.message};
+    if (!statement(insert_, InsertAnswerSql().c_str(), error)) {
+        return {JournalFault::Damaged, error.message};
+    }
     return {};
 }
 
@@ -251,30 +194,10 @@ sqlite3_stmt* JournalStore::statement(sqlite3_stmt*& slot, const char* sql, Jour
 }
 
 JournalError JournalStore::bind(sqlite3_stmt* s, const JournalEntry& entry, std::int64_t session) {
-    const std::string notes = PackBytes(entry.notes);
-    const std::string answered = PackBytes(entry.answered);
-    sqlite3_bind_int64(s, 1, session);
-    sqlite3_bind_int64(s, 2, entry.utcMilliseconds);
-    sqlite3_bind_int(s, 3, entry.utcOffsetMinutes);
-    sqlite3_bind_int(s, 4, entry.run);
-    sqlite3_bind_int(s, 5, entry.question);
-    sqlite3_bind_blob(s, 6, notes.data(), static_cast<int>(notes.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(s, 7, entry.questionText.data(), static_cast<int>(entry.questionText.size()),
-                      SQLITE_TRANSIENT);
-    sqlite3_bind_blob(s, 8, answered.data(), static_cast<int>(answered.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int(s, 9, entry.correct ? 1 : 0);
-    sqlite3_bind_int(s, 10, entry.shepard ? 1 : 0);
-    sqlite3_bind_int(s, 11, entry.program);
-    sqlite3_bind_text(s, 12, entry.noteValue.data(), static_cast<int>(entry.noteValue.size()),
-                      SQLITE_TRANSIENT);
-    sqlite3_bind_int(s, 13, entry.tempo);
-    sqlite3_bind_text(s, 14, entry.keySignature.data(), static_cast<int>(entry.keySignature.size()),
-                      SQLITE_TRANSIENT);
-    if (entry.responseMilliseconds >= 0) {
-        sqlite3_bind_int(s, 15, entry.responseMilliseconds);
-    } else {
-        sqlite3_bind_null(s, 15);
-    }
+    // The session is the journal's to give, whatever the entry says.
+    JournalEntry kept = entry;
+    kept.session = session;
+    BindAnswer(s, kept);
     return {};
 }
 
@@ -298,7 +221,7 @@ JournalError JournalStore::beginSession(std::int64_t startedUtcMs, int offsetMin
 JournalError JournalStore::insert(const JournalEntry& entry, std::int64_t session,
                                   std::int64_t& id) {
     JournalError error;
-    sqlite3_stmt* s = statement(insert_, kInsert, error);
+    sqlite3_stmt* s = statement(insert_, InsertAnswerSql().c_str(), error);
     if (!s) return error;
     bind(s, entry, session);
     const int code = sqlite3_step(s);
@@ -312,10 +235,10 @@ JournalError JournalStore::insert(const JournalEntry& entry, std::int64_t sessio
 JournalError JournalStore::replace(std::int64_t id, const JournalEntry& entry, std::int64_t session,
                                    bool& found) {
     JournalError error;
-    sqlite3_stmt* s = statement(replace_, kReplace, error);
+    sqlite3_stmt* s = statement(replace_, ReplaceAnswerSql().c_str(), error);
     if (!s) return error;
     bind(s, entry, session);
-    sqlite3_bind_int64(s, 16, id);
+    sqlite3_bind_int64(s, sqlite3_bind_parameter_count(s), id);
     const int code = sqlite3_step(s);
     sqlite3_reset(s);
     sqlite3_clear_bindings(s);
@@ -365,28 +288,12 @@ JournalError JournalStore::readAll(const std::function<void(const JournalEntry&)
         }
     }
     sqlite3_stmt* q = nullptr;
-    int code = sqlite3_prepare_v2(db_, kSelect, -1, &q, nullptr);
+    int code = sqlite3_prepare_v2(db_, SelectAnswersSql().c_str(), -1, &q, nullptr);
     JournalEntry entry;
     while (code == SQLITE_OK || code == SQLITE_ROW) {
         code = sqlite3_step(q);
         if (code != SQLITE_ROW) break;
-        entry.session = sqlite3_column_int64(q, 0);
-        entry.utcMilliseconds = sqlite3_column_int64(q, 1);
-        entry.utcOffsetMinutes = sqlite3_column_int(q, 2);
-        entry.run = sqlite3_column_int(q, 3);
-        entry.question = sqlite3_column_int(q, 4);
-        UnpackBytes(sqlite3_column_blob(q, 5), sqlite3_column_bytes(q, 5), entry.notes);
-        Text(q, 6, entry.questionText);
-        UnpackBytes(sqlite3_column_blob(q, 7), sqlite3_column_bytes(q, 7), entry.answered);
-        entry.correct = sqlite3_column_int(q, 8) != 0;
-        entry.verdict = entry.correct ? "Correct" : "Incorrect";
-        entry.shepard = sqlite3_column_int(q, 9) != 0;
-        entry.program = sqlite3_column_int(q, 10);
-        Text(q, 11, entry.noteValue);
-        entry.tempo = sqlite3_column_int(q, 12);
-        Text(q, 13, entry.keySignature);
-        entry.responseMilliseconds =
-            sqlite3_column_type(q, 14) == SQLITE_NULL ? -1 : sqlite3_column_int(q, 14);
+        ReadAnswer(q, entry);
         each(entry);
     }
     sqlite3_finalize(q);
