@@ -1,3 +1,4 @@
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -178,6 +179,96 @@ TEST(ExportJournalCsv, RefusesWhatIsNotAFileItCanReplace) {
         EXPECT_FALSE(ExportJournalCsv(path, target, error));
         EXPECT_FALSE(error.empty());
     }
+}
+
+// A journal as the first version wrote it, laid out and filled by hand: it
+// must read as it always did, take new answers, keep its layout for new
+// files too, and export as it always did.
+TEST(JournalLayout, AFileOfTheFirstVersionReadsExtendsAndExportsAsBefore) {
+    constexpr const char* kFirstVersion = R"(
+CREATE TABLE sessions (
+    id INTEGER PRIMARY KEY,
+    started_utc_ms INTEGER NOT NULL,
+    utc_offset_minutes INTEGER NOT NULL
+);
+CREATE TABLE answers (
+    id INTEGER PRIMARY KEY,
+    session INTEGER NOT NULL,
+    utc_ms INTEGER NOT NULL,
+    utc_offset_minutes INTEGER NOT NULL,
+    run INTEGER NOT NULL,
+    question INTEGER NOT NULL,
+    notes BLOB NOT NULL,
+    question_text TEXT NOT NULL,
+    answered BLOB NOT NULL,
+    correct INTEGER NOT NULL,
+    shepard INTEGER NOT NULL,
+    program INTEGER NOT NULL,
+    note_value TEXT NOT NULL,
+    tempo INTEGER NOT NULL,
+    key_signature TEXT NOT NULL,
+    response_ms INTEGER
+);
+PRAGMA application_id = 1447841098;
+PRAGMA user_version = 1;
+INSERT INTO sessions VALUES (1, 1795990000000, -300);
+INSERT INTO answers VALUES (1, 1, 1796000000000, -300, 2, 3, X'3C40', 'C4-E4, "x"', X'00FF0B',
+    0, 1, 19, '16th', 90, 'Ré majeur, Si mineur', NULL);
+)";
+    auto answersLayout = [](const std::string& path) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE name = 'answers'", -1, &q,
+                           nullptr);
+        std::string sql;
+        if (sqlite3_step(q) == SQLITE_ROW)
+            sql = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+        sqlite3_finalize(q);
+        sqlite3_close_v2(db);
+        return sql;
+    };
+    TempDir dir;
+    const std::string old = (dir.path() / "old.sqlite").string();
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open(old.c_str(), &db);
+        ASSERT_EQ(sqlite3_exec(db, kFirstVersion, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close_v2(db);
+    }
+    { SqliteJournal(old, {}).record(SampleEntry(1)); }
+    JournalEntry first;
+    first.utcMilliseconds = 1'796'000'000'000;
+    first.utcOffsetMinutes = -300;
+    first.run = 2;
+    first.question = 3;
+    first.notes = {60, 64};
+    first.questionText = "C4-E4, \"x\"";
+    first.answered = {0, -1, 11};
+    first.verdict = "Incorrect";
+    first.shepard = true;
+    first.program = 19;
+    first.noteValue = "16th";
+    first.tempo = 90;
+    first.keySignature = "Ré majeur, Si mineur";
+    const auto entries = ReadAll(old);
+    ASSERT_EQ(entries.size(), 2u);
+    ExpectSameAnswer(entries[0], first);
+    ExpectSameAnswer(entries[1], SampleEntry(1));
+
+    const std::string fresh = (dir.path() / "fresh.sqlite").string();
+    { SqliteJournal(fresh, {}).record(SampleEntry(0)); }
+    EXPECT_EQ(answersLayout(fresh), answersLayout(old));
+
+    const std::string csv = (dir.path() / "old.csv").string();
+    std::string error;
+    ASSERT_TRUE(ExportJournalCsv(old, csv, error)) << error;
+    const std::string expected =
+        "session,run,question,time_utc,local_time,notes,question_text,answered,correct,"
+        "verdict,shepard,program,note_value,tempo,key_signature,response_ms\r\n"
+        "1,2,3,2026-11-30T00:53:20.000Z,2026-11-29T19:53:20.000-05:00,60 64,"
+        "\"C4-E4, \"\"x\"\"\",0 -1 11,0,Incorrect,1,19,16th,90,\"Ré majeur, Si mineur\",\r\n";
+    EXPECT_EQ(ReadText(csv).substr(0, expected.size()), expected);
 }
 
 }  // namespace
