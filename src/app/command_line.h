@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/setup/sound_options.h"
+#include "midi/sound_options.h"
 
 namespace velmora {
 

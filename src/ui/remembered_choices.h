@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "midi/setup/sound_options.h"
+#include "midi/sound_options.h"
 
 class QSettings;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/setup/sound_options.h"
+#include "midi/sound_options.h"
 
 class QAction;
 class QComboBox;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "midi/setup/sound_options.h"
 #include "midi/setup/sound_setup.h"
+#include "midi/sound_options.h"
 
 class QMenuBar;
 

@@ -7,7 +7,7 @@
 
 #include "midi/midi_out.h"
 #include "midi/setup/background_open.h"
-#include "midi/setup/sound_options.h"
+#include "midi/sound_options.h"
 #include "ports/beeper.h"
 
 namespace velmora {
