@@ -56,7 +56,7 @@ public:
     std::vector<Clock::time_point> sent;
 
 private:
-    velmora::BuiltInSynth synth_{velmora::SynthConfig{}};
+    velmora::BuiltInSynth synth_{velmora::SoundOptions{}};
 };
 
 }  // namespace

@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
                     Format("%.2f %%", fast), "<= 3 %", live);
     }
 
-    const velmora::SynthConfig defaults;
+    const velmora::SoundOptions defaults;
     for (const char* driver : {"pulseaudio", "alsa"}) {
         PrintFigure(
             std::string("Audio latency of the built-in synthesizer, ") + driver,

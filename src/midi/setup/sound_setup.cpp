@@ -15,32 +15,22 @@ namespace {
 // has no audio device) pays nothing for it.
 class LazyBeeper final : public Beeper {
 public:
-    explicit LazyBeeper(SynthConfig config) : config_(std::move(config)) {
-        config_.loadSoundFont = false;
-    }
+    explicit LazyBeeper(SoundOptions options) : options_(std::move(options)) {}
     ~LazyBeeper() override {
         if (output_) output_->close();
     }
     void Beep(int frequencyHz, int durationMs) override {
         if (!output_) {
-            output_ = std::make_unique<BuiltInSynth>(config_);
+            output_ = std::make_unique<BuiltInSynth>(options_, SynthUse::BeepOnly);
             output_->open();
         }
         output_->Beep(frequencyHz, durationMs);
     }
 
 private:
-    SynthConfig config_;
+    SoundOptions options_;
     std::unique_ptr<BuiltInSynth> output_;
 };
-
-SynthConfig SynthConfigFrom(const SoundOptions& options) {
-    SynthConfig config;
-    config.soundFont = options.soundFont;
-    config.audioDriver = options.audioDriver;
-    config.settings = options.synthSettings;
-    return config;
-}
 
 }  // namespace
 
@@ -83,11 +73,11 @@ std::unique_ptr<MidiOut> SoundSetup::build(const SoundOptions& options) {
     // Output 0 is the built-in synthesizer, as --list-midi-outputs shows.
     if (options.midiOut && *options.midiOut != "0") {
         device = std::make_unique<ExternalMidiOut>(*options.midiOut);
-        ownBeeper_ = std::make_unique<LazyBeeper>(SynthConfigFrom(options));
+        ownBeeper_ = std::make_unique<LazyBeeper>(options);
         beeper_.to = ownBeeper_.get();
         return device;
     }
-    auto synth = std::make_unique<BuiltInSynth>(SynthConfigFrom(options));
+    auto synth = std::make_unique<BuiltInSynth>(options);
     synth_ = synth.get();
     beeper_.to = synth_;
     device = std::move(synth);

@@ -101,8 +101,8 @@ bool SoundServerRunning() {
     return ::access(socket.c_str(), F_OK) == 0;
 }
 
-bool UserSet(const SynthConfig& config, const std::string& name) {
-    return std::any_of(config.settings.begin(), config.settings.end(),
+bool UserSet(const SoundOptions& options, const std::string& name) {
+    return std::any_of(options.synthSettings.begin(), options.synthSettings.end(),
                        [&name](const auto& setting) { return setting.first == name; });
 }
 
@@ -149,10 +149,10 @@ std::vector<std::string> AudioOutputChoices() {
 namespace {
 
 // The driver the user asked for, by option or setting; empty when none.
-std::string ChosenDriver(const SynthConfig& config) {
-    if (config.audioDriver) return *config.audioDriver;
+std::string ChosenDriver(const SoundOptions& options) {
+    if (options.audioDriver) return *options.audioDriver;
     std::string chosen;
-    for (const auto& [name, value] : config.settings) {
+    for (const auto& [name, value] : options.synthSettings) {
         if (name == "audio.driver") chosen = value;
     }
     return chosen;
@@ -160,10 +160,10 @@ std::string ChosenDriver(const SynthConfig& config) {
 
 // The drivers the user's settings are about (audio.<driver>.<name>), in
 // their order, among those this FluidSynth has.
-std::vector<std::string> ConfiguredDrivers(const SynthConfig& config,
+std::vector<std::string> ConfiguredDrivers(const SoundOptions& options,
                                            const std::vector<std::string>& available) {
     std::vector<std::string> drivers;
-    for (const auto& [name, value] : config.settings) {
+    for (const auto& [name, value] : options.synthSettings) {
         if (name.rfind("audio.", 0) != 0) continue;
         const std::size_t dot = name.find('.', 6);
         if (dot == std::string::npos) continue;
@@ -174,10 +174,10 @@ std::vector<std::string> ConfiguredDrivers(const SynthConfig& config,
 }
 
 // The user's own settings for `driver`, as given: "audio.alsa.device=hw:1".
-std::string SettingsFor(const SynthConfig& config, const std::string& driver) {
+std::string SettingsFor(const SoundOptions& options, const std::string& driver) {
     const std::string prefix = "audio." + driver + ".";
     std::string text;
-    for (const auto& [name, value] : config.settings) {
+    for (const auto& [name, value] : options.synthSettings) {
         if (name.rfind(prefix, 0) == 0) {
             text += (text.empty() ? "" : " ") + Printable(name + "=" + value);
         }
@@ -188,11 +188,11 @@ std::string SettingsFor(const SynthConfig& config, const std::string& driver) {
 // In order: the driver the user chose, alone; else the drivers the user's
 // settings are about, the sound server's, FluidSynth's own choice and the
 // fallbacks.
-std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_t* settings) {
-    if (std::string chosen = ChosenDriver(config); !chosen.empty()) return {chosen};
+std::vector<std::string> DriversToTry(const SoundOptions& options, fluid_settings_t* settings) {
+    if (std::string chosen = ChosenDriver(options); !chosen.empty()) return {chosen};
 
     const std::vector<std::string> available = AvailableOutputs(settings);
-    std::vector<std::string> drivers = ConfiguredDrivers(config, available);
+    std::vector<std::string> drivers = ConfiguredDrivers(options, available);
     std::vector<std::string> candidates;
     // Where a sound server runs, FluidSynth's default ALSA output reaches it
     // through ALSA's own plugin, which costs several percent of a core in
@@ -218,21 +218,21 @@ std::vector<std::string> DriversToTry(const SynthConfig& config, fluid_settings_
     return drivers;
 }
 
-void ApplyLatency(const SynthConfig& config, fluid_settings_t* settings,
+void ApplyLatency(const SoundOptions& options, fluid_settings_t* settings,
                   const std::string& driver) {
-    if (!UserSet(config, "audio.period-size")) {
+    if (!UserSet(options, "audio.period-size")) {
         fluid_settings_setint(settings, "audio.period-size", OutputNamed(driver).periodSize);
     }
-    if (!UserSet(config, "audio.periods")) {
+    if (!UserSet(options, "audio.periods")) {
         fluid_settings_setint(settings, "audio.periods", kAlsaPeriods);
     }
     // Without it PulseAudio's buffer is held to one period, which underruns.
-    if (driver == "pulseaudio" && !UserSet(config, "audio.pulseaudio.adjust-latency")) {
+    if (driver == "pulseaudio" && !UserSet(options, "audio.pulseaudio.adjust-latency")) {
         fluid_settings_setint(settings, "audio.pulseaudio.adjust-latency", 1);
     }
     // The server keeps time; a real-time client thread only wakes for every
     // small request at once, which doubled the CPU time of playing.
-    if (driver == "pulseaudio" && !UserSet(config, "audio.realtime-prio")) {
+    if (driver == "pulseaudio" && !UserSet(options, "audio.realtime-prio")) {
         fluid_settings_setint(settings, "audio.realtime-prio", 0);
     }
 }
@@ -248,21 +248,21 @@ std::string ServerSetting(fluid_settings_t* settings, const char* name) {
 }
 
 // The user's audio.period-size is the whole buffer of our PulseAudio output.
-int PulseBufferFrames(const SynthConfig& config, fluid_settings_t* settings) {
+int PulseBufferFrames(const SoundOptions& options, fluid_settings_t* settings) {
     int frames = PulseStream::kDefaultBufferFrames;
-    if (UserSet(config, "audio.period-size")) {
+    if (UserSet(options, "audio.period-size")) {
         fluid_settings_getint(settings, "audio.period-size", &frames);
     }
     return frames;
 }
 
-PulseStream::Options PulseOptions(const SynthConfig& config, fluid_settings_t* settings) {
-    PulseStream::Options options;
-    options.server = ServerSetting(settings, "audio.pulseaudio.server");
-    options.device = ServerSetting(settings, "audio.pulseaudio.device");
-    options.role = ServerSetting(settings, "audio.pulseaudio.media-role");
-    options.bufferFrames = PulseBufferFrames(config, settings);
-    return options;
+PulseStream::Options PulseOptions(const SoundOptions& options, fluid_settings_t* settings) {
+    PulseStream::Options pulse;
+    pulse.server = ServerSetting(settings, "audio.pulseaudio.server");
+    pulse.device = ServerSetting(settings, "audio.pulseaudio.device");
+    pulse.role = ServerSetting(settings, "audio.pulseaudio.media-role");
+    pulse.bufferFrames = PulseBufferFrames(options, settings);
+    return pulse;
 }
 
 std::string Join(const std::vector<std::string>& words) {
@@ -273,17 +273,17 @@ std::string Join(const std::vector<std::string>& words) {
 
 }  // namespace
 
-double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver) {
+double ConfiguredLatencyMs(const SoundOptions& options, const std::string& driver) {
     SynthEngine engine;
-    for (const auto& [name, value] : config.settings) engine.applySetting(name, value);
+    for (const auto& [name, value] : options.synthSettings) engine.applySetting(name, value);
     fluid_settings_t* settings = engine.settings();
     if (settings == nullptr) return 0.0;
     double sampleRate = 0.0;
     fluid_settings_getnum(settings, "synth.sample-rate", &sampleRate);
     if (sampleRate <= 0) return 0.0;
     const AudioOutput output = OutputNamed(driver);
-    if (output.stream) return 1000.0 * PulseBufferFrames(config, settings) / sampleRate;
-    ApplyLatency(config, settings, driver);
+    if (output.stream) return 1000.0 * PulseBufferFrames(options, settings) / sampleRate;
+    ApplyLatency(options, settings, driver);
     int periodSize = 0;
     int periods = 0;
     fluid_settings_getint(settings, "audio.period-size", &periodSize);
@@ -302,7 +302,8 @@ struct BuiltInSynth::Driver {
     }
 };
 
-BuiltInSynth::BuiltInSynth(SynthConfig config) : config_(std::move(config)) {}
+BuiltInSynth::BuiltInSynth(SoundOptions options, SynthUse use)
+    : options_(std::move(options)), use_(use) {}
 
 BuiltInSynth::~BuiltInSynth() {
     close();
@@ -318,20 +319,20 @@ bool BuiltInSynth::open() {
     };
 
     SoundFontLookup soundFont;
-    if (config_.loadSoundFont) {
-        soundFont = LocateSoundFont(config_.soundFont);
+    if (use_ == SynthUse::Notes) {
+        soundFont = LocateSoundFont(options_.soundFont);
         if (!soundFont.error.empty()) return fail(soundFont.error);
         soundFontName_ = SoundFontName(soundFont.path);
     }
 
     engine_ = std::make_unique<SynthEngine>();
-    for (const auto& [name, value] : config_.settings) {
+    for (const auto& [name, value] : options_.synthSettings) {
         if (std::string problem = engine_->applySetting(name, value); !problem.empty()) {
             return fail(problem);
         }
     }
     if (std::string problem = engine_->start(); !problem.empty()) return fail(problem);
-    if (config_.loadSoundFont) {
+    if (use_ == SynthUse::Notes) {
         if (std::string problem = engine_->loadSoundFont(soundFont.path); !problem.empty()) {
             return fail(problem);
         }
@@ -339,7 +340,7 @@ bool BuiltInSynth::open() {
 
     fluid_settings_t* settings = engine_->settings();
     const std::vector<std::string> available = AvailableOutputs(settings);
-    for (const std::string& name : DriversToTry(config_, settings)) {
+    for (const std::string& name : DriversToTry(options_, settings)) {
         if (!Contains(available, name)) {
             return fail("unknown audio driver " + Quoted(name) + " (there are: " + Join(available) +
                         ")");
@@ -379,7 +380,7 @@ bool BuiltInSynth::open() {
 BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
     fluid_settings_t* settings = engine_->settings();
     const std::vector<std::string> drivers =
-        serverOnly ? std::vector<std::string>{"pulseaudio"} : DriversToTry(config_, settings);
+        serverOnly ? std::vector<std::string>{"pulseaudio"} : DriversToTry(options_, settings);
     Started started;
     std::vector<std::pair<std::string, std::string>> failures;  // driver, why
     bool serverTried = false;
@@ -405,7 +406,7 @@ BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
                 if (giveUp_) break;
                 attempt_ = pulse.get();
             }
-            std::string why = pulse->open(PulseOptions(config_, settings));
+            std::string why = pulse->open(PulseOptions(options_, settings));
             {
                 const std::lock_guard lock(attemptMutex_);
                 attempt_ = nullptr;
@@ -436,7 +437,7 @@ BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
         }
         const std::string driver = output.driver != nullptr ? output.driver : name;
         fluid_settings_setstr(settings, "audio.driver", driver.c_str());
-        ApplyLatency(config_, settings, name);
+        ApplyLatency(options_, settings, name);
         ClearSynthErrors();
         if (fluid_audio_driver_t* handle =
                 new_fluid_audio_driver2(settings, RenderCallback, engine_.get())) {
@@ -451,7 +452,7 @@ BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
     if (started.driver) {
         // Settings the user gave for a driver that failed, while another plays.
         for (const auto& [name, why] : failures) {
-            const std::string settingsText = SettingsFor(config_, name);
+            const std::string settingsText = SettingsFor(options_, name);
             if (name == started.driver->name || settingsText.empty()) continue;
             started.notice = "Playing through " + Printable(started.driver->name) + ": " +
                              settingsText + " could not be used";
@@ -476,8 +477,9 @@ BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
 }
 
 std::string BuiltInSynth::playingDescription(const std::string& driver) const {
-    return config_.loadSoundFont ? "Built-in synthesizer · " + soundFontName_ + " (" + driver + ")"
-                                 : "Beep output (" + driver + ")";
+    return use_ == SynthUse::Notes
+               ? "Built-in synthesizer · " + soundFontName_ + " (" + driver + ")"
+               : "Beep output (" + driver + ")";
 }
 
 void BuiltInSynth::install(Started started) {

@@ -5,35 +5,27 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "midi/midi_out.h"
+#include "midi/sound_options.h"
 #include "ports/beeper.h"
 
 namespace velmora {
 
-struct SynthConfig {
-    // A file chosen by the user, else the system's GM SoundFont.
-    std::optional<std::string> soundFont;
-    // A driver chosen by the user, else the best that starts.
-    std::optional<std::string> audioDriver;
-    // Any synthesizer setting, name=value.
-    std::vector<std::pair<std::string, std::string>> settings;
-    // False: only the beep is played (external MIDI port).
-    bool loadSoundFont = true;
-};
+// What the built-in synthesizer is for: the notes, or only the wrong-answer
+// beep while the notes go to an external MIDI port (no SoundFont is loaded).
+enum class SynthUse { Notes, BeepOnly };
 
 class SynthEngine;
 class PulseStream;
 
-// The audio buffering the built-in synthesizer asks `driver` for with this
-// configuration, in milliseconds: period size x periods / sample rate, where
+// The audio buffering the built-in synthesizer asks `driver` for with these
+// options, in milliseconds: period size x periods / sample rate, where
 // our own PulseAudio output's one period is its whole buffer.
-double ConfiguredLatencyMs(const SynthConfig& config, const std::string& driver);
+double ConfiguredLatencyMs(const SoundOptions& options, const std::string& driver);
 
 // The audio outputs a user may choose among here, the usual ones first.
 std::vector<std::string> AudioOutputChoices();
@@ -48,7 +40,9 @@ std::vector<std::string> AudioOutputChoices();
 // are released and the server is tried again until it is back.
 class BuiltInSynth final : public MidiOut, public Beeper {
 public:
-    explicit BuiltInSynth(SynthConfig config);
+    // Plays with the SoundFont, audio driver and synthesizer settings of
+    // `options`; the MIDI output and log are not its business.
+    explicit BuiltInSynth(SoundOptions options, SynthUse use = SynthUse::Notes);
     ~BuiltInSynth() override;
 
     bool open() override;
@@ -92,7 +86,8 @@ private:
     void stopDelivering();
     std::string playingDescription(const std::string& driver) const;
 
-    SynthConfig config_;
+    SoundOptions options_;
+    SynthUse use_;
     std::unique_ptr<SynthEngine> engine_;  // kept from open() to close(), whatever plays it
     std::string soundFontName_;
     // open() and the watcher: the sound server took a connection and never answered.

@@ -123,13 +123,13 @@ protected:
         return ReadS16(recording);
     }
 
-    SynthConfig config(bool loadSoundFont) const {
-        SynthConfig config;
-        config.audioDriver = "pulseaudio";
-        config.settings = {{"audio.pulseaudio.server", server_.address()}};
-        config.loadSoundFont = loadSoundFont;
-        if (fs::exists(soundtest::kTestSoundFont)) config.soundFont = soundtest::kTestSoundFont;
-        return config;
+    // Playing into this test's server.
+    SoundOptions serverOptions() const {
+        SoundOptions options;
+        options.audioDriver = "pulseaudio";
+        options.synthSettings = {{"audio.pulseaudio.server", server_.address()}};
+        if (fs::exists(soundtest::kTestSoundFont)) options.soundFont = soundtest::kTestSoundFont;
+        return options;
     }
 
     // The server's own account of the streams playing into it.
@@ -144,7 +144,7 @@ protected:
 // After an idle spell the stream starts with the new sound, not behind a
 // buffer of silence: a beep comes no later than one sent while playing.
 TEST_F(PulseEndToEndTest, ABeepAfterIdlingIsNoLaterThanOneWhilePlaying) {
-    BuiltInSynth out(config(true));
+    BuiltInSynth out(serverOptions());
     ASSERT_TRUE(out.open()) << out.description();
     constexpr int kRounds = 3;
     std::vector<double> sentApartMs;
@@ -184,12 +184,13 @@ TEST_F(PulseEndToEndTest, TheServerIsAskedForTheBufferTheLatencyFigureNames) {
     for (const char* periodSize : {"", "1024"}) {
         const char* name = *periodSize != '\0' ? "pulse-stream" : "pulseaudio";
         SCOPED_TRACE(name);
-        SynthConfig config = this->config(false);
-        config.audioDriver = name;
-        if (*periodSize != '\0') config.settings.emplace_back("audio.period-size", periodSize);
-        const double latencyMs = ConfiguredLatencyMs(config, name);
+        SoundOptions options = serverOptions();
+        options.audioDriver = name;
+        if (*periodSize != '\0')
+            options.synthSettings.emplace_back("audio.period-size", periodSize);
+        const double latencyMs = ConfiguredLatencyMs(options, name);
         EXPECT_NEAR(latencyMs, *periodSize != '\0' ? 21.33 : 5.33, 0.01);
-        BuiltInSynth out(config);
+        BuiltInSynth out(options, SynthUse::BeepOnly);
         ASSERT_TRUE(out.open()) << out.description();
         EXPECT_EQ(out.description(), "Beep output (" + std::string(name) + ")");
         char expected[64];
@@ -211,7 +212,7 @@ TEST_F(PulseEndToEndTest, TheServerIsAskedForTheBufferTheLatencyFigureNames) {
 TEST_F(PulseEndToEndTest, AServerThatComesBackIsPlayedThroughAgain) {
     VELMORA_NEEDS_TEST_SOUNDFONT();
     StderrCapture stderrCapture;
-    BuiltInSynth out(config(true));
+    BuiltInSynth out(serverOptions());
     std::atomic<int> changes{0};
     out.onChange([&] { ++changes; });
     ASSERT_TRUE(out.open()) << out.description();
@@ -274,7 +275,7 @@ TEST_F(PulseEndToEndTest, AServerThatComesBackIsPlayedThroughAgain) {
 TEST_F(PulseEndToEndTest, AServerThatStartsLaterIsUsed) {
     killServer();
     fs::remove(server_.socket());
-    BuiltInSynth out(config(false));
+    BuiltInSynth out(serverOptions(), SynthUse::BeepOnly);
     std::atomic<int> changes{0};
     out.onChange([&] { ++changes; });
     EXPECT_FALSE(out.open());
@@ -301,10 +302,10 @@ TEST_F(PulseEndToEndTest, AServerThatStartsLaterIsUsed) {
 // told why their setting did nothing.
 TEST_F(PulseEndToEndTest, ASettingThatCannotBeUsedIsToldWhenAnotherOutputPlays) {
     const ScopedEnvironment session("PULSE_SERVER", server_.address());
-    SynthConfig config = this->config(false);
-    config.audioDriver.reset();
-    config.settings.emplace_back("audio.pulseaudio.device", "nonexistent");
-    BuiltInSynth out(config);
+    SoundOptions options = serverOptions();
+    options.audioDriver.reset();
+    options.synthSettings.emplace_back("audio.pulseaudio.device", "nonexistent");
+    BuiltInSynth out(options, SynthUse::BeepOnly);
     StderrCapture stderrCapture;
     if (!out.open()) GTEST_SKIP() << "no other output here: " << out.description();
     EXPECT_THAT(out.description(), Not(HasSubstr("(pulseaudio)")));
@@ -316,7 +317,7 @@ TEST_F(PulseEndToEndTest, ASettingThatCannotBeUsedIsToldWhenAnotherOutputPlays) 
     EXPECT_EQ(stderrCapture.text(), "");
 
     // Where the setting works, there is nothing to say.
-    BuiltInSynth fine(this->config(false));
+    BuiltInSynth fine(serverOptions(), SynthUse::BeepOnly);
     ASSERT_TRUE(fine.open()) << fine.description();
     EXPECT_EQ(fine.notice(), "");
 }
@@ -388,7 +389,7 @@ TEST_F(PulseEndToEndTest, TheStatusFollowsTheServerAndEachLossIsToldOnce) {
 TEST_F(PulseEndToEndTest, AServerThatStopsAnsweringHoldsNothingUp) {
     {
         // Corked first: resuming is the one call that takes the mainloop's lock.
-        BuiltInSynth out(config(true));
+        BuiltInSynth out(serverOptions());
         ASSERT_TRUE(out.open()) << out.description();
         ASSERT_TRUE(WaitFor([&] { return corked(); }, 5s));
         server_.signal(SIGSTOP);
@@ -402,7 +403,7 @@ TEST_F(PulseEndToEndTest, AServerThatStopsAnsweringHoldsNothingUp) {
     }
     // Opening gives up after a while; FluidSynth's own driver for the
     // server, which would wait for ever, is not tried.
-    BuiltInSynth out(config(true));
+    BuiltInSynth out(serverOptions());
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(out.open());
     EXPECT_LT(MillisecondsSince(start), 5000.0);
@@ -414,7 +415,7 @@ TEST_F(PulseEndToEndTest, AServerThatStopsAnsweringHoldsNothingUp) {
     // goes to the sound server too, through PulseAudio's ALSA plugin where
     // that is installed, and would wait half a minute for it.
     const ScopedEnvironment session("PULSE_SERVER", server_.address());
-    SynthConfig anyDriver = config(true);
+    SoundOptions anyDriver = serverOptions();
     anyDriver.audioDriver.reset();
     BuiltInSynth any(anyDriver);
     const auto opening = std::chrono::steady_clock::now();
