@@ -46,8 +46,8 @@ public:
     // Connects without ever starting a server, and starts playing. Empty on
     // success, else why not in one line; then the output is closed again.
     std::string open(const Options& options);
-    // Call after every message and beep, from the thread that owns the
-    // output: a corked stream resumes at once, with the new sound first in
+    // After every message and beep, from any thread but never during
+    // close(): a corked stream resumes at once, with the new sound first in
     // line. Never waits for the server.
     void wake();
     // Stops the stream and the mainloop thread; render() is not called after.

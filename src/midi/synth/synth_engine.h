@@ -23,8 +23,20 @@ namespace velmora {
 // driver's callback calls render(), tests call it directly. The beep is
 // mixed into the same stream. Errors come back as one line of text.
 //
-// Threads: configure, start and load on one thread; then send() and beep()
-// from the GUI thread while render() runs on the audio thread.
+// Threads, as BuiltInSynth uses it: applySetting(), start() and
+// loadSoundFont() on the thread that opens the output, before any other
+// thread touches the engine. Then:
+// - send() on the output's sender thread, one message at a time in order
+//   (a program change may read samples from disk for a while); also on its
+//   watcher thread, all-sound-off on every channel once the sound server
+//   has gone, maybe while the sender is still in a send() it began before;
+// - beep() on whichever thread beeps: the GUI thread, in the program;
+// - forgetBeep() on the watcher thread, once the lost output has stopped;
+// - render() on the audio thread: FluidSynth's driver thread, or the
+//   mainloop thread of our own PulseAudio client;
+// - waitWhileSilent() on FluidSynth's driver thread before each render()
+//   (our own client corks its stream instead);
+// - stopWaiting() from close(), on the thread that closes the output.
 class SynthEngine {
 public:
     static constexpr double kDefaultSampleRate = 48000.0;
