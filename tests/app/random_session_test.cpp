@@ -33,39 +33,35 @@ std::string Say(const Parts&... parts) {
     return out.str();
 }
 
-// The recorder, with the time of the latest note-on.
+// The rig's recorder, with the time of the latest note-on. Bound to the rig
+// before it is built, and used only once it is.
 class TimedMidiOut final : public MidiOut {
 public:
-    TimedMidiOut(RecordingMidiOut& device, const ManualScheduler& clock)
-        : device_(device), clock_(clock) {}
-    bool open() override { return device_.open(); }
+    explicit TimedMidiOut(TrainerRig& rig) : rig_(rig) {}
+    bool open() override { return rig_.device.open(); }
     void send(std::uint32_t message) override {
-        if ((StatusOf(message) & 0xF0) == kNoteOnStatus) lastNoteOn = clock_.now();
-        device_.send(message);
+        if ((StatusOf(message) & 0xF0) == kNoteOnStatus) lastNoteOn = rig_.clock.now();
+        rig_.device.send(message);
     }
-    void close() override { device_.close(); }
-    std::string description() const override { return device_.description(); }
-    bool isWorking() const override { return device_.isWorking(); }
+    void close() override { rig_.device.close(); }
+    std::string description() const override { return rig_.device.description(); }
+    bool isWorking() const override { return rig_.device.isWorking(); }
     Nanos lastNoteOn{0};
 
 private:
-    RecordingMidiOut& device_;
-    const ManualScheduler& clock_;
+    TrainerRig& rig_;
 };
 
 // The objects behind one window, from start-up until it is closed.
 struct Window {
     explicit Window(std::uint64_t seed)
-        : random(seed), wallClock(clock, static_cast<int>(seed % 24), 59, 30) {
-        trainer.Form_Load();
+        : rig({.seed = seed,
+               .startTime = TimeOfDay{static_cast<int>(seed % 24), 59, 30},
+               .output = &timed}) {
+        rig.trainer.Form_Load();
     }
-    RecordingMidiOut device;
-    ManualScheduler clock;
-    CountingBeeper beeper;
-    ClockRandom random;
-    FollowingWallClock wallClock;
-    TimedMidiOut timed{device, clock};
-    Trainer trainer{timed, clock, beeper, &random, &wallClock};  // last: closes first
+    TimedMidiOut timed{rig};
+    TrainerRig rig;
 };
 
 class Session {
@@ -85,7 +81,7 @@ private:
     }
     // When the note started last ends at the present tempo and note value.
     Nanos noteEnd() {
-        const double ms = window_->trainer.playback().noteDurationMs();
+        const double ms = window_->rig.trainer.playback().noteDurationMs();
         return window_->timed.lastNoteOn + Nanos(static_cast<Nanos::rep>(std::ceil(ms * 1e6)));
     }
     // What an action was, for the checks that depend on it.
@@ -109,8 +105,8 @@ private:
 };
 
 std::string Session::act(std::uint64_t draw, Done& done) {
-    Panel& p = window_->trainer.panel();
-    ManualScheduler& clock = window_->clock;
+    Panel& p = window_->rig.trainer.panel();
+    ManualScheduler& clock = window_->rig.clock;
     const auto low = static_cast<std::uint32_t>(draw), a = static_cast<std::uint32_t>(draw >> 32);
     // Weighted: answers and the passing of time dominate a real hour.
     int kind = static_cast<int>(low % 100);
@@ -241,7 +237,7 @@ std::string Session::act(std::uint64_t draw, Done& done) {
         // Near the two moments the 12-hour clock texts start over, or anywhere.
         const int hour = a % 3 == 0 ? 11 : a % 3 == 1 ? 23 : static_cast<int>((a >> 2) % 24);
         const int second = static_cast<int>((a >> 8) % 3600);
-        window_->wallClock.setStart(hour, second / 60, second % 60);
+        window_->rig.wallClock.setStart(hour, second / 60, second % 60);
         return Say("wall clock set to ", hour, ":", second / 60);
     }
     if (kind < 97) {
@@ -259,15 +255,15 @@ std::string Session::act(std::uint64_t draw, Done& done) {
         return "event loop pass";
     }
     // Closing the window, then starting the program again.
-    window_->trainer.Form_Unload();
+    window_->rig.trainer.Form_Unload();
     std::string failure = checkMessages();
-    if (!window_->device.sounding.empty()) failure = "notes sound after closing";
+    if (!window_->rig.device.sounding.empty()) failure = "notes sound after closing";
     if (clock.pendingTimers() != 0) failure = "timers left after closing";
-    if (window_->trainer.state().exerciseRunning || window_->trainer.state().repeatActive) {
+    if (window_->rig.trainer.state().exerciseRunning || window_->rig.trainer.state().repeatActive) {
         failure = "a run or drill goes on after closing";
     }
     clock.advanceBy(60s);
-    if (window_->device.sentWhileClosed != 0) failure = "messages sent after closing";
+    if (window_->rig.device.sentWhileClosed != 0) failure = "messages sent after closing";
     if (!failure.empty()) return "close window: FAILED " + failure;
     open();
     return "close window and start again";
@@ -275,7 +271,7 @@ std::string Session::act(std::uint64_t draw, Done& done) {
 
 // Every note-on is released exactly once, and nothing reaches a closed device.
 std::string Session::checkMessages() {
-    RecordingMidiOut& device = window_->device;
+    RecordingMidiOut& device = window_->rig.device;
     noteOffs_ = 0;
     noteOns_ = false;
     for (std::uint32_t message : device.messages) {
@@ -295,17 +291,19 @@ std::string Session::checkMessages() {
 }
 
 std::string Session::checkInvariants() {
-    Trainer& trainer = window_->trainer;
+    Trainer& trainer = window_->rig.trainer;
     Panel& p = trainer.panel();
     TrainerState& st = trainer.state();
     const bool waiting = trainer.playback().isWaiting();
     const bool running = st.exerciseRunning;
     const bool drill = st.repeatActive;
 
-    if (!waiting && !window_->device.sounding.empty()) return "a note sounds after its playback";
+    if (!waiting && !window_->rig.device.sounding.empty())
+        return "a note sounds after its playback";
     if (drill && !running) return "drill flagged without running";
     if (running && !waiting) return "a run or drill is waiting for nothing";
-    if (!running && !waiting && window_->clock.pendingTimers() != 0) return "timers left when idle";
+    if (!running && !waiting && window_->rig.clock.pendingTimers() != 0)
+        return "timers left when idle";
     if (p.Timer1.enabled() != (running && !drill)) return "practice timer out of step with the run";
 
     // The lock is one state for all ten controls. A run locks it from PLAY
@@ -433,7 +431,7 @@ std::string Session::checkInvariants() {
 }
 
 std::string Session::step(std::uint64_t draw, std::string& description) {
-    const bool waitingBefore = window_->trainer.playback().isWaiting();
+    const bool waitingBefore = window_->rig.trainer.playback().isWaiting();
     Done done;
     const std::string& what = description = act(draw, done);
     if (what.find("FAILED") != std::string::npos) return what;
@@ -445,11 +443,11 @@ std::string Session::step(std::uint64_t draw, std::string& description) {
     if (done.pastNoteEnd && waitingBefore && !jumpedBack_ && noteOffs_ == 0) {
         return "the wait did not end one note duration after it began";
     }
-    if (done.advanced && window_->trainer.playback().isWaiting() && !jumpedBack_ &&
-        window_->clock.now() >= noteEnd()) {
+    if (done.advanced && window_->rig.trainer.playback().isWaiting() && !jumpedBack_ &&
+        window_->rig.clock.now() >= noteEnd()) {
         return "a note outlasts its duration";
     }
-    if (done.stopped && !window_->trainer.settingsLock().lockedControls()[0]->enabled()) {
+    if (done.stopped && !window_->rig.trainer.settingsLock().lockedControls()[0]->enabled()) {
         return "STOP left the settings locked";
     }
     return checkInvariants();

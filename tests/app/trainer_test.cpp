@@ -23,11 +23,10 @@ TEST_F(StartUp, LeavesTheTrainerIdleWithTheStartValues) {
 }
 
 TEST(Shutdown, ReleasesWhatSoundsAndClosesTheDeviceOnce) {
-    RecordingMidiOut device;
-    ManualScheduler clock;
-    CountingBeeper beeper;
+    RecordingMidiOut device;  // outlives the trainer
     {
-        Trainer trainer(device, clock, beeper);
+        TrainerRig rig({.output = &device});
+        Trainer& trainer = rig.trainer;
         trainer.Form_Load();
         trainer.state().questionNotes = {60, 64, 67};
         trainer.playback().PlayQuestion(nullptr);
@@ -35,7 +34,7 @@ TEST(Shutdown, ReleasesWhatSoundsAndClosesTheDeviceOnce) {
         trainer.Form_Unload();
         EXPECT_TRUE(device.sounding.empty());
         EXPECT_EQ(trainer.state().midiOutHandle, nullptr);
-        clock.advanceBy(Ms(60000));
+        rig.clock.advanceBy(Ms(60000));
         trainer.noteSender().NoteOn(60, 0);  // nothing reaches a closed device, even when asked
     }                                        // the trainer's end must not close it again
     EXPECT_EQ(device.sentWhileClosed, 0);

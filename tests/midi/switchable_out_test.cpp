@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/trainer_fixture.h"
@@ -17,8 +18,8 @@ protected:
         auto first = std::make_unique<RecordingMidiOut>();
         playing = first.get();
         output = std::make_unique<SwitchableOut>(std::move(first));
-        trainer = std::make_unique<Trainer>(*output, clock, beeper, &random);
-        trainer->Form_Load();
+        rig.emplace(RigOptions{.seed = 20261206, .output = output.get()});
+        rig->trainer.Form_Load();
     }
     // Puts a fresh recorder in place; the old one is kept for the test.
     RecordingMidiOut* switchOutput() {
@@ -32,18 +33,15 @@ protected:
         return static_cast<RecordingMidiOut&>(*out);
     }
 
-    ManualScheduler clock;
-    CountingBeeper beeper;
-    ClockRandom random{20261206};
     std::unique_ptr<SwitchableOut> output;
-    std::unique_ptr<Trainer> trainer;
+    std::optional<TrainerRig> rig;
     RecordingMidiOut* playing = nullptr;
     std::vector<std::unique_ptr<MidiOut>> gone;
 };
 
 TEST_F(SwitchingTest, ASwitchDuringARunReleasesTheNotesAndTheRunPlaysOnTheNewOutput) {
-    trainer->panel().cmdPlay.click();
-    clock.advanceBy(Ms(100));
+    rig->trainer.panel().cmdPlay.click();
+    rig->clock.advanceBy(Ms(100));
     ASSERT_FALSE(playing->sounding.empty()) << "a question sounds";
     const RecordingMidiOut& first = *playing;
 
@@ -52,16 +50,16 @@ TEST_F(SwitchingTest, ASwitchDuringARunReleasesTheNotesAndTheRunPlaysOnTheNewOut
     EXPECT_EQ(first.messages.back(), ComposeShortMessage(0xB0, 0, 123, 0)) << "all notes off";
     EXPECT_FALSE(first.isOpen);
     EXPECT_TRUE(second->isOpen);
-    EXPECT_TRUE(trainer->state().exerciseRunning);
+    EXPECT_TRUE(rig->trainer.state().exerciseRunning);
 
     // Switching fast, over and over, while the notes play.
     for (int i = 0; i < 20; ++i) {
-        clock.advanceBy(Ms(337));
+        rig->clock.advanceBy(Ms(337));
         switchOutput();
     }
-    clock.advanceBy(Ms(8000));
-    EXPECT_TRUE(trainer->state().exerciseRunning);
-    EXPECT_EQ(trainer->panel().lblQuestionNumber.caption(), "Q # 1");
+    rig->clock.advanceBy(Ms(8000));
+    EXPECT_TRUE(rig->trainer.state().exerciseRunning);
+    EXPECT_EQ(rig->trainer.panel().lblQuestionNumber.caption(), "Q # 1");
     int noteOns = 0;
     for (auto message : playing->messages) noteOns += (StatusOf(message) & 0xF0) == kNoteOnStatus;
     EXPECT_GT(noteOns, 0) << "the question is played again on the output in use";
@@ -71,8 +69,8 @@ TEST_F(SwitchingTest, ASwitchDuringARunReleasesTheNotesAndTheRunPlaysOnTheNewOut
         EXPECT_EQ(recorder(out).closeCount, 1);
     }
 
-    trainer->panel().cmdPlayStop.click();
-    trainer->Form_Unload();
+    rig->trainer.panel().cmdPlayStop.click();
+    rig->trainer.Form_Unload();
     EXPECT_TRUE(playing->sounding.empty());
     // After closing, a switch neither opens the new output nor sends to the old.
     RecordingMidiOut* late = switchOutput();

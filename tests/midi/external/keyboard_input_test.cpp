@@ -51,9 +51,9 @@ protected:
             GTEST_SKIP() << "no ALSA sequencer here (/dev/snd/seq)";
         }
         input_ = std::make_unique<KeyboardInput>([this] { ++changes_; });
-        trainer_.emplace(device_, clock_, beeper_, nullptr, nullptr, input_.get());
-        trainer_->Form_Load();
-        Panel& panel = trainer_->panel();
+        rig_.emplace(RigOptions{.keyboard = input_.get()});
+        rig_->trainer.Form_Load();
+        Panel& panel = rig_->trainer.panel();
         for (int i = 0; i < kPitchClasses; ++i) panel.lstPitch.setSelected(i, i == 0);
         panel.vsbNoteRange[0].setValue(60);
         panel.vsbNoteRange[1].setValue(71);  // every question is C4
@@ -86,21 +86,18 @@ protected:
     std::string answer(int note) {
         const std::vector<unsigned char> noteOn = {0x90, static_cast<unsigned char>(note), 100};
         sender_->sendMessage(&noteOn);
-        const Label& result = trainer_->panel().lblResult;
+        const Label& result = rig_->trainer.panel().lblResult;
         until([&] { return result.caption() == "Correct" || result.caption() == "Incorrect"; });
         const std::string verdict = result.caption();
-        clock_.advanceBy(4001ms);
+        rig_->clock.advanceBy(4001ms);
         return verdict;
     }
 
     std::optional<JackServer> jack_;
     std::optional<ScopedEnvironment> server_;
-    RecordingMidiOut device_;
-    ManualScheduler clock_;
-    CountingBeeper beeper_;
     std::atomic<int> changes_ = 0;
     std::unique_ptr<KeyboardInput> input_;
-    std::optional<Trainer> trainer_;
+    std::optional<TrainerRig> rig_;
     std::unique_ptr<RtMidiOut> sender_;
 };
 
@@ -109,7 +106,7 @@ TEST_P(KeyboardInputTest, NotesPlayedOnThePortAreAnswers) {
     ASSERT_TRUE(connected()) << input_->report().status;
     EXPECT_NE(input_->report().status.find("MIDI input: Velmora test keys"), std::string::npos)
         << input_->report().status;
-    trainer_->panel().cmdPlay.click();
+    rig_->trainer.panel().cmdPlay.click();
     EXPECT_EQ(answer(72), "Correct");
     EXPECT_EQ(answer(64), "Incorrect");
     EXPECT_EQ(answer(36), "Correct");
@@ -118,14 +115,14 @@ TEST_P(KeyboardInputTest, NotesPlayedOnThePortAreAnswers) {
         {0x80, 60, 0}, {0x90, 60, 0}, {0xB0, 64, 127}};
     for (const auto& message : others) sender_->sendMessage(&message);
     until([] { return false; }, 300ms);
-    EXPECT_EQ(trainer_->panel().lblNoteInput.caption(), "");
-    EXPECT_EQ(trainer_->state().rightCount + trainer_->state().wrongCount, 3);
+    EXPECT_EQ(rig_->trainer.panel().lblNoteInput.caption(), "");
+    EXPECT_EQ(rig_->trainer.state().rightCount + rig_->trainer.state().wrongCount, 3);
 }
 
 TEST_P(KeyboardInputTest, APortThatGoesIsToldAndUsedAgainWhenItComesBack) {
     input_->choose("test keys");
     ASSERT_TRUE(connected()) << input_->report().status;
-    trainer_->panel().cmdPlay.click();
+    rig_->trainer.panel().cmdPlay.click();
     ASSERT_EQ(answer(60), "Correct");
 
     sender_.reset();
@@ -141,9 +138,9 @@ TEST_P(KeyboardInputTest, APortThatGoesIsToldAndUsedAgainWhenItComesBack) {
     EXPECT_NE(told[0].find("has gone; it is used again when it comes back"), std::string::npos)
         << told[0];
     EXPECT_EQ(input_->report().status, told[0]);
-    trainer_->panel().cmdAnswerButton[0].click();
-    EXPECT_EQ(trainer_->panel().lblResult.caption(), "Correct") << "the buttons still answer";
-    clock_.advanceBy(4001ms);
+    rig_->trainer.panel().cmdAnswerButton[0].click();
+    EXPECT_EQ(rig_->trainer.panel().lblResult.caption(), "Correct") << "the buttons still answer";
+    rig_->clock.advanceBy(4001ms);
 
     openSender();
     ASSERT_TRUE(connected()) << input_->report().status;
@@ -159,7 +156,7 @@ TEST_P(KeyboardInputTest, AJackServerThatEndsTakesTheInputWithIt) {
     EXPECT_TRUE(until([this] { return !input_->report().connected; }));
     EXPECT_NE(input_->report().status.find("has gone"), std::string::npos)
         << input_->report().status;
-    trainer_.reset();
+    rig_.reset();
     input_.reset();  // closing neither hangs nor crashes
 }
 
