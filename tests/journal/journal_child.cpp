@@ -10,10 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/trainer.h"
 #include "journal/sqlite_journal.h"
-#include "midi/recording_midi_out.h"
-#include "ports/manual_scheduler.h"
+#include "testing/trainer_rig.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -24,11 +22,8 @@ int main(int argc, char** argv) {
     velmora::SqliteJournal journal(argv[1], [](const std::string& status) {
         if (!status.empty()) std::fprintf(stderr, "%s\n", status.c_str());
     });
-    velmora::RecordingMidiOut device;
-    velmora::ManualScheduler clock;
-    velmora::SilentBeeper beeper;
-    velmora::Trainer trainer(device, clock, beeper);
-    trainer.setJournal(&journal);
+    velmora::testing::TrainerRig rig({.journal = &journal});
+    velmora::Trainer& trainer = rig.trainer;
     trainer.Form_Load();
     velmora::Panel& panel = trainer.panel();
     for (int i = 0; i < velmora::kPitchClasses; ++i) panel.lstPitch.setSelected(i, true);
@@ -37,7 +32,7 @@ int main(int argc, char** argv) {
         const auto notes = trainer.state().questionNotes;
         for (int note : notes) panel.cmdAnswerButton[velmora::PitchClassOf(note)].click();
         if (i % 5 == 4) panel.cmdAnswerButton[0].click();  // over-long: replaces the record
-        clock.advanceBy(std::chrono::seconds(4));          // the next question or a re-posing
+        rig.clock.advanceBy(std::chrono::seconds(4));      // the next question or a re-posing
     }
     if (!journal.drain(std::chrono::seconds(20))) return 1;
     std::printf("written %d\n", answers);

@@ -8,9 +8,7 @@
 
 #include <memory>
 
-#include "app/trainer.h"
-#include "midi/recording_midi_out.h"
-#include "ports/manual_scheduler.h"
+#include "testing/trainer_rig.h"
 #include "ui/main_window.h"
 
 namespace velmora {
@@ -50,7 +48,7 @@ Widget* Named(const QObject& parent, const QString& accessibleName) {
 }
 
 // The main window as a user finds it after start-up, shown and active.
-class MainWindowFixture : public ::testing::Test {
+class MainWindowFixture : public ::testing::Test, protected testing::TrainerRig {
 protected:
     static void SetUpTestSuite() { EnsureQtApplication(); }
 
@@ -61,10 +59,6 @@ protected:
         QApplication::setActiveWindow(window.get());
     }
 
-    RecordingMidiOut device;
-    ManualScheduler clock;
-    SilentBeeper beeper;
-    Trainer trainer{device, clock, beeper};
     Panel& panel = trainer.panel();
     std::unique_ptr<MainWindow> window;
 };
