@@ -1,14 +1,12 @@
-// The trainer with its window, as the window benchmarks time it: no sound,
-// a clock that moves only when told, shown on the offscreen platform unless
-// another is chosen.
+// The trainer with its window, as the window benchmarks time it: the rig's
+// fakes (no sound, a clock that moves only when told), shown on the offscreen
+// platform unless another is chosen.
 
 #pragma once
 
 #include <QApplication>
 
-#include "app/trainer.h"
-#include "midi/recording_midi_out.h"
-#include "ports/manual_scheduler.h"
+#include "testing/trainer_rig.h"
 #include "ui/main_window.h"
 
 namespace velmora::bench {
@@ -18,16 +16,12 @@ inline void DefaultToOffscreen() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-struct HeadlessWindow {
+struct HeadlessWindow : testing::TrainerRig {
     HeadlessWindow() {
         trainer.Form_Load();
         window.show();
         QApplication::processEvents();
     }
-    RecordingMidiOut device;
-    ManualScheduler clock;
-    SilentBeeper beeper;
-    Trainer trainer{device, clock, beeper};
     MainWindow window{trainer};
 };
 

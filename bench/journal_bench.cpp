@@ -10,13 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/trainer.h"
 #include "figures.h"
 #include "journal/journal_store.h"
 #include "journal/sqlite_journal.h"
-#include "midi/recording_midi_out.h"
-#include "ports/manual_scheduler.h"
 #include "testing/temp_dir.h"
+#include "testing/trainer_rig.h"
 
 namespace {
 
@@ -89,11 +87,8 @@ int main() {
     // on the window's thread, the writer thread busy beside it.
     {
         velmora::SqliteJournal journal(path, {});
-        velmora::RecordingMidiOut device;
-        velmora::ManualScheduler clock;
-        velmora::SilentBeeper beeper;
-        velmora::Trainer trainer(device, clock, beeper);
-        trainer.setJournal(&journal);
+        velmora::testing::TrainerRig rig({.journal = &journal});
+        velmora::Trainer& trainer = rig.trainer;
         trainer.Form_Load();
         velmora::Panel& panel = trainer.panel();
         panel.lstPitch.setSelected(0, true);

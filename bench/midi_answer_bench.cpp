@@ -16,13 +16,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/trainer.h"
 #include "figures.h"
 #include "midi/external/keyboard_input.h"
-#include "midi/recording_midi_out.h"
-#include "ports/manual_scheduler.h"
 #include "testing/helpers.h"
 #include "testing/servers.h"
+#include "testing/trainer_rig.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -73,11 +71,9 @@ int main(int argc, char** argv) {
     }
     velmora::testing::ScopedEnvironment serverName("JACK_DEFAULT_SERVER", server.name());
 
-    velmora::RecordingMidiOut device;
-    velmora::ManualScheduler clock;
-    velmora::SilentBeeper beeper;
     velmora::KeyboardInput input([] {});
-    velmora::Trainer trainer(device, clock, beeper, nullptr, nullptr, &input);
+    velmora::testing::TrainerRig rig({.keyboard = &input});
+    velmora::Trainer& trainer = rig.trainer;
     velmora::MainWindow window(trainer);
     QSocketNotifier arrivals(input.readyFd(), QSocketNotifier::Read);
     QObject::connect(&arrivals, &QSocketNotifier::activated, [&input] { input.deliver(); });

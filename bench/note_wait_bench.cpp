@@ -14,11 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "app/trainer.h"
 #include "figures.h"
 #include "midi/messages.h"
-#include "midi/recording_midi_out.h"
 #include "sixteenth_questions.h"
+#include "testing/trainer_rig.h"
 #include "ui/qt_scheduler.h"
 
 namespace {
@@ -40,9 +39,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
 
     velmora::QtScheduler scheduler;
-    velmora::RecordingMidiOut device;
-    velmora::SilentBeeper beeper;
-    velmora::Trainer trainer(device, scheduler, beeper);
+    velmora::testing::TrainerRig rig({.scheduler = &scheduler});
+    velmora::Trainer& trainer = rig.trainer;
+    const velmora::RecordingMidiOut& device = rig.device;
     trainer.Form_Load();
     const velmora::Nanos noteLength = velmora::bench::PlaySixteenthsAt240(trainer);
     const double noteMs = trainer.playback().noteDurationMs();
