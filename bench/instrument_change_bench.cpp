@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "app/trainer.h"
+#include "desktop/qt_scheduler.h"
 #include "figures.h"
 #include "midi/messages.h"
 #include "midi/synth/built_in_synth.h"
 #include "testing/servers.h"
-#include "ui/qt_scheduler.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "desktop/qt_scheduler.h"
 #include "figures.h"
 #include "midi/messages.h"
 #include "sixteenth_questions.h"
 #include "testing/trainer_rig.h"
-#include "ui/qt_scheduler.h"
 
 namespace {
 

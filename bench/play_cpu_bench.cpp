@@ -16,12 +16,13 @@
 
 #include "app/command_line.h"
 #include "app/trainer.h"
+#include "desktop/qt_scheduler.h"
 #include "figures.h"
 #include "midi/setup/sound_setup.h"
 #include "midi/synth/built_in_synth.h"
 #include "testing/servers.h"
+#include "ui/control_binding.h"
 #include "ui/main_window.h"
-#include "ui/qt_scheduler.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ class Program {
 public:
     Program()
         : sound_(velmora::SoundOptions{}), trainer_(sound_.device(), scheduler_, sound_.beeper()) {
+        scheduler_.setPass(&velmora::AsOneStep);
         window_ = std::make_unique<velmora::MainWindow>(trainer_);
         trainer_.Form_Load();  // opens the synthesizer before it returns
         window_->show();

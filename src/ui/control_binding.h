@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,12 @@ private:
     static inline int depth_ = 0;
     static inline std::vector<ControlBinding*> waiting_;
 };
+
+// Runs `work` as one step of the trainer's own (see ViewBatch).
+inline void AsOneStep(const std::function<void()>& work) {
+    const ViewBatch step;
+    work();
+}
 
 // Keeps one panel control and what shows it in step, both ways. User input
 // goes into the panel, whose setters run the handlers; the panel reports

@@ -9,10 +9,10 @@
 #include <QStandardItemModel>
 #include <QTest>
 
+#include "desktop/qt_scheduler.h"
 #include "ui/control_binding.h"
 #include "ui/list_box_widget.h"
 #include "ui/qt_app.h"
-#include "ui/qt_scheduler.h"
 #include "ui/results_table.h"
 
 namespace velmora {
@@ -134,6 +134,7 @@ TEST_F(MainWindowRedrawTest, NotesOfARunCostTheWindowNoDrawing) {
     // Within one step of the real scheduler the label is not even touched.
     PaintRecorder label(number);
     QtScheduler scheduler;
+    scheduler.setPass(&AsOneStep);
     bool fired = false;
     scheduler.startTimer(scheduler.now(), [&] {
         panel.lblQuestionNumber.setCaption("");

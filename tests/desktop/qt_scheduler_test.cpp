@@ -1,4 +1,4 @@
-#include "ui/qt_scheduler.h"
+#include "desktop/qt_scheduler.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,9 +15,9 @@ namespace velmora {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::ElementsAre;
+using ::testing::ElementsAre;
 
-class QtSchedulerTest : public testing::Test {
+class QtSchedulerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { EnsureQtApplication(); }
 

@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -33,6 +34,11 @@ public:
 
     std::size_t pendingTimers() const { return timers_.size(); }
 
+    // Runs each pass over the timers that are due; the window makes a pass one
+    // step of its own, drawn once as it stands after the callbacks.
+    using Pass = std::function<void(const std::function<void()>& fireDue)>;
+    void setPass(Pass pass) { pass_ = std::move(pass); }
+
 private:
     // Deadline order; ties go to the timer started (or re-armed) first.
     struct Slot {
@@ -47,6 +53,7 @@ private:
     };
 
     TimerId add(Nanos deadline, Nanos interval, std::function<void()> fn);
+    void wakeUp();
     void fireDue();
     void arm();
 
@@ -59,6 +66,7 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
     std::unique_ptr<QTimer> fallback_;  // only when timerfd is unavailable
     std::optional<Nanos> armedFor_;     // deadline the wake-up is set for; empty once it went off
+    Pass pass_;
 };
 
 }  // namespace velmora

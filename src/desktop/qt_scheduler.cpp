@@ -1,4 +1,4 @@
-#include "ui/qt_scheduler.h"
+#include "desktop/qt_scheduler.h"
 
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-
-#include "ui/control_binding.h"
 
 namespace velmora {
 
@@ -37,17 +35,13 @@ QtScheduler::QtScheduler() {
             // re-armed or cancelled after it went off.
             std::uint64_t expirations = 0;
             [[maybe_unused]] const ssize_t got = read(timerFd_, &expirations, sizeof expirations);
-            armedFor_.reset();  // whatever is due next must be set again
-            fireDue();
+            wakeUp();
         });
     } else {
         fallback_ = std::make_unique<QTimer>();
         fallback_->setSingleShot(true);
         fallback_->setTimerType(Qt::PreciseTimer);
-        QObject::connect(fallback_.get(), &QTimer::timeout, fallback_.get(), [this] {
-            armedFor_.reset();  // whatever is due next must be set again
-            fireDue();
-        });
+        QObject::connect(fallback_.get(), &QTimer::timeout, fallback_.get(), [this] { wakeUp(); });
     }
 }
 
@@ -88,9 +82,16 @@ void QtScheduler::cancel(TimerId id) {
     arm();
 }
 
+void QtScheduler::wakeUp() {
+    armedFor_.reset();  // whatever is due next must be set again
+    if (pass_) {
+        pass_([this] { fireDue(); });
+    } else {
+        fireDue();
+    }
+}
+
 void QtScheduler::fireDue() {
-    // What the callbacks change in the window shows as it stands after them.
-    const ViewBatch batch;
     // Only what is due as the pass begins: a timer started by a callback with a
     // deadline already past waits for the next pass, so the loop keeps turning.
     const Nanos passTime = now();
