@@ -24,7 +24,7 @@
 #include "progress/progress_statistics.h"
 #include "scoring/spelling.h"
 #include "ui/progress_charts.h"
-#include "ui/progress_model.h"
+#include "ui/progress_controller.h"
 #include "ui/progress_window.h"
 
 namespace {
@@ -111,7 +111,7 @@ int Screenshot(int argc, char** argv) {
         entry.utcMilliseconds = NowUtc() - 600'000;
         feed.record(entry);
     });
-    velmora::ProgressModel progress(statistics, [] { return Names(3); });
+    velmora::ProgressController progress(statistics, [] { return Names(3); });
     feed.onChange([&progress] { progress.refresh(); });
     velmora::ProgressWindow& window = progress.show();
     window.findChildren<QComboBox*>()[0]->setCurrentIndex(period);
@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 5; ++i) {
         start = MonotonicSeconds();
         const double startCpu = ThreadSeconds();
-        velmora::ProgressModel progress(statistics, [] { return Names(0); });
+        velmora::ProgressController progress(statistics, [] { return Names(0); });
         PaintCount painted;
         progress.show().findChild<velmora::DayChart*>()->installEventFilter(&painted);
         QApplication::processEvents();
@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
     // One answer while the window is up: into the statistics, the figures
     // brought up to date, the window repainted.
     velmora::ProgressFeed feed(statistics);
-    velmora::ProgressModel progress(statistics, [] { return Names(0); });
+    velmora::ProgressController progress(statistics, [] { return Names(0); });
     feed.onChange([&progress] { progress.refresh(); });
     velmora::ProgressWindow& window = progress.show();
     QApplication::processEvents();

@@ -58,7 +58,6 @@ MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent),
 
     buildClientArea();
     buildMenus();
-    buildViewAndHelpMenus();
     setTabOrder();
 
     soundStatus_ = new StatusLine(this);
@@ -146,6 +145,14 @@ void MainWindow::buildMenus() {
     addMenu(panel.mnuDefaultExercises, panel.mnuSelectExercise);
     addMenu(panel.mnuRange, panel.mnuSetRange);
     addMenu(panel.mnuKeyboardShortcuts, panel.mnu_keyshortcut);
+    buildViewMenu();
+    soundMenu_ = menuBar()->addMenu(tr("&Sound"));
+    soundMenu_->setObjectName("mnuSound");
+    midiInputMenu_ = menuBar()->addMenu(tr("MIDI Input"));
+    midiInputMenu_->setObjectName("mnuMidiInput");
+    progressMenu_ = menuBar()->addMenu(tr("&Progress"));
+    progressMenu_->setObjectName("mnuProgress");
+    buildHelpMenu();
 }
 
 void MainWindow::setTabOrder() {
@@ -200,7 +207,7 @@ void MainWindow::setJournalStatus(const QString& text) {
     journalStatus_->setVisible(!text.isEmpty());
 }
 
-void MainWindow::buildViewAndHelpMenus() {
+void MainWindow::buildViewMenu() {
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName("mnuView");
     QAction* zoomIn =
@@ -213,22 +220,14 @@ void MainWindow::buildViewAndHelpMenus() {
     QAction* actual =
         view->addAction(tr("&Actual Size"), this, [this] { setZoomPercent(kSmallestZoom); });
     actual->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+}
 
+void MainWindow::buildHelpMenu() {
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->setObjectName("mnuHelp");
-    helpMenu_ = help->menuAction();
     help->addAction(tr("&How to practise"), this, &MainWindow::showGuide)
         ->setShortcut(QKeySequence::HelpContents);
     help->addAction(tr("&About Velmora"), this, &MainWindow::showAbout);
-    menuBar()->installEventFilter(this);
-}
-
-// Menus added later (by whoever builds the window) go before Help.
-void MainWindow::keepHelpMenuLast() {
-    const QList<QAction*> actions = menuBar()->actions();
-    if (!helpMenu_ || actions.isEmpty() || actions.last() == helpMenu_) return;
-    menuBar()->removeAction(helpMenu_);
-    menuBar()->addAction(helpMenu_);
 }
 
 void MainWindow::showGuide() {
@@ -323,16 +322,12 @@ int MainWindow::largestZoomOnScreen() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == stage_ && event->type() == QEvent::Resize) {
-        fitZoomToStage();
-    } else if (watched == menuBar() && event->type() == QEvent::ActionAdded) {
-        QMetaObject::invokeMethod(this, &MainWindow::keepHelpMenuLast, Qt::QueuedConnection);
-    }
+    if (watched == stage_ && event->type() == QEvent::Resize) fitZoomToStage();
     return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    trainer_.Form_Unload();
+    emit closing();
     event->accept();
 }
 

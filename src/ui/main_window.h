@@ -11,6 +11,7 @@
 #include <vector>
 
 class QAction;
+class QMenu;
 
 namespace velmora {
 
@@ -53,6 +54,12 @@ public:
     // normal text, as far as the screen allows.
     int startZoomPercent();
 
+    // The menus filled by the parts that own them, empty until then. The
+    // window makes every menu, in the order they stand in the menu bar.
+    QMenu* soundMenu() const { return soundMenu_; }
+    QMenu* midiInputMenu() const { return midiInputMenu_; }
+    QMenu* progressMenu() const { return progressMenu_; }
+
     // Tells the About box what plays now.
     void setSoundDescription(std::function<QString()> describe);
     void showGuide();
@@ -60,6 +67,8 @@ public:
 
 signals:
     void zoomChanged(int percent);
+    // The window is being closed, by the user or by the program's way out.
+    void closing();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -68,8 +77,8 @@ protected:
 private:
     void buildClientArea();
     void buildMenus();
-    void buildViewAndHelpMenus();
-    void keepHelpMenuLast();
+    void buildViewMenu();
+    void buildHelpMenu();
     void applyZoom(int percent);
     void fitZoomToStage();
     void placeClient();
@@ -84,7 +93,9 @@ private:
     QFont desktopFont_;
     int zoom_ = 100;
     ZoomStyle* zoomStyle_ = nullptr;  // for every zoom but the design's own
-    QAction* helpMenu_ = nullptr;
+    QMenu* soundMenu_ = nullptr;
+    QMenu* midiInputMenu_ = nullptr;
+    QMenu* progressMenu_ = nullptr;
     QPointer<QWidget> guide_;
     std::function<QString()> soundDescription_;
     StatusLine* soundStatus_ = nullptr;

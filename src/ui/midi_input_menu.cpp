@@ -1,17 +1,11 @@
 #include "ui/midi_input_menu.h"
 
 #include <QActionGroup>
-#include <QMenuBar>
 
 namespace velmora {
 
-MidiInputMenu::MidiInputMenu(QMenuBar& bar, KeyboardInput& input)
-    : QObject(nullptr),
-      input_(input),
-      menu_(bar.addMenu(tr("MIDI Input"))),
-      arrivals_(input.readyFd(), QSocketNotifier::Read) {
-    menu_->setObjectName("mnuMidiInput");
-    connect(&arrivals_, &QSocketNotifier::activated, this, [this] { input_.deliver(); });
+MidiInputMenu::MidiInputMenu(QMenu& menu, KeyboardInput& input)
+    : QObject(nullptr), input_(input), menu_(&menu) {
     // The list shown at once is at most a second old; a fresh one replaces it
     // while the menu is open.
     connect(menu_, &QMenu::aboutToShow, this, [this] {

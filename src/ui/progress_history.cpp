@@ -1,19 +1,18 @@
 #include "ui/progress_history.h"
 
-#include <QMetaObject>
-
 #include <memory>
 
 #include "progress/progress_statistics.h"
-#include "ui/progress_model.h"
+#include "ui/progress_controller.h"
 #include "ui/progress_window.h"
+#include "ui/window_thread.h"
 
 namespace velmora {
 
-ProgressHistoryLoad::ProgressHistoryLoad(ProgressModel& model, Reader reader,
+ProgressHistoryLoad::ProgressHistoryLoad(ProgressController& controller, Reader reader,
                                          std::int64_t beforeUtcMilliseconds) {
-    model.setNote(ProgressWindow::tr("Reading the practice journal…"));
-    thread_ = std::thread([this, &model, reader = std::move(reader), beforeUtcMilliseconds] {
+    controller.setNote(ProgressWindow::tr("Reading the practice journal…"));
+    thread_ = std::thread([this, &controller, reader = std::move(reader), beforeUtcMilliseconds] {
         auto loaded = std::make_shared<ProgressStatistics>();
         std::string error;
         const bool read = reader(
@@ -29,10 +28,10 @@ ProgressHistoryLoad::ProgressHistoryLoad(ProgressModel& model, Reader reader,
             read ? QString()
                  : ProgressWindow::tr("The practice journal could not be read: %1")
                        .arg(QString::fromStdString(error));
-        // Dropped by Qt when the model is gone before this arrives.
-        QMetaObject::invokeMethod(
-            &model, [&model, loaded, problem] { model.takeHistory(std::move(*loaded), problem); },
-            Qt::QueuedConnection);
+        // Dropped by Qt when the controller is gone before this arrives.
+        PostToWindowThread(&controller, [&controller, loaded, problem] {
+            controller.takeHistory(std::move(*loaded), problem);
+        });
     });
 }
 

@@ -10,10 +10,10 @@
 
 namespace velmora {
 
-class ProgressModel;
+class ProgressController;
 
 // Reads the journal's earlier answers on a worker thread, into statistics of
-// their own, and hands them to the Progress window's model on its thread: the
+// their own, and hands them to the Progress window's controller on its thread: the
 // window comes up at once, however long the journal.
 class ProgressHistoryLoad {
 public:
@@ -23,7 +23,8 @@ public:
                                       std::string& error)>;
     // Answers from `beforeUtcMilliseconds` on are this start's own: the
     // statistics have them already.
-    ProgressHistoryLoad(ProgressModel& model, Reader reader, std::int64_t beforeUtcMilliseconds);
+    ProgressHistoryLoad(ProgressController& controller, Reader reader,
+                        std::int64_t beforeUtcMilliseconds);
     // Stops taking answers and waits for the reader to end.
     ~ProgressHistoryLoad();
     ProgressHistoryLoad(const ProgressHistoryLoad&) = delete;

@@ -3,21 +3,18 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMenuBar>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "ui/progress_model.h"
+#include "ui/progress_controller.h"
 #include "ui/progress_window.h"
+#include "ui/window_thread.h"
 
 namespace velmora {
 
-ProgressMenu::ProgressMenu(QMenuBar& bar, ProgressModel& progress, Actions actions)
-    : QObject(&bar),
-      progress_(progress),
-      actions_(std::move(actions)),
-      bar_(bar),
-      menu_(bar.addMenu(tr("&Progress"))) {
+ProgressMenu::ProgressMenu(QMenu& menu, ProgressController& progress, Actions actions)
+    : QObject(nullptr), progress_(progress), actions_(std::move(actions)), menu_(&menu) {
     show_ = menu_->addAction(tr("&Show progress…"), this, &ProgressMenu::showProgress);
     show_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     menu_->addSeparator();
@@ -33,7 +30,8 @@ ProgressMenu::~ProgressMenu() {
 
 QWidget* ProgressMenu::dialogParent() const {
     ProgressWindow* window = progress_.window();
-    return window && window->isActiveWindow() ? static_cast<QWidget*>(window) : bar_.window();
+    return window && window->isActiveWindow() ? static_cast<QWidget*>(window)
+                                              : menu_->parentWidget()->window();
 }
 
 void ProgressMenu::showProgress() {
@@ -59,12 +57,9 @@ void ProgressMenu::exportTo(const QString& path) {
     exporting_ = std::thread([this, path, write = actions_.exportJournal] {
         std::string error;
         const bool written = write(path.toStdString(), error);
-        QMetaObject::invokeMethod(
-            this,
-            [this, path, written, error] {
-                exported(path, written, QString::fromStdString(error));
-            },
-            Qt::QueuedConnection);
+        PostToWindowThread(this, [this, path, written, error] {
+            exported(path, written, QString::fromStdString(error));
+        });
     });
 }
 

@@ -8,12 +8,11 @@
 
 class QAction;
 class QMenu;
-class QMenuBar;
 class QWidget;
 
 namespace velmora {
 
-class ProgressModel;
+class ProgressController;
 
 // The Progress menu: the Progress window, the journal's export, and
 // forgetting the practice history.
@@ -27,8 +26,8 @@ public:
         // Empties the journal; the user has confirmed.
         std::function<void()> forget;
     };
-    // Without an action (no journal kept) its command is greyed out.
-    ProgressMenu(QMenuBar& bar, ProgressModel& progress, Actions actions);
+    // Fills `menu`. Without an action (no journal kept) its command is greyed out.
+    ProgressMenu(QMenu& menu, ProgressController& progress, Actions actions);
     // Waits for an export still being written.
     ~ProgressMenu() override;
 
@@ -47,9 +46,8 @@ private:
     QWidget* dialogParent() const;
     void exported(const QString& path, bool written, const QString& error);
 
-    ProgressModel& progress_;
+    ProgressController& progress_;
     Actions actions_;
-    QMenuBar& bar_;
     QMenu* menu_;
     QAction* show_;
     QAction* export_;

@@ -41,7 +41,7 @@ private:
 // The Progress window: which notes are missed, what they are taken for, and
 // whether the learner improves. Separate and non-modal; it follows the run
 // answer by answer while it is shown, and costs nothing while hidden. Built
-// on first use by ProgressModel, which keeps its statistics from the start.
+// on first use by ProgressController, which keeps its statistics from the start.
 class ProgressWindow final : public QWidget {
     Q_OBJECT
 

@@ -25,9 +25,12 @@ std::optional<std::string> Text(const QSettings& settings, const QString& key) {
 
 }  // namespace
 
-RememberedChoices::RememberedChoices()
-    : RememberedChoices(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                        QStringLiteral("/velmora/velmora.conf")) {}
+QString RememberedChoices::DefaultFileName() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/velmora/velmora.conf");
+}
+
+RememberedChoices::RememberedChoices() : RememberedChoices(DefaultFileName()) {}
 
 RememberedChoices::RememberedChoices(const QString& fileName) : fileName_(fileName) {
     // Reading a FIFO would wait for a writer, and a folder holds no choices:

@@ -21,6 +21,8 @@ public:
     RememberedChoices();
     // In the given file instead, for tests.
     explicit RememberedChoices(const QString& fileName);
+    // $XDG_CONFIG_HOME/velmora/velmora.conf
+    static QString DefaultFileName();
     ~RememberedChoices();
     RememberedChoices(const RememberedChoices&) = delete;
     RememberedChoices& operator=(const RememberedChoices&) = delete;

@@ -172,7 +172,7 @@ void SoundDialog::choose() {
     next.audioDriver = ChoiceOf(driver_);
     current_ = next;
     showCurrent();
-    if (onChoice) onChoice(next);
+    emit chosen(next);
 }
 
 void SoundDialog::chooseOtherSoundFont() {

@@ -23,9 +23,6 @@ class SoundDialog final : public QDialog {
 public:
     SoundDialog(QAction& playTestNote, QAction& tryAgain, QWidget* parent = nullptr);
 
-    // Runs with the choices as they should be now, on every change.
-    std::function<void(const SoundOptions&)> onChoice;
-
     // Lists afresh, showing `current` as chosen.
     void refresh(const SoundOptions& current, const std::vector<std::string>& ports,
                  const std::vector<std::string>& soundFonts,
@@ -35,6 +32,10 @@ public:
     QComboBox* outputBox() const { return output_; }
     QComboBox* soundFontBox() const { return soundFont_; }
     QComboBox* driverBox() const { return driver_; }
+
+signals:
+    // The choices as they should be now, on every change.
+    void chosen(const velmora::SoundOptions& next);
 
 private:
     void choose();

@@ -1,6 +1,5 @@
 #include "ui/sound_menu.h"
 
-#include <QMenuBar>
 #include <QTimer>
 
 #include "midi/external/rtmidi_out.h"
@@ -21,18 +20,17 @@ constexpr int kTestMs = 700;
 
 }  // namespace
 
-SoundMenu::SoundMenu(QMenuBar& bar, SoundSetup& sound, RememberedChoices* remembered)
+SoundMenu::SoundMenu(QMenu& menu, SoundSetup& sound, RememberedChoices* remembered)
     : QObject(nullptr),
       listPorts(&ListExternalMidiPorts),
       listSoundFonts(&InstalledSoundFonts),
       listDrivers(&AudioOutputChoices),
       sound_(sound),
       remembered_(remembered),
-      menu_(bar.addMenu(tr("&Sound"))),
+      menu_(&menu),
       settings_(tr("Sound &Settings…")),
       playTestNote_(tr("&Play Test Note")),
       tryAgain_(tr("&Try Again")) {
-    menu_->setObjectName("mnuSound");
     tryAgain_.setToolTip(tr("Open the sound output again"));
     menu_->addAction(&settings_);
     menu_->addSeparator();
@@ -66,7 +64,7 @@ void SoundMenu::choose(const SoundOptions& next) {
 void SoundMenu::openDialog() {
     if (!dialog_) {
         dialog_ = new SoundDialog(playTestNote_, tryAgain_, menu_->parentWidget()->window());
-        dialog_->onChoice = [this](const SoundOptions& next) { choose(next); };
+        connect(dialog_, &SoundDialog::chosen, this, &SoundMenu::choose);
     }
     dialog_->refresh(sound_.options(), listPorts(), listSoundFonts(), listDrivers());
     dialog_->setStatus(status_, problem_);

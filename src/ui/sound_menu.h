@@ -10,13 +10,11 @@
 
 #include "midi/setup/sound_setup.h"
 #include "midi/sound_options.h"
-
-class QMenuBar;
+#include "ui/sound_dialog.h"
 
 namespace velmora {
 
 class RememberedChoices;
-class SoundDialog;
 
 // The Sound menu: Sound Settings…, Play Test Note and Try Again. A choice
 // made here takes effect at once, the run going on, and is remembered.
@@ -24,8 +22,8 @@ class SoundMenu final : public QObject {
     Q_OBJECT
 
 public:
-    // `remembered` may be null: nothing is remembered.
-    SoundMenu(QMenuBar& bar, SoundSetup& sound, RememberedChoices* remembered);
+    // Fills `menu`. `remembered` may be null: nothing is remembered.
+    SoundMenu(QMenu& menu, SoundSetup& sound, RememberedChoices* remembered);
     ~SoundMenu() override;
 
     // The sound's state changed: the dialog, if open, shows it.

@@ -17,9 +17,9 @@
 #include "progress/progress_feed.h"
 #include "scoring/spelling.h"
 #include "ui/progress_charts.h"
+#include "ui/progress_controller.h"
 #include "ui/progress_history.h"
 #include "ui/progress_menu.h"
-#include "ui/progress_model.h"
 #include "ui/qt_app.h"
 
 namespace velmora {
@@ -62,7 +62,7 @@ protected:
     int key = 3;
     ProgressStatistics statistics;
     ProgressFeed feed{statistics};
-    ProgressModel progress{statistics, [this] { return Names(key); }};
+    ProgressController progress{statistics, [this] { return Names(key); }};
 };
 
 TEST_F(ProgressWindowTest, FollowsEachAnswerInTheKeySignatureChosenAndSaysItInWords) {
@@ -163,10 +163,10 @@ using ProgressMenuTest = MainWindowFixture;
 
 TEST_F(ProgressMenuTest, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
     ProgressStatistics statistics;
-    ProgressModel progress(
+    ProgressController progress(
         statistics, [this] { return trainer.state().pitchNames; }, window.get());
     int forgotten = 0;
-    ProgressMenu menu(*window->menuBar(), progress,
+    ProgressMenu menu(*window->progressMenu(), progress,
                       {.exportJournal = {}, .forget = [&forgotten] { ++forgotten; }});
     EXPECT_FALSE(menu.exportAction()->isEnabled());
     const QList<QAction*> actions = window->findChildren<QAction*>();
@@ -206,8 +206,8 @@ TEST_F(ProgressMenuTest, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
 
 TEST_F(ProgressMenuTest, AnExportThatFailsIsSaidAndCanBeTriedAgain) {
     ProgressStatistics statistics;
-    ProgressModel progress(statistics, [] { return Names(0); });
-    ProgressMenu menu(*window->menuBar(), progress,
+    ProgressController progress(statistics, [] { return Names(0); });
+    ProgressMenu menu(*window->progressMenu(), progress,
                       {.exportJournal =
                            [](const std::string& path, std::string& error) {
                                error = "No space left on device";

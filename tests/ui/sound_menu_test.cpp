@@ -71,7 +71,7 @@ protected:
         sound = std::make_unique<SoundSetup>(options);
         trainer = std::make_unique<Trainer>(sound->device(), clock, sound->beeper());
         window = std::make_unique<MainWindow>(*trainer);
-        menu = std::make_unique<SoundMenu>(*window->menuBar(), *sound, &remembered);
+        menu = std::make_unique<SoundMenu>(*window->soundMenu(), *sound, &remembered);
         menu->listPorts = [this] { return ports; };
         menu->listSoundFonts = [] { return std::vector<std::string>{}; };
         menu->listDrivers = [] { return std::vector<std::string>{"alsa"}; };

@@ -1,19 +1,19 @@
-#include "ui/progress_model.h"
+#include "ui/progress_controller.h"
 
 #include <QWidget>
 
 namespace velmora {
 
-ProgressModel::ProgressModel(ProgressStatistics& statistics, ProgressWindow::PitchNames pitchNames,
-                             QWidget* windowParent)
+ProgressController::ProgressController(ProgressStatistics& statistics,
+                                       ProgressWindow::PitchNames pitchNames, QWidget* windowParent)
     : statistics_(statistics), pitchNames_(std::move(pitchNames)), windowParent_(windowParent) {}
 
-ProgressModel::~ProgressModel() {
+ProgressController::~ProgressController() {
     // Gone already when its parent went first.
     delete window_;
 }
 
-ProgressWindow& ProgressModel::show() {
+ProgressWindow& ProgressController::show() {
     if (!window_) {
         window_ = new ProgressWindow(statistics_, pitchNames_, windowParent_);
         window_->setNote(note_);
@@ -24,23 +24,23 @@ ProgressWindow& ProgressModel::show() {
     return *window_;
 }
 
-void ProgressModel::refresh() {
+void ProgressController::refresh() {
     if (window_) window_->refresh();
 }
 
-void ProgressModel::takeHistory(ProgressStatistics&& loaded, const QString& problem) {
+void ProgressController::takeHistory(ProgressStatistics&& loaded, const QString& problem) {
     if (!forgotten_) statistics_.mergeHistory(std::move(loaded));
     setNote(problem);
     refresh();
 }
 
-void ProgressModel::forgetHistory() {
+void ProgressController::forgetHistory() {
     forgotten_ = true;
     statistics_.clear();
     refresh();
 }
 
-void ProgressModel::setNote(const QString& note) {
+void ProgressController::setNote(const QString& note) {
     note_ = note;
     if (window_) window_->setNote(note);
 }

@@ -15,16 +15,16 @@ namespace velmora {
 // answer passes, the journal's earlier answers once read, and the line about
 // the journal. The window itself is built when first shown, and follows the
 // answers from then on.
-class ProgressModel final : public QObject {
+class ProgressController final : public QObject {
     Q_OBJECT
 
 public:
     // The window, once built, is a window of its own over `windowParent`.
-    ProgressModel(ProgressStatistics& statistics, ProgressWindow::PitchNames pitchNames,
-                  QWidget* windowParent = nullptr);
-    ~ProgressModel() override;
-    ProgressModel(const ProgressModel&) = delete;
-    ProgressModel& operator=(const ProgressModel&) = delete;
+    ProgressController(ProgressStatistics& statistics, ProgressWindow::PitchNames pitchNames,
+                       QWidget* windowParent = nullptr);
+    ~ProgressController() override;
+    ProgressController(const ProgressController&) = delete;
+    ProgressController& operator=(const ProgressController&) = delete;
 
     // Builds the window the first time, shows it and brings it forward.
     ProgressWindow& show();
