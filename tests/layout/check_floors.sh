@@ -5,7 +5,9 @@
 #   sound:    midi/synth, midi/external (midi and the ground), and
 #             midi/setup, which chooses among them
 #   journal:  the practice journal's file (the ground)
-#   top:      app, ui and main.cpp, which may include everything
+#   app:      the trainer, on top of the core (the modules and the ground)
+#   ui:       the window, over everything but the desktop program
+#   desktop:  the desktop program and main.cpp, which may include everything
 set -u
 src=${1:?usage: check_floors.sh SRC_DIR}
 cd "$src" || exit 2
@@ -19,7 +21,10 @@ allowed() {  # folder of a file -> the folders it may include from
         midi/synth | midi/external) echo "$ground midi $1" ;;
         midi/setup) echo "$ground midi midi/synth midi/external midi/setup" ;;
         journal) echo "$ground journal" ;;
-        *) echo "*" ;;
+        app) echo "$modules app" ;;
+        ui) echo "$modules app ui midi/synth midi/external midi/setup journal" ;;
+        desktop | .) echo "*" ;;
+        *) echo "$1 is on no floor" >&2; echo "" ;;
     esac
 }
 

@@ -1,0 +1,89 @@
+// The desktop program as main() runs it, in process: its parts wired, each
+// problem told once, and every way out one shutdown.
+
+#include "desktop/application.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QTest>
+
+#include <sstream>
+
+#include "testing/temp_dir.h"
+#include "ui/qt_app.h"
+#include "ui/status_line.h"
+
+namespace velmora {
+namespace {
+
+TEST(ProblemReporter, TellsEachProblemOnceWhileItStandsAndKeepsTheLineInStep) {
+    std::ostringstream terminal;
+    ProblemReporter problems("velmora", terminal);
+    using Source = ProblemReporter::Source;
+    std::string line;
+    bool shownAsProblem = false;
+    problems.showOn(Source::Sound, [&](const std::string& shown, bool problem) {
+        line = shown;
+        shownAsProblem = problem;
+    });
+
+    problems.report(Source::Sound, "No sound: the server went", true, {"the server went"});
+    problems.report(Source::Sound, "No sound: the server went", true, {"the server went"});
+    EXPECT_EQ(terminal.str(), "velmora: the server went\n") << "once while it stands";
+    EXPECT_EQ(line, "No sound: the server went");
+    EXPECT_TRUE(shownAsProblem);
+
+    // Another part's problem of the same words is its own.
+    problems.report(Source::Journal, "", true, {"the server went"});
+    problems.report(Source::Sound, "Built-in synthesizer", false);
+    EXPECT_EQ(line, "Built-in synthesizer");
+    EXPECT_FALSE(shownAsProblem);
+    problems.report(Source::Sound, "No sound: the server went", true, {"the server went"});
+    problems.tell(Source::Settings, "");
+    problems.tell(Source::Settings, "choices not remembered: \x1b[31m");
+    problems.tell(Source::Settings, "choices not remembered: \x1b[31m");
+    EXPECT_EQ(terminal.str(),
+              "velmora: the server went\n"
+              "velmora: the server went\n"
+              "velmora: the server went\n"
+              "velmora: choices not remembered: \\x1b[31m\n")
+        << "told again once it had gone; a part's own line only; nothing that moves the cursor";
+}
+
+TEST(Application, BuildsTheWindowsMenusAndEndsOnceHoweverItEnds) {
+    EnsureQtApplication();
+    const testing::TempDir folder;
+    Options options;
+    // ALSA's null device: the built-in synthesizer plays, unheard.
+    options.sound.audioDriver = "alsa";
+    options.sound.synthSettings = {{"audio.alsa.device", "null"}};
+    std::ostringstream terminal;
+    Application application(
+        {.options = options,
+         .journalPath = (folder.path() / "journal.sqlite").string(),
+         .settingsFile = QString::fromStdString((folder.path() / "velmora.conf").string())},
+        terminal);
+    MainWindow& window = application.window();
+    EXPECT_EQ(window.soundMenu()->actions().first()->text(), "Sound &Settings…");
+    EXPECT_EQ(window.midiInputMenu()->actions().first()->text(), "None");
+    EXPECT_EQ(window.progressMenu()->actions().first()->text(), "&Show progress…");
+    EXPECT_TRUE(window.progressMenu()->actions().last()->isEnabled()) << "a journal is kept";
+
+    // The sound opens in the background and its line follows.
+    auto* soundLine = window.findChildren<StatusLine*>().value(0);
+    ASSERT_NE(soundLine, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return soundLine->message().startsWith("Built-in synthesizer"); }, 10000))
+        << soundLine->message().toStdString();
+    EXPECT_EQ(terminal.str(), "");
+
+    ASSERT_NE(application.trainer().state().midiOutHandle, nullptr);
+    window.close();
+    EXPECT_EQ(application.trainer().state().midiOutHandle, nullptr) << "closing is the way out";
+    application.shutDown();
+    EXPECT_EQ(terminal.str(), "");
+}
+
+}  // namespace
+}  // namespace velmora
