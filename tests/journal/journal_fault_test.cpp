@@ -200,6 +200,9 @@ TEST_F(JournalFaultTest, AFullDiskKeepsTheAnswersUntilThereIsRoom) {
     for (int i = 1; i < 40; ++i) journal.record(SampleEntry(i));
     const std::string status = problemReported();
     EXPECT_THAT(status, HasSubstr("no room left"));
+    std::string error;
+    EXPECT_FALSE(ExportJournalCsv(file, (folder / "export.csv").string(), error));
+    EXPECT_THAT(error, HasSubstr(std::strerror(ENOSPC)));
     fs::remove(folder / "filler");
     journal.record(SampleEntry(40));
     ASSERT_TRUE(journal.drain(15s));

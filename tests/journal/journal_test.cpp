@@ -1,5 +1,7 @@
+#include <gmock/gmock.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -11,6 +13,8 @@ namespace velmora::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::HasSubstr;
+namespace fs = std::filesystem;
 
 TEST(DefaultJournalPath, FollowsTheDataHomeOrElseHome) {
     ScopedEnvironment home("HOME", "/home/u");
@@ -179,6 +183,49 @@ TEST(ExportJournalCsv, RefusesWhatIsNotAFileItCanReplace) {
         EXPECT_FALSE(ExportJournalCsv(path, target, error));
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(ExportJournalCsv, NeverWritesOverTheJournalNorAFileItMayNotWrite) {
+    TempDir dir;
+    const fs::path path = dir.path() / "journal.sqlite";
+    SqliteJournal journal(path.string(), {});
+    journal.record(SampleEntry(0));
+    ASSERT_TRUE(journal.drain(10s));
+    fs::create_hard_link(path, dir.path() / "hard-link");
+    fs::create_symlink(path, dir.path() / "symbolic-link");
+    // The writer is still open: its companion files are there.
+    for (const fs::path& target :
+         {path, dir.path() / ".." / dir.path().filename() / "." / "journal.sqlite",
+          dir.path() / "hard-link", dir.path() / "symbolic-link", fs::path(path.string() + "-wal"),
+          fs::path(path.string() + "-shm"), fs::path(path.string() + "-journal")}) {
+        SCOPED_TRACE(target);
+        std::string error;
+        EXPECT_FALSE(ExportJournalCsv(path.string(), target.string(), error));
+        EXPECT_THAT(error, HasSubstr("is the practice journal itself"));
+    }
+    journal.record(SampleEntry(1));
+    ASSERT_TRUE(journal.drain(10s));
+    ExpectSamples(path.string(), 2);
+
+    // A read-only file, and another user's, are left as they are; a file
+    // replaced keeps its permissions.
+    const fs::path readOnly = dir.write("read-only.csv", "kept");
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read);
+    const fs::path others = dir.write("others.csv", "kept");
+    const bool othersChanged = ::chown(others.c_str(), 65534, 65534) == 0;
+    for (const fs::path& target : {readOnly, others}) {
+        if (target == others && !othersChanged) continue;
+        std::string error;
+        EXPECT_FALSE(ExportJournalCsv(path.string(), target.string(), error)) << target;
+        EXPECT_THAT(error, HasSubstr("write-protected"));
+        EXPECT_EQ(ReadText(target), "kept");
+    }
+    const fs::path own = dir.write("own.csv", "old");
+    fs::permissions(own, fs::perms::owner_read | fs::perms::owner_write);
+    std::string error;
+    ASSERT_TRUE(ExportJournalCsv(path.string(), own.string(), error)) << error;
+    EXPECT_EQ(fs::status(own).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 // A journal as the first version wrote it, laid out and filled by hand: it
