@@ -171,8 +171,8 @@ void Application::wireProgress() {
                                .count();
     history_ = std::make_unique<ProgressHistoryLoad>(
         progressController_,
-        [path = journal_->path()](const std::function<void(const JournalEntry&)>& each,
-                                  std::string& error) { return ReadJournal(path, each, error); },
+        [journal = journal_.get()](const std::function<void(const JournalEntry&)>& each,
+                                   std::string& error) { return journal->readAll(each, error); },
         startedAt);
 }
 

@@ -1,10 +1,12 @@
 #include "journal/journal_store.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "journal/journal_columns.h"
@@ -24,6 +26,27 @@ CREATE TABLE IF NOT EXISTS sessions (
 // Each step brings the layout from version i + 1 to i + 2; none yet.
 constexpr const char* kMigrations[] = {nullptr};
 constexpr int kMigrationCount = 0;
+
+// Every SQLite database starts with these 16 bytes; a file that does not is
+// no journal at all, however damaged.
+bool StartsLikeADatabase(const char* path) {
+    static constexpr char kHeader[] = "SQLite format 3";  // and its terminating zero
+    char start[sizeof kHeader] = {};
+    std::ifstream file(path, std::ios::binary);
+    return file.read(start, sizeof start) && std::memcmp(start, kHeader, sizeof kHeader) == 0;
+}
+
+// SQLite's reason for a file it could not create is that of its last try, a
+// read-only open of a file that is not there: the folder's own reason says
+// more (a read-only file system, no permission). Empty when there is none.
+std::string WhyUnwritable(const std::string& path) {
+    const std::filesystem::path file(path);
+    const std::string target = ::access(path.c_str(), F_OK) == 0 || !file.has_parent_path()
+                                   ? path
+                                   : file.parent_path().string();
+    if (::access(target.c_str(), W_OK) == 0) return {};
+    return target + ": " + std::strerror(errno);
+}
 
 }  // namespace
 
@@ -99,6 +122,9 @@ JournalError JournalStore::open(const std::string& path) {
     JournalError error =
         connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     if (!error) error = prepareLayout();
+    if (error.fault == JournalFault::Unwritable) {
+        if (std::string reason = WhyUnwritable(path); !reason.empty()) error.message = reason;
+    }
     if (error) close();
     return error;
 }
@@ -143,7 +169,7 @@ JournalError JournalStore::prepareLayout() {
 
     const bool ours = applicationId == kJournalApplicationId;
     if (!ours && objects > 0) {
-        return {JournalFault::Foreign, "it holds another program's data"};
+        return {JournalFault::Foreign, "it belongs to another program"};
     }
     if (ours && version > kJournalSchemaVersion) {
         return {JournalFault::Newer, "version " + std::to_string(version)};
@@ -270,7 +296,13 @@ JournalError JournalStore::readMarks(std::int64_t& applicationId, std::int64_t& 
         objects = sqlite3_column_int64(q, 2);
     }
     sqlite3_finalize(q);
-    return code == SQLITE_ROW ? JournalError{} : errorOf(code);
+    if (code == SQLITE_ROW) return {};
+    JournalError error = errorOf(code);
+    if (error.fault == JournalFault::Damaged &&
+        !StartsLikeADatabase(sqlite3_db_filename(db_, "main"))) {
+        return {JournalFault::Foreign, "it is not a database"};
+    }
+    return error;
 }
 
 JournalError JournalStore::readAll(const std::function<void(const JournalEntry&)>& each) {
@@ -278,7 +310,11 @@ JournalError JournalStore::readAll(const std::function<void(const JournalEntry&)
     std::int64_t version = 0;
     std::int64_t objects = 0;
     {
-        if (auto e = readMarks(applicationId, version, objects)) return e;
+        if (auto e = readMarks(applicationId, version, objects)) {
+            if (e.fault == JournalFault::Foreign)
+                e.message = "not a practice journal (" + e.message + ")";
+            return e;
+        }
         if (applicationId != kJournalApplicationId) {
             if (objects == 0) return {};  // created, not yet laid out: no answers
             return {JournalFault::Foreign, "not a practice journal"};

@@ -22,8 +22,8 @@ enum class JournalFault {
     Unwritable,  // cannot create or write: a read-only folder or file, a missing folder
     Locked,      // another program holds it
     Full,        // the disk (or the file's limit) is full
-    Damaged,     // not a database, or a damaged one: moved aside
-    Foreign,     // a database of another program: moved aside
+    Damaged,     // a damaged database: moved aside
+    Foreign,     // not a database at all, or another program's: moved aside
     Newer,       // a later version of the journal: left alone
     Other,
 };

@@ -131,12 +131,23 @@ std::size_t SqliteJournal::pending() const {
     return queue_.size();
 }
 
+bool SqliteJournal::readAll(const std::function<void(const JournalEntry&)>& each,
+                            std::string& error) {
+    {
+        std::unique_lock lock(mutex_);
+        drained_.wait_for(lock, kClosingWait, [this] { return firstOpenDone_ || stopping_; });
+    }
+    return ReadJournal(path_, each, error);
+}
+
 void SqliteJournal::run() {
     // Opened at once: the session is this start of the program, and a
     // problem with the file is told before the first answer.
     bool failing = !ensureOpen();
     Clock::time_point retryAt = Clock::now() + kRetryInterval;
     std::unique_lock lock(mutex_);
+    firstOpenDone_ = true;
+    drained_.notify_all();
     std::optional<Clock::time_point> closingBy;
     while (true) {
         if (stopping_ && !closingBy) closingBy = Clock::now() + kClosingWait;
@@ -199,8 +210,8 @@ bool SqliteJournal::setAside(const JournalError& error) {
     store_.close();
     const bool damaged = error.fault == JournalFault::Damaged;
     const std::string aside = DatedName(path_, damaged ? "damaged" : "foreign");
-    const std::string what =
-        damaged ? "damaged (" + error.message + ")" : "the file belongs to another program";
+    const std::string what = damaged ? "damaged (" + error.message + ")"
+                                     : "the file is not a practice journal (" + error.message + ")";
     std::string reason;
     if (!MoveAside(path_, aside, reason)) {
         setStatus("Practice journal: " + what + ", and it could not be moved aside (" + reason +

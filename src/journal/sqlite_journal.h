@@ -43,6 +43,10 @@ public:
     bool drain(std::chrono::milliseconds limit);
     // Answers given but not yet written.
     std::size_t pending() const;
+    // Every answer in the journal, as ReadJournal() reads it, once the writer
+    // has first opened the file (bounded wait): a damaged file it moves aside
+    // at the start is not read as the journal.
+    bool readAll(const std::function<void(const JournalEntry&)>& each, std::string& error);
 
     // How long a failed write waits before it is tried again.
     static constexpr std::chrono::seconds kRetryInterval{3};
@@ -78,6 +82,7 @@ private:
     bool nudged_ = false;   // something new came: try again now
     bool stopping_ = false;
     bool hopeless_ = false;  // nothing queued can be written while this program runs
+    bool firstOpenDone_ = false;
 
     // The writer thread's own.
     JournalStore store_;

@@ -87,21 +87,41 @@ TEST_F(JournalFaultTest, LockedByAnotherProgramTheAnswersWaitAndGoInLater) {
     ExpectSamples(path(), 4);
 }
 
-TEST_F(JournalFaultTest, ADamagedFileIsMovedAsideUntouchedAndAFreshOneStarted) {
-    const std::string garbage(5000, '\x5a');
-    dir.write("journal.sqlite", garbage);
-    {
-        SqliteJournal journal(path(), statuses.listener());
-        journal.record(SampleEntry(0));
-        ASSERT_TRUE(journal.drain(10s));
+// A file that is no journal is moved aside untouched, under a name and with
+// words that say what it is, and a fresh journal started; the Progress window
+// reads the fresh one, not the file moved aside.
+TEST_F(JournalFaultTest, AFileThatIsNoJournalIsMovedAsideUntouchedAndAFreshOneStarted) {
+    const struct {
+        const char* kind;
+        std::string contents;
+        const char* said;
+    } cases[] = {
+        {"damaged", std::string("SQLite format 3\0", 16) + std::string(5000, '\x5a'), "damaged"},
+        {"foreign", "Scales to practise:\nC major\nA minor\n", "not a practice journal"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        fs::remove_all(dir.path());
+        fs::create_directories(dir.path());
+        dir.write("journal.sqlite", c.contents);
+        StatusLog log;
+        {
+            SqliteJournal journal(path(), log.listener());
+            std::string error;
+            std::size_t earlier = 0;
+            EXPECT_TRUE(journal.readAll([&](const JournalEntry&) { ++earlier; }, error)) << error;
+            EXPECT_EQ(earlier, 0u);
+            journal.record(SampleEntry(0));
+            ASSERT_TRUE(journal.drain(10s));
+        }
+        const auto aside = besides(c.kind);
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_EQ(ReadText(aside[0]), c.contents);
+        ASSERT_FALSE(log.all().empty());
+        EXPECT_THAT(log.all().back(),
+                    AllOf(HasSubstr("moved to " + aside[0].string()), HasSubstr(c.said)));
+        ExpectSamples(path(), 1);
     }
-    const auto aside = besides("damaged");
-    ASSERT_EQ(aside.size(), 1u);
-    EXPECT_EQ(ReadText(aside[0]), garbage);
-    ASSERT_FALSE(statuses.all().empty());
-    EXPECT_THAT(statuses.all().back(),
-                AllOf(HasSubstr("moved to " + aside[0].string()), HasSubstr("damaged")));
-    ExpectSamples(path(), 1);
 }
 
 TEST_F(JournalFaultTest, AnotherProgramsDatabaseIsMovedAsideWithItsData) {
@@ -228,7 +248,8 @@ TEST_F(JournalFaultTest, AReadOnlyFolderKeepsTheAnswersUntilItCanBeWritten) {
         SqliteJournal journal(file, statuses.listener());
         journal.record(SampleEntry(0));
         const std::string status = problemReported();
-        EXPECT_THAT(status, AllOf(HasSubstr("cannot write"), HasSubstr(file)));
+        EXPECT_THAT(status, AllOf(HasSubstr("cannot write"), HasSubstr(file),
+                                  HasSubstr(std::strerror(small ? EROFS : EACCES))));
         journal.record(SampleEntry(1));
         EXPECT_EQ(journal.pending(), 2u);
         if (small) {
