@@ -1,6 +1,7 @@
 #include "journal/journal_store.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -82,8 +83,61 @@ void JournalStore::close() {
     sqlite3_finalize(insert_);
     sqlite3_finalize(replace_);
     insert_ = replace_ = nullptr;
-    if (db_) sqlite3_close_v2(db_);
+    if (db_ && file_ && whereabouts() != Whereabouts::AtItsPath) {
+        letGo();
+    } else if (db_) {
+        sqlite3_close_v2(db_);
+    }
     db_ = nullptr;
+    file_ = wal_ = index_ = std::nullopt;
+}
+
+std::optional<JournalStore::FileId> JournalStore::IdOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return FileId{info.st_dev, info.st_ino};
+}
+
+JournalStore::Whereabouts JournalStore::whereabouts() const {
+    if (!file_) return Whereabouts::AtItsPath;
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0) {
+        // Another reason (no permission to look) tells nothing.
+        return errno == ENOENT || errno == ENOTDIR ? Whereabouts::Gone : Whereabouts::AtItsPath;
+    }
+    return FileId{info.st_dev, info.st_ino} == *file_ ? Whereabouts::AtItsPath
+                                                      : Whereabouts::Replaced;
+}
+
+// SQLite names the WAL and its index by the path, so those now at the path
+// may be another journal's, and a plain close would checkpoint into the
+// file and delete them by name. What our WAL holds goes into the file we
+// have open, wherever it is now (moved by the user, or deleted with it);
+// our WAL and index are then removed, or the next file at the path would
+// read them as its own.
+void JournalStore::letGo() {
+    int frames = -1;
+    int copied = -1;
+    const int code =
+        sqlite3_wal_checkpoint_v2(db_, "main", SQLITE_CHECKPOINT_TRUNCATE, &frames, &copied);
+    const bool emptied = code == SQLITE_OK && frames == copied;
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    const std::pair<const char*, std::optional<FileId>> companions[] = {{"-wal", wal_},
+                                                                        {"-shm", index_}};
+    for (const auto& [suffix, id] : companions) {
+        const std::string companion = path_ + suffix;
+        if (!id || IdOf(companion) != id) continue;
+        std::error_code ignored;
+        if (emptied) {
+            std::filesystem::remove(companion, ignored);
+        } else {
+            // Answers the old file never got: kept, out of the new file's way.
+            std::filesystem::rename(companion, companion + ".left-" + std::to_string(id->inode),
+                                    ignored);
+        }
+    }
 }
 
 JournalError JournalStore::errorOf(int code) const {
@@ -125,8 +179,15 @@ JournalError JournalStore::open(const std::string& path) {
     if (error.fault == JournalFault::Unwritable) {
         if (std::string reason = WhyUnwritable(path); !reason.empty()) error.message = reason;
     }
-    if (error) close();
-    return error;
+    if (error) {
+        close();
+        return error;
+    }
+    path_ = path;
+    file_ = IdOf(path);
+    wal_ = IdOf(path + "-wal");
+    index_ = IdOf(path + "-shm");
+    return {};
 }
 
 JournalError JournalStore::openToRead(const std::string& path) {

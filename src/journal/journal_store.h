@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "ports/journal.h"
@@ -49,8 +50,14 @@ public:
     // Opens `path` only to read; a file that is not (yet) a journal of ours
     // is an error.
     JournalError openToRead(const std::string& path);
+    // Once the file opened for writing is no longer at its path, closing
+    // lets go of it without touching what is at the path now.
     void close();
     bool isOpen() const { return db_ != nullptr; }
+
+    // Where the file opened for writing is now, as its path shows.
+    enum class Whereabouts { AtItsPath, Gone, Replaced };
+    Whereabouts whereabouts() const;
 
     // Starts a session (one start of the program); its number.
     JournalError beginSession(std::int64_t startedUtcMs, int offsetMinutes, std::int64_t& session);
@@ -77,9 +84,23 @@ private:
     JournalError connect(const std::string& path, int flags);
     sqlite3_stmt* statement(sqlite3_stmt*& slot, const char* sql, JournalError& error);
 
+    // A file as the system knows it, whatever its name.
+    struct FileId {
+        unsigned long long device = 0;
+        unsigned long long inode = 0;
+        bool operator==(const FileId&) const = default;
+    };
+    static std::optional<FileId> IdOf(const std::string& path);
+    void letGo();
+
     sqlite3* db_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
     sqlite3_stmt* replace_ = nullptr;
+    // Opened for writing: the path, and the files it named then.
+    std::string path_;
+    std::optional<FileId> file_;
+    std::optional<FileId> wal_;
+    std::optional<FileId> index_;
 };
 
 // The fault behind an SQLite result code.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 namespace velmora {
 
@@ -186,7 +187,23 @@ void SqliteJournal::run() {
 }
 
 bool SqliteJournal::ensureOpen() {
-    if (store_.isOpen()) return true;
+    // Looked at before every write: a journal deleted or replaced meanwhile
+    // would otherwise take the answers with it, or give ours to the new file.
+    if (store_.isOpen()) {
+        const auto where = store_.whereabouts();
+        if (where == JournalStore::Whereabouts::AtItsPath) return true;
+        store_.close();
+        session_ = 0;
+        lastId_ = 0;
+        afterReopen_ =
+            where == JournalStore::Whereabouts::Gone
+                ? "Practice journal: the file was deleted or moved away; a new journal was "
+                  "started with the answers not yet in it: " +
+                      path_
+                : "Practice journal: another file was put in the journal's place; answers now "
+                  "go into it: " +
+                      path_;
+    }
     JournalError error = store_.open(path_);
     if (error.fault == JournalFault::Damaged || error.fault == JournalFault::Foreign) {
         if (!setAside(error)) return false;  // it has said why
@@ -203,6 +220,7 @@ bool SqliteJournal::ensureOpen() {
             return false;
         }
     }
+    if (!afterReopen_.empty()) setStatus(std::exchange(afterReopen_, {}), false);
     return true;
 }
 
@@ -221,6 +239,7 @@ bool SqliteJournal::setAside(const JournalError& error) {
     }
     session_ = 0;
     lastId_ = 0;
+    afterReopen_.clear();  // what is said here says more
     setStatus(
         "Practice journal: " + what + "; a new journal was started, the old one moved to " + aside,
         false);

@@ -89,6 +89,7 @@ private:
     std::int64_t session_ = 0;  // this start's session in the file; 0 before it is written
     std::int64_t lastId_ = 0;   // the row of the last answer written
     std::string status_;
+    std::string afterReopen_;  // said once the file put in place of the journal is open
     bool statusIsProblem_ = false;
     JournalFault lastFault_ = JournalFault::None;  // of the last attempt that failed
 

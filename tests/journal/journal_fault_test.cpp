@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 #include <gmock/gmock.h>
 
@@ -177,6 +178,73 @@ TEST_F(JournalFaultTest, APipeOrADeviceIsNeverOpened) {
         ASSERT_FALSE(log.all().empty()) << file;
         EXPECT_THAT(log.all().front(), HasSubstr("cannot write"));
     }  // and each closes within its bounded wait
+}
+
+// The journal deleted, its folder deleted, or a backup put in its place while
+// the trainer runs: every later answer goes into the file now at the path,
+// and a backup keeps its own answers, also at the next start.
+TEST_F(JournalFaultTest, AJournalDeletedOrReplacedWhileInUseTakesEveryLaterAnswer) {
+    const fs::path folder = dir.path() / "journal";
+    const std::string file = (folder / "journal.sqlite").string();
+    const std::string backup = (dir.path() / "backup.sqlite").string();
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        std::vector<int> expected;
+        const char* said;
+    } cases[] = {
+        {"the journal deleted", [&] { fs::remove(file); }, {3, 4, 5, 6}, "deleted"},
+        {"its folder deleted", [&] { fs::remove_all(folder); }, {3, 4, 5, 6}, "deleted"},
+        {"a backup put in its place",
+         [&] {
+             {
+                 SqliteJournal earlier(backup, {});
+                 for (int i = 10; i < 13; ++i) earlier.record(SampleEntry(i));
+             }
+             fs::rename(backup, file);
+         },
+         {10, 11, 12, 3, 4, 5, 6},
+         "put in the journal's place"},
+        // Copied while in use, its last answers are in its WAL, which comes
+        // along in place of ours.
+        {"a backup with its WAL put in its place",
+         [&] {
+             const std::string copy = (dir.path() / "copy.sqlite").string();
+             {
+                 SqliteJournal earlier(backup, {});
+                 for (int i = 10; i < 13; ++i) earlier.record(SampleEntry(i));
+                 ASSERT_TRUE(earlier.drain(10s));
+                 fs::copy_file(backup, copy);
+                 fs::copy_file(backup + "-wal", copy + "-wal");
+             }
+             fs::rename(copy, file);
+             fs::rename(copy + "-wal", file + "-wal");
+         },
+         {10, 11, 12, 3, 4, 5, 6},
+         "put in the journal's place"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(folder);
+        fs::remove(backup);
+        StatusLog log;
+        {
+            SqliteJournal journal(file, log.listener());
+            for (int i = 0; i < 3; ++i) journal.record(SampleEntry(i));
+            ASSERT_TRUE(journal.drain(10s));
+            c.change();
+            for (int i = 3; i < 6; ++i) journal.record(SampleEntry(i));
+            ASSERT_TRUE(journal.drain(10s));
+        }
+        ASSERT_FALSE(log.all().empty());
+        EXPECT_THAT(log.all().back(), AllOf(HasSubstr(c.said), HasSubstr(file)));
+        { SqliteJournal(file, {}).record(SampleEntry(6)); }  // the next start
+        const auto entries = ReadAll(file);
+        ASSERT_EQ(entries.size(), c.expected.size());
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            ExpectSameAnswer(entries[k], SampleEntry(c.expected[k]));
+        }
+    }
 }
 
 // A small file system of our own, mounted over a folder (needs the right to
