@@ -91,9 +91,11 @@ std::int32_t ElapsedClockSeconds(const std::string& startClock, const std::strin
     std::string start = startClock;
     std::string now = nowClock;
     std::int32_t elapsed = TimeTextToSeconds(now) - TimeTextToSeconds(start);
-    // Clock seconds restart at 12 o'clock: a large negative step is that
-    // restart, a small one a clock set back.
+    // Clock seconds restart at 12 o'clock: a step of more than a quarter of a
+    // day either way is taken across that restart, so a clock set back a little
+    // just before 12 gives 0 like any other, not a run used up.
     if (elapsed < -kHalfDaySeconds / 2) elapsed += kHalfDaySeconds;
+    if (elapsed > kHalfDaySeconds / 2) elapsed -= kHalfDaySeconds;
     return std::clamp(elapsed, 0, kLargestShownSeconds);
 }
 

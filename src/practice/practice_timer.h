@@ -20,8 +20,8 @@ std::int32_t TimeTextToSeconds(std::string& text);
 std::string FormatMinutesSeconds(double seconds);
 
 // Seconds from one clock text to another. A run that passes 12 o'clock
-// counts on across it; a clock set back a little gives 0, never a negative
-// time or one too large to show.
+// counts on across it; a clock set back a little gives 0, also across
+// 12 o'clock, never a negative time or one too large to show.
 std::int32_t ElapsedClockSeconds(const std::string& startClock, const std::string& nowClock);
 
 // The allotted practice time and the once-a-second timer that ends a run

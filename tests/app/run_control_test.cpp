@@ -178,5 +178,47 @@ TEST_F(RunTest, PlayDuringARunReleasesTheNotesAtOnceAndStartsAFreshRun) {
     EXPECT_EQ(device.sounding.size(), 1u);
 }
 
+// The time allowed runs against the time of day, so a step of the wall clock
+// moves the end of the run; until then the questions keep the beat of the
+// monotonic clock.
+TEST_F(RunTest, AWallClockStepMovesTheEndOfTheRunButNotTheBeatOfTheQuestions) {
+    using std::chrono::seconds;
+    auto setWallClock = [this](int secondOfDay) {
+        secondOfDay = (secondOfDay % 86400 + 86400) % 86400;
+        wallClock.setStart(secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60);
+    };
+    struct Case {
+        const char* what;
+        int start;  // second of the day at PLAY
+        int step;   // at 8 s into the run
+        int endsAt;
+    };
+    const Case cases[] = {{"set back", 9 * 3600, -40, 160},
+                          {"set back across 12 o'clock", 12 * 3600, -40, 160},
+                          {"set forward by less than the time left", 9 * 3600, 60, 60},
+                          {"set forward past the time left", 9 * 3600, 3600, 9}};
+    checkOnly({0});
+    panel().vsbAlottedTimeForExercise.setValue(120);
+    for (const Case& run : cases) {
+        SCOPED_TRACE(run.what);
+        setWallClock(run.start);
+        panel().cmdPlay.click();
+        const Nanos played = clock.now();
+        auto at = [&](int second) { clock.advanceTo(played + seconds(second)); };
+        for (int pass = 1; 4 * pass < run.endsAt; ++pass) {
+            press({0});
+            at(4 * pass);
+            if (pass == 2) setWallClock(run.start + 8 + run.step);
+            ASSERT_EQ(panel().lblQuestionNumber.caption(), "Q # " + std::to_string(pass + 1))
+                << "at " << 4 * pass << " s";
+        }
+        at(run.endsAt - 1);
+        EXPECT_TRUE(state().exerciseRunning);
+        at(run.endsAt);
+        EXPECT_FALSE(state().exerciseRunning);
+        at(run.endsAt + 4);
+    }
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -40,7 +40,9 @@ TEST(TimeTexts, ElapsedCountsOnAcrossTwelveOClock) {
     EXPECT_EQ(ElapsedClockSeconds("11:59:30", "12:00:10"), 40);
     EXPECT_EQ(ElapsedClockSeconds("11:58:00", "12:03:00"), 300);
     EXPECT_EQ(ElapsedClockSeconds("9:00:00", "8:59:58"), 0) << "a clock set back a little";
+    EXPECT_EQ(ElapsedClockSeconds("12:00:10", "11:59:30"), 0) << "set back across 12 o'clock";
     EXPECT_EQ(ElapsedClockSeconds("9:00:00", "9:00:00"), 0);
+    EXPECT_EQ(ElapsedClockSeconds("11:30:00", "5:29:59"), 21599) << "forward, nearly a quarter day";
 }
 
 using PracticeTimerTest = TrainerTest;
