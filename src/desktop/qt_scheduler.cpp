@@ -15,8 +15,7 @@ namespace {
 constexpr Nanos kNever = Nanos::max();
 
 timespec ToTimespec(Nanos time) {
-    // Zero would disarm the timerfd; a deadline at or before the clock's start
-    // is simply in the past.
+    // Zero would disarm the timerfd; a wait of none fires at once.
     time = std::max(time, Nanos{1});
     timespec result{};
     result.tv_sec = static_cast<time_t>(time.count() / 1'000'000'000);
@@ -130,9 +129,15 @@ void QtScheduler::arm() {
     armedFor_ = next;
 
     if (timerFd_ >= 0) {
+        // Armed with the wait, not the deadline: tools that fake the time of day
+        // take an absolute timerfd deadline for a wall-clock time and move it
+        // with every step of that clock, holding the next question back.
         itimerspec when{};  // all zero disarms
-        if (next != kNever) when.it_value = ToTimespec(next);
-        timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &when, nullptr);
+        if (next != kNever) {
+            const Nanos current = now();
+            when.it_value = ToTimespec(next > current ? next - current : Nanos{0});
+        }
+        timerfd_settime(timerFd_, 0, &when, nullptr);
         return;
     }
     if (next == kNever) {

@@ -1,15 +1,41 @@
 #include "desktop/qt_scheduler.h"
 
+#include <dlfcn.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/timerfd.h>
 
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "ui/qt_app.h"
+
+namespace {
+
+// Tools that fake the time of day wrap timerfd_settime and take every absolute
+// deadline for a wall-clock time, moving it by however far they have set that
+// clock. This wrapper does the same while `wallClockStep` is not zero.
+std::chrono::seconds wallClockStep{0};
+int timerArms = 0;
+
+}  // namespace
+
+extern "C" int timerfd_settime(int fd, int flags, const itimerspec* value,
+                               itimerspec* old) noexcept {
+    using Settime = int (*)(int, int, const itimerspec*, itimerspec*);
+    static const auto real = reinterpret_cast<Settime>(dlsym(RTLD_NEXT, "timerfd_settime"));
+    ++timerArms;
+    itimerspec moved = *value;
+    if ((flags & TFD_TIMER_ABSTIME) != 0) {
+        moved.it_value.tv_sec = std::max<time_t>(0, moved.it_value.tv_sec - wallClockStep.count());
+    }
+    return real(fd, flags, &moved, old);
+}
 
 namespace velmora {
 namespace {
@@ -144,6 +170,25 @@ TEST_F(QtSchedulerTest, TimersKeepFiringInsideANestedEventLoop) {
     run();
     EXPECT_THAT(log_, ElementsAre("dialog opens", "due with the opener", "due while open",
                                   "dialog closed"));
+}
+
+// Set back, the timer would wait that much longer; set forward, the thread
+// would wake over and over until the deadline, finding nothing due.
+TEST_F(QtSchedulerTest, AWallClockStepNeitherDelaysTheTimersNorWakesTheThreadEarly) {
+    for (auto step : {-40s, 40s}) {
+        SCOPED_TRACE(step.count());
+        QtScheduler scheduler;
+        wallClockStep = step;
+        timerArms = 0;
+        const Nanos deadline = scheduler.now() + 20ms;
+        scheduler.startTimer(deadline, [&] {
+            EXPECT_GE(scheduler.now(), deadline);
+            loop_.quit();
+        });
+        run();
+        wallClockStep = 0s;
+        EXPECT_LE(timerArms, 4) << "armed again at every early wake-up";
+    }
 }
 
 }  // namespace
