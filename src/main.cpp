@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -42,11 +43,22 @@ std::optional<int> RunWithoutWindow(const velmora::Options& options, const std::
     } else if (options.listMidiOutputs) {
         for (const auto& line : velmora::ListMidiOutputs()) std::cout << line << "\n";
     } else if (options.listMidiInputs) {
-        const auto ports = velmora::ListMidiInputPorts();
-        for (std::size_t i = 0; i < ports.size(); ++i) {
-            std::cout << i + 1 << ": " << velmora::Printable(ports[i].name) << "\n";
+        const auto listing = velmora::ListMidiInputPorts(std::chrono::seconds(2));
+        for (const std::string& system : listing.unanswered) {
+            std::cerr << kProgram << ": " << system
+                      << " did not answer within 2 s; its ports are not listed\n";
         }
-        if (ports.empty()) std::cerr << kProgram << ": no MIDI input ports\n";
+        for (std::size_t i = 0; i < listing.ports.size(); ++i) {
+            std::cout << i + 1 << ": " << velmora::Printable(listing.ports[i].name) << "\n";
+        }
+        if (listing.ports.empty()) std::cerr << kProgram << ": no MIDI input ports\n";
+        // A system that never answered keeps its thread inside its library,
+        // which the ordinary end would tear down under it.
+        if (velmora::KeyboardInput::WatchersStillRunning() > 0) {
+            std::cout.flush();
+            std::cerr.flush();
+            std::_Exit(0);
+        }
     } else if (options.exportJournal) {
         std::string error;
         if (!velmora::ExportJournalCsv(journal, *options.exportJournal, error)) {

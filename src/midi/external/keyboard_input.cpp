@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
+#include <iterator>
 #include <mutex>
 #include <regex>
 #include <thread>
@@ -102,7 +104,19 @@ public:
     ~MidiInputClients() { close(); }
 
     std::vector<MidiInputPort> list() {
+        std::vector<MidiInputPort> ports = listAlsa();
+        for (MidiInputPort& port : listJack()) ports.push_back(std::move(port));
+        return ports;
+    }
+
+    std::vector<MidiInputPort> listAlsa() {
         if (!alsa_ && AlsaSequencerAvailable()) alsa_ = Client(RtMidi::LINUX_ALSA);
+        std::vector<MidiInputPort> ports;
+        Append(alsa_.get(), false, ports);
+        return ports;
+    }
+
+    std::vector<MidiInputPort> listJack() {
         if (jackServer_ && !jackServer_->running()) {
             // Its port went with the server; closing it would ask the server.
             if (open_ == jack_.get()) open_ = nullptr;
@@ -114,7 +128,6 @@ public:
             if (server->running()) jackServer_ = std::move(server);
         }
         std::vector<MidiInputPort> ports;
-        Append(alsa_.get(), false, ports);
         if (jackServer_) {
             for (std::string& name : jackServer_->midiOutputs()) ports.push_back({true, name});
         }
@@ -200,8 +213,54 @@ private:
     ::RtMidiIn* open_ = nullptr;
 };
 
-std::vector<MidiInputPort> ListMidiInputPorts() {
-    return MidiInputClients().list();
+namespace {
+
+// Threads of this file still inside a MIDI library.
+std::atomic<int> gRunning = 0;
+
+}  // namespace
+
+MidiInputListing ListMidiInputPorts(std::chrono::milliseconds patience) {
+    struct System {
+        const char* name;
+        std::vector<MidiInputPort> (MidiInputClients::*list)();
+    };
+    static constexpr System kSystems[] = {{"the ALSA sequencer", &MidiInputClients::listAlsa},
+                                          {"the JACK server", &MidiInputClients::listJack}};
+    constexpr std::size_t kCount = std::size(kSystems);
+    // Shared with the threads: one given up on writes here when it ends.
+    struct Answers {
+        std::mutex mutex;
+        std::condition_variable given;
+        std::optional<std::vector<MidiInputPort>> ports[kCount];
+    };
+    auto answers = std::make_shared<Answers>();
+    for (std::size_t i = 0; i < kCount; ++i) {
+        ++gRunning;
+        std::thread([answers, i] {
+            std::vector<MidiInputPort> ports = (MidiInputClients().*kSystems[i].list)();
+            {
+                std::lock_guard lock(answers->mutex);
+                answers->ports[i] = std::move(ports);
+            }
+            answers->given.notify_all();
+            --gRunning;
+        }).detach();
+    }
+    MidiInputListing listing;
+    std::unique_lock lock(answers->mutex);
+    answers->given.wait_for(lock, patience, [&] {
+        return std::all_of(std::begin(answers->ports), std::end(answers->ports),
+                           [](const auto& ports) { return ports.has_value(); });
+    });
+    for (std::size_t i = 0; i < kCount; ++i) {
+        if (!answers->ports[i]) {
+            listing.unanswered.emplace_back(kSystems[i].name);
+            continue;
+        }
+        for (MidiInputPort& port : *answers->ports[i]) listing.ports.push_back(std::move(port));
+    }
+    return listing;
 }
 
 // What the watching thread works with. It is shared, so that a thread stuck
@@ -232,7 +291,7 @@ struct KeyboardInput::Watcher {
     }
 
     void watch() {
-        ++running;
+        ++gRunning;
         for (;;) {
             std::optional<Wanted> request;
             {
@@ -260,7 +319,7 @@ struct KeyboardInput::Watcher {
             finished = true;
         }
         wake.notify_all();
-        --running;
+        --gRunning;
     }
 
     void step(const std::vector<MidiInputPort>& ports) {
@@ -333,8 +392,6 @@ struct KeyboardInput::Watcher {
         if (changes && !closed && changed) changed();
     }
 
-    inline static std::atomic<int> running = 0;
-
     const std::function<void()> changed;
     int pipe[2] = {-1, -1};
 
@@ -375,7 +432,7 @@ KeyboardInput::~KeyboardInput() {
 }
 
 int KeyboardInput::WatchersStillRunning() {
-    return Watcher::running;
+    return gRunning;
 }
 
 void KeyboardInput::choose(const std::string& choice) {

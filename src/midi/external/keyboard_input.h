@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,9 +19,16 @@ struct MidiInputPort {
     bool operator==(const MidiInputPort&) const = default;
 };
 
-// The system's MIDI input ports, the ALSA sequencer's first, then JACK's.
-// Never throws, never starts a server; empty when there is no MIDI system.
-std::vector<MidiInputPort> ListMidiInputPorts();
+// The system's MIDI input ports, the ALSA sequencer's first, then JACK's, and
+// the systems that did not answer within `patience` ("the JACK server"): each
+// is asked on a thread of its own, which a library call that never returns
+// keeps (KeyboardInput::WatchersStillRunning() counts it). Never throws,
+// never starts a server; no ports when there is no MIDI system.
+struct MidiInputListing {
+    std::vector<MidiInputPort> ports;
+    std::vector<std::string> unanswered;
+};
+MidiInputListing ListMidiInputPorts(std::chrono::milliseconds patience);
 
 // The input a MIDI keyboard plays into: one port at a time, chosen by number
 // or by part of its name. A worker thread watches the ports once a second:
@@ -60,8 +68,9 @@ public:
     void deliver();
     void setListener(Listener listener) override;
 
-    // Watchers of inputs already closed that are still inside a MIDI library
-    // call that does not return (a JACK server that stopped answering).
+    // Watchers of inputs already closed, and listings given up on, that are
+    // still inside a MIDI library call that does not return (a JACK server
+    // that stopped answering).
     static int WatchersStillRunning();
 
 private:

@@ -7,9 +7,14 @@
 #include <poll.h>
 #include <rtmidi/RtMidi.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -174,6 +179,50 @@ TEST_P(KeyboardInputTest, APortThatIsNotThereIsOneMessageAndNoneIsNothing) {
     ASSERT_TRUE(connected());
     input_->choose("");
     EXPECT_TRUE(until([this] { return !input_->report().connected; }));
+}
+
+// The jackd this test started: a child of ours.
+pid_t OurJackd() {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, command, state;
+        pid_t parent = 0;
+        if (stat >> pid >> command >> state >> parent && command == "(jackd)" &&
+            parent == getpid()) {
+            return std::stoi(pid);
+        }
+    }
+    return -1;
+}
+
+// A server that takes connections and never answers (stopped, or hung) is
+// skipped by the listing, and holds up neither the window nor closing.
+TEST_P(KeyboardInputTest, AJackServerThatStopsAnsweringIsSkipped) {
+    if (!jack_) GTEST_SKIP() << "a JACK server's own";
+    input_->choose("test keys");
+    ASSERT_TRUE(connected()) << input_->report().status;
+    const int threadsBefore = KeyboardInput::WatchersStillRunning();
+    const pid_t jackd = OurJackd();
+    ASSERT_GT(jackd, 0);
+    ASSERT_EQ(kill(jackd, SIGSTOP), 0);
+    // On a thread of the test's, so that a wait for the server fails the
+    // test rather than hang it.
+    auto meanwhile = std::async(std::launch::async, [this] {
+        MidiInputListing listing = ListMidiInputPorts(500ms);
+        input_->refresh();
+        input_->report();
+        input_->deliver();
+        rig_.reset();
+        input_.reset();  // leaves its watcher behind, inside the library
+        return listing;
+    });
+    const bool done = meanwhile.wait_for(20s) == std::future_status::ready;
+    kill(jackd, SIGCONT);
+    ASSERT_TRUE(done) << "something waits for the server";
+    EXPECT_EQ(meanwhile.get().unanswered, std::vector<std::string>{"the JACK server"});
+    // The threads left behind end once the server answers again.
+    EXPECT_TRUE(
+        WaitFor([&] { return KeyboardInput::WatchersStillRunning() < threadsBefore; }, 15s));
 }
 
 INSTANTIATE_TEST_SUITE_P(Connections, KeyboardInputTest,
