@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "midi/messages.h"
 #include "text/printable.h"
 
 namespace velmora {
@@ -53,6 +54,27 @@ std::string PortList(const std::vector<std::string>& names) {
         list += (i == 0 ? " " : ", ") + std::to_string(i + 1) + " " + Printable(names[i]);
     }
     return list;
+}
+
+bool NoteFloodGate::pass(std::span<const std::uint8_t> message,
+                         std::chrono::steady_clock::time_point now) {
+    if (message.size() < 3) return true;
+    const int kind = message[0] & 0xF0;
+    if (kind != kNoteOnStatus && kind != kNoteOffStatus) return true;
+    const std::size_t note = (message[0] & 0x0Fu) * 128u + (message[1] & 0x7Fu);
+    if (kind == kNoteOffStatus || message[2] == 0) {
+        const bool dropped = dropped_.test(note);
+        dropped_.reset(note);
+        return !dropped;
+    }
+    // Every note-on counts, dropped or not: a flood lets nothing through
+    // until it calms down.
+    const bool flood = seen_ == kMostNotes && now - arrivals_[next_] < kSpan;
+    arrivals_[next_] = now;
+    next_ = (next_ + 1) % kMostNotes;
+    seen_ = std::min(seen_ + 1, kMostNotes);
+    if (flood) dropped_.set(note);
+    return !flood;
 }
 
 }  // namespace velmora

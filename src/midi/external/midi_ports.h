@@ -1,6 +1,12 @@
 #pragma once
 
+#include <array>
+#include <bitset>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,5 +23,25 @@ std::optional<unsigned> ChoosePort(const std::vector<std::string>& names,
 
 // "ports: 1 name, 2 name", or "no ports", for a message about a choice that failed.
 std::string PortList(const std::vector<std::string>& names);
+
+// Lets through what a person can play and stops a flood (a device gone wrong,
+// a MIDI loop) before it reaches the window: a note-on that is one more than
+// kMostNotes within kSpan is dropped, with the note-off of every note dropped.
+// Used by one thread at a time, the MIDI library's, so it takes no lock.
+class NoteFloodGate {
+public:
+    static constexpr std::size_t kMostNotes = 50;
+    static constexpr std::chrono::milliseconds kSpan{100};
+
+    // Whether `message`, one whole MIDI message arriving at `now`, goes on.
+    bool pass(std::span<const std::uint8_t> message, std::chrono::steady_clock::time_point now);
+
+private:
+    // The latest note-ons to arrive, let through or not; the oldest at next_.
+    std::array<std::chrono::steady_clock::time_point, kMostNotes> arrivals_{};
+    std::size_t next_ = 0;
+    std::size_t seen_ = 0;           // up to kMostNotes
+    std::bitset<16 * 128> dropped_;  // by channel and key: notes whose note-on was dropped
+};
 
 }  // namespace velmora
