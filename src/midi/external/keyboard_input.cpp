@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <iterator>
 #include <mutex>
 #include <regex>
@@ -81,12 +82,27 @@ private:
     jack_client_t* client_ = nullptr;
 };
 
+}  // namespace
+
+// Where the MIDI library's thread hands the bytes over.
+struct KeyboardArrivals {
+    int fd = -1;  // the pipe the window's thread reads
+    NoteFloodGate gate;
+    std::atomic<std::uint64_t> dropped = 0;  // notes the gate stopped, for the watcher to tell
+};
+
+namespace {
+
 // Runs on the MIDI library's thread: a write to a pipe takes no lock, and a
 // full pipe (a window that stopped reading) drops the message.
-void Forward(double, std::vector<unsigned char>* message, void* fd) {
+void Forward(double, std::vector<unsigned char>* message, void* to) {
     if (!message || message->empty()) return;
-    [[maybe_unused]] const ssize_t written =
-        write(*static_cast<const int*>(fd), message->data(), message->size());
+    auto& arrivals = *static_cast<KeyboardArrivals*>(to);
+    if (!arrivals.gate.pass(*message, std::chrono::steady_clock::now())) {
+        arrivals.dropped.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
+    [[maybe_unused]] const ssize_t written = write(arrivals.fd, message->data(), message->size());
 }
 
 std::vector<std::string> Names(const std::vector<MidiInputPort>& ports) {
@@ -100,7 +116,7 @@ std::vector<std::string> Names(const std::vector<MidiInputPort>& ports) {
 // The clients on each MIDI system, kept between listings, and the port open on one.
 class MidiInputClients {
 public:
-    explicit MidiInputClients(const int* forwardTo = nullptr) : forwardTo_(forwardTo) {}
+    explicit MidiInputClients(KeyboardArrivals* forwardTo = nullptr) : forwardTo_(forwardTo) {}
     ~MidiInputClients() { close(); }
 
     std::vector<MidiInputPort> list() {
@@ -150,7 +166,7 @@ public:
         std::string error;
         try {
             client->ignoreTypes(true, true, true);
-            client->setCallback(&Forward, const_cast<int*>(forwardTo_));
+            client->setCallback(&Forward, forwardTo_);
             client->openPort(static_cast<unsigned>(at - now.begin()), kPortName);
             if (!client->isPortOpen()) error = "the MIDI library could not open it";
         } catch (const RtMidiError& failure) {
@@ -206,7 +222,7 @@ private:
         }
     }
 
-    const int* forwardTo_;
+    KeyboardArrivals* forwardTo_;
     std::unique_ptr<::RtMidiIn> alsa_;
     std::unique_ptr<JackServer> jackServer_;
     std::unique_ptr<::RtMidiIn> jack_;
@@ -273,7 +289,8 @@ struct KeyboardInput::Watcher {
 
     explicit Watcher(std::function<void()> changed) : changed(std::move(changed)) {
         if (pipe2(pipe, O_CLOEXEC | O_NONBLOCK) != 0) pipe[0] = pipe[1] = -1;
-        clients = std::make_unique<MidiInputClients>(&pipe[1]);
+        arrivals.fd = pipe[1];
+        clients = std::make_unique<MidiInputClients>(&arrivals);
     }
     ~Watcher() {
         clients.reset();  // no more writes into the pipe
@@ -368,6 +385,21 @@ struct KeyboardInput::Watcher {
                 }
             }
         }
+        // A flood is told while notes are dropped, once; the status comes back
+        // when a listing finds none dropped since the last.
+        const std::uint64_t dropped = arrivals.dropped.load(std::memory_order_relaxed);
+        const bool flooding = dropped != droppedBefore;
+        droppedBefore = dropped;
+        if (open && !problem) {
+            if (flooding) {
+                problem = "MIDI input " + Quoted(open->name) +
+                          " sends more notes than anyone plays; notes are dropped until it "
+                          "calms down";
+                status = *problem;
+            } else {
+                status = "MIDI input: " + Printable(open->name);
+            }
+        }
         publish(ports, problem);
     }
 
@@ -394,12 +426,14 @@ struct KeyboardInput::Watcher {
 
     const std::function<void()> changed;
     int pipe[2] = {-1, -1};
+    KeyboardArrivals arrivals;
 
     // The thread's own.
     std::unique_ptr<MidiInputClients> clients;
     Wanted wanted;
     std::optional<MidiInputPort> open;
     std::string status;
+    std::uint64_t droppedBefore = 0;  // arrivals.dropped at the last listing
 
     std::mutex mutex;  // guards what follows; never held while a library is called
     std::condition_variable wake;
@@ -463,14 +497,14 @@ void KeyboardInput::setListener(Listener listener) {
 }
 
 void KeyboardInput::deliver() {
-    std::uint8_t buffer[1024];
-    // A flood of messages waits for the next turn rather than hold the window.
-    for (int turn = 0; turn < 16; ++turn) {
-        const ssize_t got = read(watcher_->pipe[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return;
-        if (listener_) listener_({buffer, static_cast<std::size_t>(got)});
-    }
+    // What waits beyond one turn's share is read on the next turn of the
+    // window's event loop, so that other events come in between.
+    std::uint8_t buffer[kMostBytesPerDelivery];
+    ssize_t got = 0;
+    do {
+        got = read(watcher_->pipe[0], buffer, sizeof buffer);
+    } while (got < 0 && errno == EINTR);
+    if (got > 0 && listener_) listener_({buffer, static_cast<std::size_t>(got)});
 }
 
 }  // namespace velmora

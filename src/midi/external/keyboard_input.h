@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,7 +35,8 @@ MidiInputListing ListMidiInputPorts(std::chrono::milliseconds patience);
 // or by part of its name. A worker thread watches the ports once a second:
 // when the chosen one goes, it says so, and when a port of that name comes
 // back, it connects again. The bytes arrive on the MIDI library's thread and
-// are handed to the window's thread through a pipe, without a lock.
+// are handed to the window's thread through a pipe, without a lock; notes
+// faster than anyone plays are dropped there, and said once in the report.
 class KeyboardInput final : public MidiIn {
 public:
     // What the window shows: the port in use or what is wrong, the problems
@@ -62,8 +64,10 @@ public:
     void refresh();
     Report report();
 
-    // Readable when bytes wait; deliver() hands them to the listener. Both on
-    // the window's thread.
+    // Readable when bytes wait; deliver() hands them to the listener, at most
+    // kMostBytesPerDelivery at a time (readyFd() stays readable while more
+    // wait). Both on the window's thread.
+    static constexpr std::size_t kMostBytesPerDelivery = 96;  // 32 notes
     int readyFd() const;
     void deliver();
     void setListener(Listener listener) override;

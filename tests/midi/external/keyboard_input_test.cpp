@@ -10,16 +10,21 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <memory>
 #include <optional>
+#include <span>
+#include <thread>
 
 #include "app/trainer_fixture.h"
 #include "midi/external/midi_ports.h"
+#include "midi/note_on_reader.h"
 #include "testing/helpers.h"
 #include "testing/servers.h"
 
@@ -179,6 +184,56 @@ TEST_P(KeyboardInputTest, APortThatIsNotThereIsOneMessageAndNoneIsNothing) {
     ASSERT_TRUE(connected());
     input_->choose("");
     EXPECT_TRUE(until([this] { return !input_->report().connected; }));
+}
+
+// Thousands of notes a second: the first ones a person could have played go
+// through, the rest are dropped before they reach the window, which takes
+// what comes in bounded turns; the flood is told once and the input is as
+// before when it calms down.
+TEST_P(KeyboardInputTest, AFloodOfNotesIsDroppedAndToldOnce) {
+    input_->choose("test keys");
+    ASSERT_TRUE(connected()) << input_->report().status;
+    int notes = 0;
+    std::size_t mostAtOnce = 0;
+    NoteOnReader reader([&](int) { ++notes; });
+    input_->setListener([&](std::span<const std::uint8_t> bytes) {
+        mostAtOnce = std::max(mostAtOnce, bytes.size());
+        reader.read(bytes);
+    });
+
+    // 100 notes every 10 ms, as fast as the sender's buffer takes them.
+    int sent = 0;
+    for (int burst = 0; burst < 30; ++burst) {
+        for (int i = 0; i < 100; ++i, ++sent) {
+            const auto key = static_cast<unsigned char>(36 + sent % 48);
+            const std::vector<unsigned char> on = {0x90, key, 100};
+            const std::vector<unsigned char> off = {0x80, key, 0};
+            sender_->sendMessage(&on);
+            sender_->sendMessage(&off);
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    std::vector<std::string> told;
+    auto status = [&] {
+        KeyboardInput::Report report = input_->report();
+        told.insert(told.end(), report.newProblems.begin(), report.newProblems.end());
+        return report.status;
+    };
+    const std::string port = input_->report().connected->name;
+    const std::string flood = "MIDI input '" + port +
+                              "' sends more notes than anyone plays; notes are dropped until it "
+                              "calms down";
+    const std::string calm = "MIDI input: " + port;
+    EXPECT_TRUE(until([&] { return status() == flood; })) << status();
+    EXPECT_TRUE(until([&] { return status() == calm; })) << status();
+    EXPECT_EQ(told, std::vector<std::string>{flood});
+    EXPECT_LE(mostAtOnce, KeyboardInput::kMostBytesPerDelivery);
+    EXPECT_LT(notes, sent / 4) << "of " << sent;
+
+    const int before = notes;
+    const std::vector<unsigned char> note = {0x90, 60, 100};
+    sender_->sendMessage(&note);
+    EXPECT_TRUE(until([&] { return notes == before + 1; })) << "played after the flood";
 }
 
 // The jackd this test started: a child of ours.
