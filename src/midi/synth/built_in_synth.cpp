@@ -1,6 +1,7 @@
 #include "midi/synth/built_in_synth.h"
 
 #include <fluidsynth.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -627,7 +628,13 @@ void BuiltInSynth::close() {
     }
     if (engine_) engine_->stopWaiting();
     driver.reset();  // stops the audio thread before the engine goes
-    engine_.reset();
+    if (engine_) {
+        engine_.reset();
+        // The SoundFont's layout and instruments were read on threads that
+        // have ended; what they freed stays in their malloc arenas, so
+        // every switch of output would leave tens of megabytes behind.
+        malloc_trim(0);
+    }
 }
 
 std::string BuiltInSynth::description() const {
