@@ -210,8 +210,11 @@ void MainWindow::setJournalStatus(const QString& text) {
 void MainWindow::buildViewMenu() {
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName("mnuView");
-    QAction* zoomIn =
-        view->addAction(tr("Zoom &In"), this, [this] { setZoomPercent(ZoomInFrom(zoom_)); });
+    QAction* zoomIn = view->addAction(tr("Zoom &In"), this, [this] {
+        // Where the next step does not fit, nothing changes.
+        const int zoom = ZoomInWithin(zoom_, largestZoom());
+        if (zoom != zoom_) setZoomPercent(zoom);
+    });
     // Ctrl+= is Ctrl++ without Shift on many keyboards.
     zoomIn->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     QAction* zoomOut =
@@ -259,9 +262,7 @@ void MainWindow::showAbout() {
 
 void MainWindow::setZoomPercent(int percent) {
     const bool filled = isMaximized() || isFullScreen();
-    int zoom = std::clamp(percent, kSmallestZoom, kLargestZoom);
-    // A window that cannot grow keeps the design whole inside it.
-    zoom = std::min(zoom, filled ? FittingZoom(stage_->size()) : largestZoomOnScreen());
+    const int zoom = std::min(std::clamp(percent, kSmallestZoom, kLargestZoom), largestZoom());
     const bool changed = zoom != zoom_;
     applyZoom(zoom);
     if (!filled) resize(aroundStage() + ClientSize(zoom));
@@ -311,6 +312,11 @@ void MainWindow::placeClient() {
 QSize MainWindow::aroundStage() {
     layout()->activate();
     return size() - stage_->size();
+}
+
+// A window that cannot grow keeps the design whole inside it.
+int MainWindow::largestZoom() {
+    return isMaximized() || isFullScreen() ? FittingZoom(stage_->size()) : largestZoomOnScreen();
 }
 
 int MainWindow::largestZoomOnScreen() {

@@ -83,6 +83,7 @@ private:
     void fitZoomToStage();
     void placeClient();
     QSize aroundStage();
+    int largestZoom();
     int largestZoomOnScreen();
     void setTabOrder();
     void followQtFocus(QWidget* now);

@@ -40,6 +40,12 @@ int ZoomOutFrom(int percent) {
     return kSmallestZoom;
 }
 
+int ZoomInWithin(int percent, int largest) {
+    // A zoom already above what fits (remembered from a larger screen, or a
+    // window dragged larger than the screen) stays as it is.
+    return std::max(percent, std::min(ZoomInFrom(percent), largest));
+}
+
 QSize ClientSize(int percent) {
     const long long zoom = Clamped(percent);
     return {CeilDiv(kClientWidthTwips * zoom, kTwipsPerPercent),

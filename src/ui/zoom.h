@@ -11,6 +11,9 @@ inline constexpr int kLargestZoom = 300;
 // The zoom one step up or down from `percent`, within the limits.
 int ZoomInFrom(int percent);
 int ZoomOutFrom(int percent);
+// Zoom In from `percent` where no more than `largest` fits: one step up, or as
+// far towards it as fits, and never lower than `percent`.
+int ZoomInWithin(int percent, int largest);
 
 // The client area at a zoom. Never smaller than the design scaled exactly,
 // so that FittingZoom(ClientSize(p)) == p.

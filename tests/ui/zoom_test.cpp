@@ -16,6 +16,7 @@
 #include <cmath>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "model/trainer_state.h"
 #include "model/window_design.h"
@@ -141,6 +142,29 @@ TEST_F(ZoomTest, ShortcutsStepTheZoomWithinItsLimits) {
         window->setZoomPercent(odd);
         EXPECT_GE(window->zoomPercent(), 100);
         EXPECT_LE(window->zoomPercent(), 300);
+    }
+}
+
+// A zoom above what the screen holds now: remembered from a larger screen, or
+// a window dragged larger than the screen.
+TEST_F(ZoomTest, ZoomInNeverLowersTheZoomNorZoomOutRaisesIt) {
+    window->resize(window->screen()->availableGeometry().size() * 2);
+    QCoreApplication::processEvents();
+    const int large = window->zoomPercent();
+    QSignalSpy changes(window.get(), &MainWindow::zoomChanged);
+    QTest::keyClick(window.get(), Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(window->zoomPercent(), large);
+    EXPECT_EQ(changes.count(), 0) << "nothing to remember";
+    QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_LT(window->zoomPercent(), large);
+}
+
+TEST(ZoomArithmetic, ZoomInGoesUpAsFarAsFitsAndNeverDown) {
+    // From, the largest that fits, to.
+    const std::tuple<int, int, int> cases[] = {
+        {100, 300, 110}, {150, 300, 175}, {150, 160, 160}, {200, 180, 200}, {300, 300, 300}};
+    for (auto [from, largest, to] : cases) {
+        EXPECT_EQ(ZoomInWithin(from, largest), to) << from << " where " << largest << " fits";
     }
 }
 
