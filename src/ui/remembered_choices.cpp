@@ -1,8 +1,13 @@
 #include "ui/remembered_choices.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
 
 namespace velmora {
@@ -23,6 +28,36 @@ std::optional<std::string> Text(const QSettings& settings, const QString& key) {
     return value.toString().toStdString();
 }
 
+std::optional<QVariant> TextValue(const std::optional<std::string>& text) {
+    if (!text) return std::nullopt;
+    return QString::fromStdString(*text);
+}
+
+// A file the user keeps from being written. Root could write it all the same,
+// so the permissions are read too, not only access().
+bool ReadOnly(const std::string& file) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(file, error);
+    if (error || !fs::exists(status)) return false;
+    const fs::perms write =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return (status.permissions() & write) == fs::perms::none || access(file.c_str(), W_OK) != 0;
+}
+
+// Moves `fileName` to a name of its own beside it, never over another file;
+// empty when it cannot be moved.
+QString MoveAside(const QString& fileName) {
+    const QString stem = fileName + QStringLiteral(".unreadable-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const QString aside = attempt == 1 ? stem : stem + QStringLiteral("-%1").arg(attempt);
+        if (QFile::exists(aside)) continue;
+        return QFile::rename(fileName, aside) ? aside : QString();
+    }
+    return {};
+}
+
 }  // namespace
 
 QString RememberedChoices::DefaultFileName() {
@@ -38,11 +73,18 @@ RememberedChoices::RememberedChoices(const QString& fileName) : fileName_(fileNa
     std::error_code error;
     const auto status = std::filesystem::status(fileName.toStdString(), error);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        problem_ = "the choices are neither read nor remembered: " + fileName.toStdString() +
-                   " is not a file";
+        notice("the choices are neither read nor remembered: " + fileName.toStdString() +
+               " is not a file");
         return;
     }
     settings_ = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
+    // QSettings reads the file at the first question asked of it: asked now,
+    // an unreadable file is known before anything is written.
+    settings_->allKeys();
+    if (settings_->status() == QSettings::FormatError) {
+        unreadable_ = true;
+        notice("the remembered choices in " + fileName.toStdString() + " cannot be read");
+    }
 }
 
 RememberedChoices::~RememberedChoices() = default;
@@ -74,35 +116,69 @@ std::optional<int> RememberedChoices::zoomPercent() const {
 }
 
 void RememberedChoices::rememberMidiOut(const std::optional<std::string>& output) {
-    write(kMidiOut, output);
+    write(kMidiOut, TextValue(output));
 }
 
 void RememberedChoices::rememberSoundFont(const std::optional<std::string>& path) {
-    write(kSoundFont, path);
+    write(kSoundFont, TextValue(path));
 }
 
 void RememberedChoices::rememberAudioDriver(const std::optional<std::string>& driver) {
-    write(kAudioDriver, driver);
+    write(kAudioDriver, TextValue(driver));
 }
 
 void RememberedChoices::rememberMidiIn(const std::string& port) {
-    write(kMidiIn, port);
+    write(kMidiIn, QString::fromStdString(port));
 }
 
 void RememberedChoices::rememberZoomPercent(int percent) {
-    if (!settings_ || percent < kZoomLeast || percent > kZoomMost) return;
-    settings_->setValue(kZoom, percent);
-    settings_->sync();
+    if (percent < kZoomLeast || percent > kZoomMost) return;
+    write(kZoom, percent);
 }
 
-void RememberedChoices::write(const QString& key, const std::optional<std::string>& value) {
-    if (!settings_) return;
+void RememberedChoices::write(const QString& key, const std::optional<QVariant>& value) {
+    if (!readyToWrite()) return;
     if (value) {
-        settings_->setValue(key, QString::fromStdString(*value));
+        settings_->setValue(key, *value);
     } else {
         settings_->remove(key);
     }
     settings_->sync();
+    if (settings_->status() != QSettings::NoError) {
+        notice("the choices cannot be remembered: " + fileName_.toStdString() +
+               " cannot be written");
+    }
+}
+
+bool RememberedChoices::readyToWrite() {
+    if (!settings_) return false;
+    const std::string file = fileName_.toStdString();
+    // Nothing may be set for such a file: QSettings writes what was set when it
+    // goes, whatever sync() found.
+    if (ReadOnly(file)) {
+        notice("the choices cannot be remembered: " + file + " is read-only");
+        return false;
+    }
+    if (!unreadable_) return true;
+    // Written as it is, its garbage would be kept, re-encoded, beside the choice.
+    const QString aside = MoveAside(fileName_);
+    if (aside.isEmpty()) {
+        notice("the choices cannot be remembered: " + file +
+               " cannot be read, and cannot be moved aside");
+        return false;
+    }
+    notice("the remembered choices in " + file +
+           " could not be read; the file was moved aside to " + aside.toStdString() +
+           " and the choices are remembered afresh");
+    unreadable_ = false;
+    settings_ = std::make_unique<QSettings>(fileName_, QSettings::IniFormat);
+    return true;
+}
+
+void RememberedChoices::notice(const std::string& problem) {
+    if (std::find(told_.begin(), told_.end(), problem) != told_.end()) return;
+    if (std::find(untold_.begin(), untold_.end(), problem) != untold_.end()) return;
+    untold_.push_back(problem);
 }
 
 QString RememberedChoices::fileName() const {
@@ -110,18 +186,14 @@ QString RememberedChoices::fileName() const {
 }
 
 std::string RememberedChoices::takeProblem() {
-    if (problemTold_) return {};
-    if (!problem_.empty()) {
-        problemTold_ = true;
-        return problem_;
+    std::string problems;
+    for (std::string& problem : untold_) {
+        if (!problems.empty()) problems += "; ";
+        problems += problem;
+        told_.push_back(std::move(problem));
     }
-    if (!settings_ || settings_->status() == QSettings::NoError) return {};
-    problemTold_ = true;
-    const std::string file = fileName_.toStdString();
-    if (settings_->status() == QSettings::FormatError) {
-        return "the remembered choices in " + file + " cannot be read";
-    }
-    return "the choices cannot be remembered: " + file + " cannot be written";
+    untold_.clear();
+    return problems;
 }
 
 }  // namespace velmora

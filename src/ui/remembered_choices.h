@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "midi/sound_options.h"
 
@@ -41,16 +43,20 @@ public:
     void rememberZoomPercent(int percent);
 
     QString fileName() const;
-    // Why the file cannot be written, once; empty otherwise.
+    // Why the file cannot be read or written, each reason once; empty when
+    // there is nothing new to tell.
     std::string takeProblem();
 
 private:
-    void write(const QString& key, const std::optional<std::string>& value);
+    void write(const QString& key, const std::optional<QVariant>& value);
+    bool readyToWrite();
+    void notice(const std::string& problem);
 
     QString fileName_;
     std::unique_ptr<QSettings> settings_;  // none when the file cannot be used
-    std::string problem_;
-    bool problemTold_ = false;
+    bool unreadable_ = false;              // not INI: moved aside before the first write
+    std::vector<std::string> untold_;
+    std::vector<std::string> told_;
 };
 
 }  // namespace velmora
