@@ -343,6 +343,96 @@ JournalError JournalStore::forget(std::int64_t keepSession) {
     return error;
 }
 
+JournalError JournalStore::addKept(const std::vector<KeptSession>& kept, std::size_t& added) {
+    added = 0;
+    if (auto e = execute("BEGIN IMMEDIATE")) return e;
+    JournalError error;
+    for (const KeptSession& block : kept) {
+        std::int64_t session = 0;
+        error = findSession(block.startedUtcMs, block.offsetMinutes, session);
+        if (!error && session == 0) {
+            error = beginSession(block.startedUtcMs, block.offsetMinutes, session);
+        }
+        for (const KeptOperation& operation : block.operations) {
+            if (error) break;
+            error = addKeptOne(operation, session, added);
+        }
+        if (error) break;
+    }
+    if (!error) error = execute("COMMIT");
+    if (error) {
+        execute("ROLLBACK");
+        added = 0;
+    }
+    return error;
+}
+
+JournalError JournalStore::addKeptOne(const KeptOperation& operation, std::int64_t session,
+                                      std::size_t& added) {
+    std::int64_t id = 0;
+    JournalError error;
+    switch (operation.kind) {
+        case KeptOperation::Kind::Record:
+            error = findAnswer(session, operation.entry, id);
+            if (!error && id == 0) {
+                error = insert(operation.entry, session, id);
+                added += !error;
+            }
+            return error;
+        case KeptOperation::Kind::Replace: {
+            // Replaced already when this is the second time.
+            error = findAnswer(session, operation.replaced, id);
+            if (!error && id == 0) error = findAnswer(session, operation.entry, id);
+            bool found = false;
+            if (!error && id != 0) error = replace(id, operation.entry, session, found);
+            if (!error && !found) error = insert(operation.entry, session, id);
+            added += !error;
+            return error;
+        }
+        case KeptOperation::Kind::Forget:
+            return execute(
+                ("DELETE FROM answers; DELETE FROM sessions WHERE id <> " + std::to_string(session))
+                    .c_str());
+    }
+    return error;
+}
+
+JournalError JournalStore::findSession(std::int64_t startedUtcMs, int offsetMinutes,
+                                       std::int64_t& session) {
+    sqlite3_stmt* q = nullptr;
+    int code = sqlite3_prepare_v2(db_,
+                                  "SELECT id FROM sessions WHERE started_utc_ms = ?1 AND "
+                                  "utc_offset_minutes = ?2 ORDER BY id LIMIT 1",
+                                  -1, &q, nullptr);
+    if (code == SQLITE_OK) {
+        sqlite3_bind_int64(q, 1, startedUtcMs);
+        sqlite3_bind_int(q, 2, offsetMinutes);
+        code = sqlite3_step(q);
+    }
+    session = code == SQLITE_ROW ? sqlite3_column_int64(q, 0) : 0;
+    sqlite3_finalize(q);
+    return errorOf(code);
+}
+
+JournalError JournalStore::findAnswer(std::int64_t session, const JournalEntry& entry,
+                                      std::int64_t& id) {
+    sqlite3_stmt* q = nullptr;
+    int code = sqlite3_prepare_v2(db_,
+                                  "SELECT id FROM answers WHERE session = ?1 AND utc_ms = ?2 AND "
+                                  "run = ?3 AND question = ?4 ORDER BY id DESC LIMIT 1",
+                                  -1, &q, nullptr);
+    if (code == SQLITE_OK) {
+        sqlite3_bind_int64(q, 1, session);
+        sqlite3_bind_int64(q, 2, entry.utcMilliseconds);
+        sqlite3_bind_int(q, 3, entry.run);
+        sqlite3_bind_int(q, 4, entry.question);
+        code = sqlite3_step(q);
+    }
+    id = code == SQLITE_ROW ? sqlite3_column_int64(q, 0) : 0;
+    sqlite3_finalize(q);
+    return errorOf(code);
+}
+
 JournalError JournalStore::readMarks(std::int64_t& applicationId, std::int64_t& version,
                                      std::int64_t& objects) {
     sqlite3_stmt* q = nullptr;

@@ -4,7 +4,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "journal/recovery_file.h"
 #include "ports/journal.h"
 
 struct sqlite3;
@@ -68,6 +70,11 @@ public:
                          bool& found);
     // Removes every answer and every session but `keepSession`.
     JournalError forget(std::int64_t keepSession);
+    // Adds what earlier closings kept, in one transaction, each session under
+    // its start time. An answer already there (the same session's, with the
+    // same time, run and question) is not added again: adding the same blocks
+    // twice changes nothing. `added`: the answers added or replaced.
+    JournalError addKept(const std::vector<KeptSession>& kept, std::size_t& added);
     JournalError execute(const char* sql);
 
     // Every answer, oldest first.
@@ -77,6 +84,12 @@ public:
 
 private:
     JournalError prepareLayout();
+    JournalError addKeptOne(const KeptOperation& operation, std::int64_t session,
+                            std::size_t& added);
+    // The session started then, or the answer of `session` given then, in that
+    // run, to that question; 0 when there is none.
+    JournalError findSession(std::int64_t startedUtcMs, int offsetMinutes, std::int64_t& session);
+    JournalError findAnswer(std::int64_t session, const JournalEntry& entry, std::int64_t& id);
     JournalError readMarks(std::int64_t& applicationId, std::int64_t& version,
                            std::int64_t& objects);
     JournalError bind(sqlite3_stmt* statement, const JournalEntry& entry, std::int64_t session);

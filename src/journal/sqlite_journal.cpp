@@ -79,13 +79,88 @@ SqliteJournal::~SqliteJournal() {
         stopping_ = true;
     }
     wake_.notify_all();
-    thread_.join();
-    std::size_t lost = 0;
-    for (const Operation& operation : queue_) lost += operation.kind == Kind::Record;
-    if (lost > 0 && listener_) {
-        listener_("Practice journal: " + std::to_string(lost) + " answer" + (lost == 1 ? "" : "s") +
-                  " could not be written and are lost: " + path_);
+    if (thread_.joinable()) thread_.join();
+    const std::string kept = keepWhatIsLeft();
+    if (!kept.empty() && listener_) listener_(kept);
+}
+
+std::string SqliteJournal::keepWhatIsLeft() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        givingUp_ = true;
     }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+    KeptSession kept;
+    {
+        std::lock_guard lock(mutex_);
+        kept = keptFromQueue();
+        queue_.clear();
+    }
+    if (kept.operations.empty()) return {};
+    std::size_t answers = 0;
+    for (const KeptOperation& operation : kept.operations) {
+        answers += operation.kind != KeptOperation::Kind::Forget;
+    }
+    const std::string what = answers == 0 ? std::string("emptying the journal could not be done")
+                                          : std::to_string(answers) + " answer" +
+                                                (answers == 1 ? "" : "s") + " could not be written";
+
+    // Beside the journal, unless that is no file or its folder is gone; else
+    // in the state folder.
+    std::vector<std::string> places;
+    std::error_code error;
+    const auto status = std::filesystem::status(path_, error);
+    const auto folder = std::filesystem::path(path_).parent_path();
+    if ((std::filesystem::is_regular_file(status) || !std::filesystem::exists(status)) &&
+        (folder.empty() || std::filesystem::is_directory(folder, error))) {
+        places.push_back(RecoveryFileBeside(path_));
+    }
+    places.push_back(RecoveryFileInStateFolder(path_));
+    std::string problems;
+    for (const std::string& place : places) {
+        std::filesystem::create_directories(std::filesystem::path(place).parent_path(), error);
+        const std::string problem = AppendToRecoveryFile(place, RecoveryText(kept, path_));
+        if (problem.empty()) {
+            return "Practice journal: " + what + "; kept in " + place + " for the next start";
+        }
+        problems += (problems.empty() ? "" : "; ") + problem;
+    }
+    return "Practice journal: " + what + ", nor kept for later: lost (" + problems + "): " + path_;
+}
+
+// What is queued, as the writer would have written it; once it has stopped,
+// its state is ours to read.
+KeptSession SqliteJournal::keptFromQueue() const {
+    KeptSession kept{startedUtcMs_, startedOffsetMinutes_, {}};
+    auto& operations = kept.operations;
+    std::optional<JournalEntry> written;
+    if (lastId_ != 0) written = lastWritten_;
+    for (const Operation& operation : queue_) {
+        switch (operation.kind) {
+            case Kind::Record:
+                operations.push_back({KeptOperation::Kind::Record, operation.entry, {}});
+                break;
+            case Kind::Replace:
+                // The answer kept last, the one written last, or else an
+                // answer of its own.
+                if (!operations.empty() && operations.back().kind != KeptOperation::Kind::Forget) {
+                    operations.back().entry = operation.entry;
+                } else if (written) {
+                    operations.push_back({KeptOperation::Kind::Replace, operation.entry, *written});
+                } else {
+                    operations.push_back({KeptOperation::Kind::Record, operation.entry, {}});
+                }
+                break;
+            case Kind::Forget:
+                operations.clear();
+                operations.push_back({KeptOperation::Kind::Forget, {}, {}});
+                written.reset();
+                break;
+        }
+    }
+    return kept;
 }
 
 void SqliteJournal::record(const JournalEntry& entry) {
@@ -159,7 +234,10 @@ void SqliteJournal::run() {
             continue;
         }
         // A newer journal stays newer: closing does not wait for it.
-        if (closingBy && (Clock::now() >= *closingBy || lastFault_ == JournalFault::Newer)) break;
+        if (closingBy &&
+            (Clock::now() >= *closingBy || lastFault_ == JournalFault::Newer || givingUp_)) {
+            break;
+        }
         if (failing && !nudged_ && Clock::now() < retryAt) {
             const auto until = closingBy ? std::min(retryAt, *closingBy) : retryAt;
             wake_.wait_until(lock, until, [this] { return nudged_ || stopping_; });
@@ -213,6 +291,7 @@ bool SqliteJournal::ensureOpen() {
         report(error);
         return false;
     }
+    if (!keptAdded_ && !addKeptAnswers()) return false;
     if (session_ == 0) {
         if (JournalError e = store_.beginSession(startedUtcMs_, startedOffsetMinutes_, session_)) {
             store_.close();
@@ -221,6 +300,44 @@ bool SqliteJournal::ensureOpen() {
         }
     }
     if (!afterReopen_.empty()) setStatus(std::exchange(afterReopen_, {}), false);
+    return true;
+}
+
+// Each file is removed only once its answers are committed; should the
+// program end in between, adding it again adds nothing twice.
+bool SqliteJournal::addKeptAnswers() {
+    std::string said;
+    for (const std::string& place : {RecoveryFileBeside(path_), RecoveryFileInStateFolder(path_)}) {
+        RecoveryFileBeingAdded file(place);
+        if (!file.problem().empty()) {
+            said += "; " + file.problem() + " (answers kept at an earlier closing, left there)";
+            continue;
+        }
+        if (!file.present()) continue;
+        std::size_t unreadable = 0;
+        const auto kept = ParseRecoveryText(file.text(), unreadable);
+        std::size_t added = 0;
+        if (JournalError e = store_.addKept(kept, added)) {
+            store_.close();
+            report(e);
+            return false;
+        }
+        // Nothing new: the file was added once already, by a start that ended too soon.
+        if (added > 0 || unreadable > 0) {
+            said += "; " + std::to_string(added) + " answer" + (added == 1 ? "" : "s") +
+                    " kept at an earlier closing added from " + place;
+        }
+        if (unreadable == 0) {
+            file.remove();
+            continue;
+        }
+        const std::string aside = DatedName(place, "unreadable");
+        said += ", " + std::to_string(unreadable) + " line" + (unreadable == 1 ? "" : "s") +
+                " of it could not be read" +
+                (file.moveTo(aside) ? ": the file was moved to " + aside : ": it is left as it is");
+    }
+    keptAdded_ = true;
+    if (!said.empty()) setStatus("Practice journal: " + said.substr(2), false);
     return true;
 }
 
@@ -251,12 +368,14 @@ bool SqliteJournal::writeOne(const Operation& operation, bool again) {
     switch (operation.kind) {
         case Kind::Record:
             error = store_.insert(operation.entry, session_, lastId_);
+            if (!error) lastWritten_ = operation.entry;
             break;
         case Kind::Replace: {
             bool found = false;
             if (lastId_ != 0) error = store_.replace(lastId_, operation.entry, session_, found);
             // Nothing to replace (forgotten meanwhile): kept as an answer of its own.
             if (!error && !found) error = store_.insert(operation.entry, session_, lastId_);
+            if (!error) lastWritten_ = operation.entry;
             break;
         }
         case Kind::Forget:
@@ -302,7 +421,7 @@ void SqliteJournal::report(const JournalError& error) {
             break;
         case JournalFault::Newer:
             problem = "written by a newer version of Velmora, left as it is";
-            outcome = "answers are kept only until the program ends";
+            outcome = "answers are kept until the program ends, then in a recovery file";
             break;
         case JournalFault::Damaged:
             problem = "damaged (" + error.message + ")";

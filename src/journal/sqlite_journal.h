@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "journal/journal_store.h"
+#include "journal/recovery_file.h"
 #include "ports/journal.h"
 
 namespace velmora {
@@ -28,7 +29,9 @@ public:
     using StatusListener = std::function<void(const std::string& status)>;
 
     SqliteJournal(std::string path, StatusListener listener);
-    ~SqliteJournal() override;  // writes what is queued (bounded wait), then stops
+    // Writes what is queued (bounded wait), keeps what is left as
+    // keepWhatIsLeft() does and tells the listener so, then stops.
+    ~SqliteJournal() override;
     SqliteJournal(const SqliteJournal&) = delete;
     SqliteJournal& operator=(const SqliteJournal&) = delete;
 
@@ -43,6 +46,12 @@ public:
     bool drain(std::chrono::milliseconds limit);
     // Answers given but not yet written.
     std::size_t pending() const;
+    // For closing, once drain() has waited: stops the writer and keeps what it
+    // could not write in a recovery file beside the journal (or in the user's
+    // state folder when the journal's folder cannot take it), which the next
+    // start adds to the journal. What to tell the user in one line; empty when
+    // nothing was left.
+    std::string keepWhatIsLeft();
     // Every answer in the journal, as ReadJournal() reads it, once the writer
     // has first opened the file (bounded wait): a damaged file it moves aside
     // at the start is not read as the journal.
@@ -63,6 +72,9 @@ private:
     void run();
     // Writer thread: each false when it could not be done now.
     bool ensureOpen();
+    // Adds what earlier closings kept to the journal just opened, once.
+    bool addKeptAnswers();
+    KeptSession keptFromQueue() const;
     bool writeOne(const Operation& operation, bool again = false);
     // Moves a damaged or foreign file aside under a dated name.
     bool setAside(const JournalError& error);
@@ -81,6 +93,7 @@ private:
     bool writing_ = false;  // the writer is writing the front operation
     bool nudged_ = false;   // something new came: try again now
     bool stopping_ = false;
+    bool givingUp_ = false;  // closing has waited enough: what is left is kept
     bool hopeless_ = false;  // nothing queued can be written while this program runs
     bool firstOpenDone_ = false;
 
@@ -88,6 +101,8 @@ private:
     JournalStore store_;
     std::int64_t session_ = 0;  // this start's session in the file; 0 before it is written
     std::int64_t lastId_ = 0;   // the row of the last answer written
+    JournalEntry lastWritten_;  // and that answer
+    bool keptAdded_ = false;    // what earlier closings kept is in the journal
     std::string status_;
     std::string afterReopen_;  // said once the file put in place of the journal is open
     bool statusIsProblem_ = false;

@@ -1,8 +1,10 @@
 // A trainer with a journal, for the durability tests: answers N questions
-// (every fifth over-long), says so once they are written, then waits to be
-// killed.
-//   journal_child JOURNAL N
+// (every fifth over-long), says so once they are written (with "keep": once
+// they are answered, written or not), then waits to be killed, or ends as
+// the program does on SIGTERM, closing its journal.
+//   journal_child JOURNAL N [keep]
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,11 +16,17 @@
 #include "testing/trainer_rig.h"
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: journal_child JOURNAL N\n");
+    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "keep")) {
+        std::fprintf(stderr, "usage: journal_child JOURNAL N [keep]\n");
         return 2;
     }
     const int answers = std::atoi(argv[2]);
+    const bool waitForTheWriter = argc == 3;
+    // Blocked before any thread starts, so that every thread leaves it to sigwait.
+    sigset_t terminate;
+    sigemptyset(&terminate);
+    sigaddset(&terminate, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &terminate, nullptr);
     velmora::SqliteJournal journal(argv[1], [](const std::string& status) {
         if (!status.empty()) std::fprintf(stderr, "%s\n", status.c_str());
     });
@@ -34,8 +42,14 @@ int main(int argc, char** argv) {
         if (i % 5 == 4) panel.cmdAnswerButton[0].click();  // over-long: replaces the record
         rig.clock.advanceBy(std::chrono::seconds(4));      // the next question or a re-posing
     }
-    if (!journal.drain(std::chrono::seconds(20))) return 1;
-    std::printf("written %d\n", answers);
+    if (waitForTheWriter) {
+        if (!journal.drain(std::chrono::seconds(20))) return 1;
+        std::printf("written %d\n", answers);
+    } else {
+        std::printf("answered %d\n", answers);
+    }
     std::fflush(stdout);
-    for (;;) pause();
+    int received = 0;
+    sigwait(&terminate, &received);
+    return 0;
 }

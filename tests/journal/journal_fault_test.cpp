@@ -11,6 +11,7 @@
 #include <gmock/gmock.h>
 
 #include "journal/journal_support.h"
+#include "journal/recovery_file.h"
 #include "testing/helpers.h"
 #include "testing/temp_dir.h"
 
@@ -162,13 +163,15 @@ TEST_F(JournalFaultTest, ANewerJournalIsLeftAsItIsAndTheAnswersKept) {
     Connection file(path());
     EXPECT_EQ(file.number("PRAGMA user_version"), 2);
     EXPECT_EQ(file.number("SELECT count(*) FROM answers"), 1);
-    EXPECT_THAT(statuses.all().back(), HasSubstr("could not be written and are lost"))
-        << "the loss is told";
+    EXPECT_THAT(statuses.all().back(), HasSubstr("kept in " + path() + ".recovery"))
+        << "for a version that can write it";
 }
 
 TEST_F(JournalFaultTest, APipeOrADeviceIsNeverOpened) {
     const std::string fifo = (dir.path() / "pipe.sqlite").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // Where the answers are kept when none of these can be written.
+    ScopedEnvironment state("XDG_STATE_HOME", (dir.path() / "state").string());
     for (const std::string& file : {fifo, std::string("/dev/full"), dir.path().string()}) {
         StatusLog log;
         SqliteJournal journal(file, log.listener());
@@ -296,6 +299,108 @@ TEST_F(JournalFaultTest, AFullDiskKeepsTheAnswersUntilThereIsRoom) {
     ASSERT_TRUE(journal.drain(15s));
     EXPECT_EQ(statuses.all().back(), "");
     ExpectSamples(file, 41);
+}
+
+// Closing while the journal cannot be written keeps what is left in a
+// recovery file, beside the journal or else in the state folder; the next
+// start adds each answer once, even when it ends before removing the file.
+TEST_F(JournalFaultTest, AnswersLeftAtClosingAreKeptAndAddedAtTheNextStart) {
+    const fs::path folder = dir.path() / "small";
+    SmallFileSystem small(folder, "size=256k");
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a small file system: " << std::strerror(errno);
+    ScopedEnvironment state("XDG_STATE_HOME", (dir.path() / "state").string());
+    const std::string file = (folder / "journal.sqlite").string();
+    std::optional<Connection> other;
+    const struct {
+        const char* name;
+        std::function<void()> block;
+        std::function<void()> unblock;
+        std::string keptIn;
+    } cases[] = {
+        {"locked by another program",
+         [&] {
+             other.emplace(file);
+             ASSERT_EQ(other->exec("BEGIN EXCLUSIVE"), SQLITE_OK);
+         },
+         [&] { other.reset(); }, RecoveryFileBeside(file)},
+        {"no room left on the disk",
+         [&] {
+             std::ofstream filler(folder / "filler", std::ios::binary);
+             const std::string block(4096, 'f');
+             while (filler.write(block.data(), block.size())) {
+             }
+         },
+         [&] { fs::remove(folder / "filler"); }, RecoveryFileInStateFolder(file)},
+    };
+    // The answer replaced, those kept, and the next start's own.
+    const std::vector<int> expected = {100, 1, 2, 103, 4};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
+        {
+            SqliteJournal journal(file, {});
+            journal.record(SampleEntry(0));
+            ASSERT_TRUE(journal.drain(10s));
+            c.block();
+            journal.replaceLast(SampleEntry(100));  // of an answer written
+            for (int i = 1; i < 4; ++i) journal.record(SampleEntry(i));
+            journal.replaceLast(SampleEntry(103));  // of one still waiting
+            EXPECT_FALSE(journal.drain(300ms));
+            EXPECT_THAT(journal.keepWhatIsLeft(),
+                        HasSubstr("4 answers could not be written; kept in " + c.keptIn));
+        }
+        c.unblock();
+        EXPECT_EQ(fs::exists(RecoveryFileBeside(file)), c.keptIn == RecoveryFileBeside(file));
+        const std::string copy = (dir.path() / "copy").string();
+        fs::copy_file(c.keptIn, copy, fs::copy_options::overwrite_existing);
+        StatusLog next;
+        { SqliteJournal(file, next.listener()).record(SampleEntry(4)); }
+        ASSERT_FALSE(next.all().empty());
+        EXPECT_THAT(next.all().front(),
+                    HasSubstr("4 answers kept at an earlier closing added from " + c.keptIn));
+        EXPECT_FALSE(fs::exists(c.keptIn));
+        // A start that ended between adding the answers and removing the file.
+        fs::copy_file(copy, c.keptIn);
+        { SqliteJournal again(file, {}); }
+        EXPECT_FALSE(fs::exists(c.keptIn));
+        const auto entries = ReadAll(file);
+        ASSERT_EQ(entries.size(), expected.size()) << "each answer once";
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            ExpectSameAnswer(entries[k], SampleEntry(expected[k]));
+        }
+    }
+}
+
+TEST_F(JournalFaultTest, AnswersAreSaidLostWithTheirCountOnlyWhenNothingCanKeepThem) {
+    // Not even root can make a folder here.
+    ScopedEnvironment state("XDG_STATE_HOME", "/proc/velmora-test");
+    SqliteJournal journal("/proc/velmora-test/journal.sqlite", {});
+    for (int i = 0; i < 2; ++i) journal.record(SampleEntry(i));
+    EXPECT_THAT(journal.keepWhatIsLeft(),
+                HasSubstr("2 answers could not be written, nor kept for later: lost"));
+}
+
+// Lines that cannot be read (a crash while writing, a hand's edit) do not
+// stop the others; the file is kept aside, and said so.
+TEST_F(JournalFaultTest, ARecoveryFileWithUnreadableLinesIsAddedAsFarAsItReadsAndKept) {
+    KeptSession kept{1'796'000'000'000, 60, {}};
+    for (int i = 0; i < 2; ++i) {
+        kept.operations.emplace_back();
+        kept.operations.back().entry = SampleEntry(i);
+    }
+    const std::string text = RecoveryText(kept, path()) + "answer\tnot a number\n" +
+                             RecoveryText(kept, path()).substr(0, 150);
+    dir.write("journal.sqlite.recovery", text);
+    { SqliteJournal(path(), statuses.listener()); }
+    ExpectSamples(path(), 2);
+    const auto aside = besides("recovery.unreadable");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(ReadText(aside[0]), text);
+    ASSERT_FALSE(statuses.all().empty());
+    EXPECT_THAT(statuses.all().back(),
+                AllOf(HasSubstr("2 answers kept"), HasSubstr("2 lines of it could not be read"),
+                      HasSubstr("moved to " + aside[0].string())));
 }
 
 TEST_F(JournalFaultTest, AReadOnlyFolderKeepsTheAnswersUntilItCanBeWritten) {
