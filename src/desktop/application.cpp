@@ -208,8 +208,13 @@ void Application::shutDown() {
     if (shutDown_) return;
     shutDown_ = true;
     trainer_.Form_Unload();
-    // What the journal still holds is written before any quick way out.
-    if (journal_) journal_->drain(SqliteJournal::kClosingWait);
+    // What the journal still holds is written before any quick way out; what
+    // cannot be goes to its recovery file, and the terminal says where (the
+    // window is going: its status line has said that answers are kept).
+    if (journal_) {
+        journal_->drain(SqliteJournal::kClosingWait);
+        problems_.tell(Source::Journal, journal_->keepWhatIsLeft());
+    }
 }
 
 // An audio output given up at closing may still be starting on a worker
