@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "midi/messages.h"
+#include "midi/synth/built_in_synth.h"
 
 namespace velmora {
 
@@ -22,7 +23,7 @@ BackgroundOpen::~BackgroundOpen() {
 }
 
 int BackgroundOpen::StartsStillRunning() {
-    return startsStillRunning.load();
+    return startsStillRunning.load() + BuiltInSynth::DriversStillRunning();
 }
 
 bool BackgroundOpen::open() {

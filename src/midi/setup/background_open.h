@@ -54,8 +54,10 @@ public:
     bool closed() const { return stage_ == Stage::Closed; }
 
     // Opens given up by close() whose workers still run, in the whole
-    // process. Such a worker is inside a library that cannot be interrupted:
-    // the process should end without tearing libraries down under its feet.
+    // process, and the built-in synthesizer's audio drivers given up while
+    // starting or stopping. Such a worker is inside a library that cannot be
+    // interrupted: the process should end without tearing libraries down
+    // under its feet.
     static int StartsStillRunning();
 
 private:

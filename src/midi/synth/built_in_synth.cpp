@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <utility>
 
 #include "midi/messages.h"
@@ -71,23 +73,82 @@ AudioOutput OutputNamed(const std::string& name) {
 
 // How long the audio thread sleeps at most while nothing sounds.
 constexpr std::chrono::milliseconds kIdleWait{1000};
-// How often an audio output is tried while none plays. Each try gives up on
-// a sound server within 2 s.
+// How often an audio output is tried while none plays.
 constexpr std::chrono::milliseconds kRetryInterval{1000};
+// A driver that has not started by then is given up, as our own client gives
+// up on a sound server: a working one starts within milliseconds, a stopped
+// JACK server or a hung device would keep it for ever.
+constexpr std::chrono::milliseconds kStartLimit{2000};
+// A driver that has not stopped by then is left to stop by itself.
+constexpr std::chrono::milliseconds kStopLimit{1000};
 constexpr int kControlChange = 0xB0;
 constexpr int kAllSoundOff = 120;
 
-int RenderCallback(void* data, int frames, int fxCount, float* fx[], int outCount, float* out[]) {
-    auto* engine = static_cast<SynthEngine*>(data);
-    engine->waitWhileSilent(kIdleWait);
-    for (int i = 0; i < fxCount; ++i) std::fill(fx[i], fx[i] + frames, 0.0f);
-    if (outCount >= 2) {
-        engine->render(out[0], out[1], frames);
-        for (int i = 2; i < outCount; ++i) std::fill(out[i], out[i] + frames, 0.0f);
-    } else if (outCount == 1) {
-        std::fill(out[0], out[0] + frames, 0.0f);
+// What keeps `output` from answering, as the user knows it.
+std::string Answerer(const std::string& output) {
+    if (output == "jack") return "the JACK server";
+    if (OutputNamed(output).stream || output == "pipewire") return "the sound server";
+    return "the audio device";
+}
+
+std::string NotAnswered(const std::string& output) {
+    return Answerer(output) + " did not answer within " +
+           std::to_string(kStartLimit.count() / 1000) + " s";
+}
+
+// What one of FluidSynth's drivers renders: the engine, until the driver is
+// cut off from it. A driver whose start or stop was given up may still run,
+// or start late; cut off, it renders silence and never touches the engine
+// that another driver plays by then.
+struct Feed {
+    explicit Feed(std::shared_ptr<SynthEngine> playing) : engine(std::move(playing)) {}
+    const std::shared_ptr<SynthEngine> engine;  // kept for as long as the driver may call
+    std::mutex mutex;                           // held by the audio thread through each block
+    std::atomic<bool> cutOff{false};
+
+    void cut() {
+        cutOff = true;
+        engine->wakeAudio();                // a block waiting for a message goes on at once
+        const std::lock_guard lock(mutex);  // and the block under way has ended
     }
+};
+
+int RenderCallback(void* data, int frames, int fxCount, float* fx[], int outCount, float* out[]) {
+    auto* feed = static_cast<Feed*>(data);
+    const std::lock_guard lock(feed->mutex);
+    for (int i = 0; i < fxCount; ++i) std::fill(fx[i], fx[i] + frames, 0.0f);
+    if (!feed->cutOff) feed->engine->waitWhileSilent(kIdleWait);
+    int rendered = 0;
+    if (outCount >= 2 && !feed->cutOff) {
+        feed->engine->render(out[0], out[1], frames);
+        rendered = 2;
+    }
+    for (int i = rendered; i < outCount; ++i) std::fill(out[i], out[i] + frames, 0.0f);
     return FLUID_OK;
+}
+
+// FluidSynth's drivers whose start or stop was given up and still runs, by
+// name, in the whole process. Such a driver is not started again until it
+// has returned: it would only hang the same way.
+std::mutex gStuckMutex;
+std::map<std::string, int> gStuck;  // by gStuckMutex
+std::atomic<int> gStuckCount{0};
+
+void Stick(const std::string& driver) {
+    const std::lock_guard lock(gStuckMutex);
+    ++gStuck[driver];
+    ++gStuckCount;
+}
+
+void Unstick(const std::string& driver) {
+    const std::lock_guard lock(gStuckMutex);
+    if (--gStuck[driver] == 0) gStuck.erase(driver);
+    --gStuckCount;
+}
+
+bool Stuck(const std::string& driver) {
+    const std::lock_guard lock(gStuckMutex);
+    return gStuck.count(driver) > 0;
 }
 
 // A PulseAudio server (or PipeWire's stand-in for one) is there to connect
@@ -186,12 +247,9 @@ std::string SettingsFor(const SoundOptions& options, const std::string& driver) 
     return text;
 }
 
-// In order: the driver the user chose, alone; else the drivers the user's
-// settings are about, the sound server's, FluidSynth's own choice and the
-// fallbacks.
-std::vector<std::string> DriversToTry(const SoundOptions& options, fluid_settings_t* settings) {
-    if (std::string chosen = ChosenDriver(options); !chosen.empty()) return {chosen};
-
+// In order: the drivers the user's settings are about, the sound server's,
+// FluidSynth's own choice and the fallbacks.
+std::vector<std::string> UsualDrivers(const SoundOptions& options, fluid_settings_t* settings) {
     const std::vector<std::string> available = AvailableOutputs(settings);
     std::vector<std::string> drivers = ConfiguredDrivers(options, available);
     std::vector<std::string> candidates;
@@ -217,6 +275,12 @@ std::vector<std::string> DriversToTry(const SoundOptions& options, fluid_setting
         }
     }
     return drivers;
+}
+
+// The driver the user chose, alone; else the usual ones.
+std::vector<std::string> DriversToTry(const SoundOptions& options, fluid_settings_t* settings) {
+    if (std::string chosen = ChosenDriver(options); !chosen.empty()) return {chosen};
+    return UsualDrivers(options, settings);
 }
 
 void ApplyLatency(const SoundOptions& options, fluid_settings_t* settings,
@@ -293,15 +357,106 @@ double ConfiguredLatencyMs(const SoundOptions& options, const std::string& drive
     return 1000.0 * periodSize * periods / sampleRate;
 }
 
+// A call into FluidSynth's driver code, which cannot be interrupted, on a
+// thread of its own: waited for a bounded time, or given up. A call given up
+// runs on by itself, with `feed` (and the engine) kept, and hands what it
+// returns late to `late` there.
+class BuiltInSynth::DriverCall {
+public:
+    using Call = std::function<fluid_audio_driver_t*()>;
+    using Late = std::function<void(fluid_audio_driver_t*)>;
+
+    DriverCall(std::string driver, std::shared_ptr<Feed> feed, Call call, Late late)
+        : driver_(std::move(driver)), state_(std::make_shared<State>()) {
+        thread_ = std::thread([state = state_, driver = driver_, feed = std::move(feed),
+                               call = std::move(call), late = std::move(late)]() mutable {
+            fluid_audio_driver_t* result = call();
+            {
+                const std::lock_guard lock(state->mutex);
+                state->returned = true;
+                state->result = result;
+                if (!state->givenUp) {
+                    state->ended.notify_all();
+                    return;
+                }
+            }
+            late(result);
+            // Before it counts as ended: the process may end as soon as none runs.
+            feed.reset();
+            Unstick(driver);
+        });
+    }
+    ~DriverCall() {
+        if (thread_.joinable()) wait(std::chrono::milliseconds(0));
+    }
+    DriverCall(const DriverCall&) = delete;
+    DriverCall& operator=(const DriverCall&) = delete;
+
+    // True with what the call returned, once it has; false once `limit` has
+    // passed or cancel() was called: then it is given up.
+    bool wait(std::chrono::milliseconds limit, fluid_audio_driver_t** result = nullptr) {
+        std::unique_lock lock(state_->mutex);
+        state_->ended.wait_for(lock, limit,
+                               [this] { return state_->returned || state_->cancelled; });
+        if (state_->returned) {
+            if (result != nullptr) *result = state_->result;
+            lock.unlock();
+            thread_.join();
+            return true;
+        }
+        state_->givenUp = true;
+        Stick(driver_);
+        lock.unlock();
+        thread_.detach();
+        return false;
+    }
+    // Any thread, while wait() runs on another: it gives up at once.
+    void cancel() {
+        const std::lock_guard lock(state_->mutex);
+        state_->cancelled = true;
+        state_->ended.notify_all();
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool returned = false;   // the call has returned
+        bool cancelled = false;  // close() began meanwhile
+        bool givenUp = false;    // nobody waits: the thread cleans up after itself
+        fluid_audio_driver_t* result = nullptr;
+    };
+    std::string driver_;
+    std::shared_ptr<State> state_;
+    std::thread thread_;
+};
+
 // Either our own PulseAudio output or one of FluidSynth's drivers.
 struct BuiltInSynth::Driver {
     std::unique_ptr<PulseStream> pulse;
     fluid_audio_driver_t* handle = nullptr;
+    std::shared_ptr<Feed> feed;  // with `handle`
+    std::string fluidName;       // with `handle`: FluidSynth's name of the driver
     std::string name;
+    // Nothing is rendered once this returns, even if FluidSynth's driver has
+    // not stopped yet.
     ~Driver() {
-        if (handle != nullptr) delete_fluid_audio_driver(handle);
+        if (handle == nullptr) return;
+        feed->cut();
+        DriverCall stop(
+            fluidName, feed,
+            [handle = handle] {
+                delete_fluid_audio_driver(handle);
+                return static_cast<fluid_audio_driver_t*>(nullptr);
+            },
+            [](fluid_audio_driver_t*) {});
+        stop.wait(kStopLimit);
     }
 };
+
+int BuiltInSynth::DriversStillRunning() {
+    return gStuckCount.load();
+}
 
 BuiltInSynth::BuiltInSynth(SoundOptions options, SynthUse use)
     : options_(std::move(options)), use_(use) {}
@@ -326,7 +481,14 @@ bool BuiltInSynth::open() {
         soundFontName_ = SoundFontName(soundFont.path);
     }
 
-    engine_ = std::make_unique<SynthEngine>();
+    // The engine may outlive this output, kept by a driver given up.
+    engine_ = std::shared_ptr<SynthEngine>(new SynthEngine(), [](SynthEngine* engine) {
+        delete engine;
+        // The SoundFont's layout and instruments were read on threads that
+        // have ended; what they freed stays in their malloc arenas, so
+        // every switch of output would leave tens of megabytes behind.
+        malloc_trim(0);
+    });
     for (const auto& [name, value] : options_.synthSettings) {
         if (std::string problem = engine_->applySetting(name, value); !problem.empty()) {
             return fail(problem);
@@ -365,7 +527,7 @@ bool BuiltInSynth::open() {
         stopping_ = false;
         lost_ = false;
     }
-    Started started = startDriver(false);
+    Started started = startDriver({});
     const bool playing = started.driver != nullptr;
     if (playing) {
         install(std::move(started));
@@ -378,18 +540,35 @@ bool BuiltInSynth::open() {
     return playing;
 }
 
-BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
+BuiltInSynth::Started BuiltInSynth::startDriver(const std::string& only) {
     fluid_settings_t* settings = engine_->settings();
-    const std::vector<std::string> drivers =
-        serverOnly ? std::vector<std::string>{"pulseaudio"} : DriversToTry(options_, settings);
+    std::vector<std::string> drivers =
+        !only.empty() ? std::vector<std::string>{only} : DriversToTry(options_, settings);
+    // A chosen driver that does not answer gives way to the usual ones.
+    bool fallBack = only.empty() && !ChosenDriver(options_).empty();
     Started started;
-    std::vector<std::pair<std::string, std::string>> failures;  // driver, why
+    struct Failure {
+        std::string driver;
+        std::string why;
+        bool unanswered = false;
+    };
+    std::vector<Failure> failures;
+    auto notAnswered = [&](const std::string& name) {
+        failures.push_back({name, NotAnswered(name), true});
+        if (std::exchange(fallBack, false)) {
+            for (const std::string& usual : UsualDrivers(options_, settings)) {
+                if (!Contains(drivers, usual)) drivers.push_back(usual);
+            }
+        }
+    };
     bool serverTried = false;
     auto givingUp = [this] {
         const std::lock_guard lock(attemptMutex_);
         return giveUp_;
     };
-    for (const std::string& name : drivers) {
+    // By index: the list may grow meanwhile.
+    for (std::size_t index = 0; index < drivers.size(); ++index) {
+        const std::string name = drivers[index];
         const AudioOutput output = OutputNamed(name);
         if (output.stream && !serverTried) {
             serverTried = true;
@@ -419,12 +598,12 @@ BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
                 started.driver->name = name;
                 break;
             }
-            failures.emplace_back(name, why);
+            failures.push_back({name, why, pulse->unanswered()});
             // Once it has been seen to hang, a server's queue of connections
             // fills up and it refuses at once: still the same server.
             if (pulse->unanswered()) serverHangs_ = true;
             // FluidSynth's driver for the server would not notice it going.
-            if (serverOnly) break;
+            if (!only.empty()) break;
         }
         if (givingUp()) break;
         if (output.stream && output.driver == nullptr) continue;
@@ -437,41 +616,82 @@ BuiltInSynth::Started BuiltInSynth::startDriver(bool serverOnly) {
             continue;
         }
         const std::string driver = output.driver != nullptr ? output.driver : name;
+        // Its earlier start or stop has not returned yet.
+        if (Stuck(driver)) {
+            notAnswered(name);
+            continue;
+        }
         fluid_settings_setstr(settings, "audio.driver", driver.c_str());
         ApplyLatency(options_, settings, name);
         ClearSynthErrors();
-        if (fluid_audio_driver_t* handle =
-                new_fluid_audio_driver2(settings, RenderCallback, engine_.get())) {
+        auto feed = std::make_shared<Feed>(engine_);
+        DriverCall start(
+            driver, feed,
+            [settings, feed = feed.get()] {
+                return new_fluid_audio_driver2(settings, RenderCallback, feed);
+            },
+            // Started after all, once given up: never played through.
+            [](fluid_audio_driver_t* late) {
+                if (late != nullptr) delete_fluid_audio_driver(late);
+            });
+        bool cancellable = false;
+        {
+            // With the check: a close() from now on cancels this attempt.
+            const std::lock_guard lock(attemptMutex_);
+            cancellable = !giveUp_;
+            if (cancellable) driverAttempt_ = &start;
+        }
+        fluid_audio_driver_t* handle = nullptr;
+        const bool answered = cancellable && start.wait(kStartLimit, &handle);
+        {
+            const std::lock_guard lock(attemptMutex_);
+            driverAttempt_ = nullptr;
+        }
+        if (!answered) {
+            feed->cut();
+            if (givingUp()) break;
+            notAnswered(name);
+            continue;
+        }
+        if (handle != nullptr) {
             started.driver = std::make_unique<Driver>();
             started.driver->handle = handle;
+            started.driver->feed = std::move(feed);
+            started.driver->fluidName = driver;
             started.driver->name = name;
             break;
         }
-        failures.emplace_back(name, LastSynthError());
+        failures.push_back({name, LastSynthError()});
     }
 
     if (started.driver) {
-        // Settings the user gave for a driver that failed, while another plays.
-        for (const auto& [name, why] : failures) {
-            const std::string settingsText = SettingsFor(options_, name);
-            if (name == started.driver->name || settingsText.empty()) continue;
-            started.notice = "Playing through " + Printable(started.driver->name) + ": " +
-                             settingsText + " could not be used";
-            if (!why.empty()) started.notice += " (" + why + ")";
+        // A driver that did not answer, or settings the user gave for one
+        // that failed, while another plays.
+        for (const Failure& failure : failures) {
+            if (failure.driver == started.driver->name) continue;
+            const std::string playing = "Playing through " + Printable(started.driver->name) + ": ";
+            if (failure.unanswered) {
+                started.notice =
+                    playing + Quoted(failure.driver) + " could not be started: " + failure.why;
+                break;
+            }
+            const std::string settingsText = SettingsFor(options_, failure.driver);
+            if (settingsText.empty()) continue;
+            started.notice = playing + settingsText + " could not be used";
+            if (!failure.why.empty()) started.notice += " (" + failure.why + ")";
             break;
         }
     } else if (drivers.empty()) {
         started.why = "this FluidSynth has no audio driver to use";
     } else if (drivers.size() == 1) {
         started.why = "audio driver " + Quoted(drivers.front()) + " could not be started";
-        if (!failures.empty() && !failures.front().second.empty()) {
-            started.why += ": " + failures.front().second;
+        if (!failures.empty() && !failures.front().why.empty()) {
+            started.why += ": " + failures.front().why;
         }
     } else {
         started.why = "no audio output could be opened (tried " + Join(drivers) + ")";
-        if (!failures.empty() && !failures.front().second.empty()) {
-            started.why +=
-                "; " + Printable(failures.front().first) + ": " + failures.front().second;
+        if (!failures.empty() && !failures.front().why.empty()) {
+            started.why += "; " + Printable(failures.front().driver) + ": " + failures.front().why;
         }
     }
     return started;
@@ -497,7 +717,7 @@ void BuiltInSynth::watch(bool playing) {
     // Once the sound server has gone, only the server is tried again: any
     // other output, as the sound card itself, would keep it from the server
     // as that comes back.
-    bool serverOnly = false;
+    std::string only;
     for (;;) {
         bool lost = false;
         {
@@ -513,10 +733,10 @@ void BuiltInSynth::watch(bool playing) {
         if (lost) {
             dropLostDriver();
             playing = false;
-            serverOnly = true;
+            only = "pulseaudio";
             tellChange();
         } else if (!playing) {
-            if (Started started = startDriver(serverOnly); started.driver) {
+            if (Started started = startDriver(only); started.driver) {
                 install(std::move(started));
                 playing = true;
                 tellChange();
@@ -615,6 +835,7 @@ void BuiltInSynth::close() {
         const std::lock_guard lock(attemptMutex_);
         giveUp_ = true;
         if (attempt_ != nullptr) attempt_->cancel();
+        if (driverAttempt_ != nullptr) driverAttempt_->cancel();
     }
     if (watcher_.joinable()) watcher_.join();
     stopDelivering();
@@ -628,13 +849,7 @@ void BuiltInSynth::close() {
     }
     if (engine_) engine_->stopWaiting();
     driver.reset();  // stops the audio thread before the engine goes
-    if (engine_) {
-        engine_.reset();
-        // The SoundFont's layout and instruments were read on threads that
-        // have ended; what they freed stays in their malloc arenas, so
-        // every switch of output would leave tens of megabytes behind.
-        malloc_trim(0);
-    }
+    engine_.reset();
 }
 
 std::string BuiltInSynth::description() const {

@@ -47,7 +47,7 @@ public:
 
     bool open() override;
     void send(std::uint32_t message) override;
-    // Also gives up an audio output being started, at once for the sound server.
+    // Also gives up an audio output being started, at once.
     void close() override;
     std::string description() const override;
     bool isWorking() const override;
@@ -65,17 +65,24 @@ public:
     // When the latest note-on reached the synthesizer. For measuring.
     std::chrono::steady_clock::time_point lastNoteOnApplied() const;
 
+    // Audio drivers whose start or stop was given up and still runs, in the
+    // whole process. Such a driver is inside a library that cannot be
+    // interrupted: the process should end without tearing it down.
+    static int DriversStillRunning();
+
 private:
     struct Driver;
+    class DriverCall;
     struct Started {
         std::unique_ptr<Driver> driver;
         std::string why;     // when there is no driver
         std::string notice;  // when another driver than the one asked for plays
     };
 
-    // Starts the first audio output that works: our own client of the sound
-    // server only, or every driver there is to try.
-    Started startDriver(bool serverOnly);
+    // Starts the first audio output that works: `only` that one, or every
+    // driver there is to try. A driver that does not answer is given up
+    // after a while; a chosen one then gives way to the usual ones.
+    Started startDriver(const std::string& only);
     void install(Started started);
     void watch(bool playing);
     void dropLostDriver();
@@ -88,7 +95,8 @@ private:
 
     SoundOptions options_;
     SynthUse use_;
-    std::unique_ptr<SynthEngine> engine_;  // kept from open() to close(), whatever plays it
+    // Kept from open() to close(), whatever plays it; longer by a driver given up.
+    std::shared_ptr<SynthEngine> engine_;
     std::string soundFontName_;
     // open() and the watcher: the sound server took a connection and never answered.
     bool serverHangs_ = false;
@@ -106,8 +114,9 @@ private:
     bool lost_ = false;      // by watchMutex_: the sound server's connection went
 
     std::mutex attemptMutex_;
-    PulseStream* attempt_ = nullptr;  // by attemptMutex_: being opened by the watcher
-    bool giveUp_ = false;             // by attemptMutex_: close() has begun
+    PulseStream* attempt_ = nullptr;       // by attemptMutex_: being opened by the watcher
+    DriverCall* driverAttempt_ = nullptr;  // by attemptMutex_: being started
+    bool giveUp_ = false;                  // by attemptMutex_: close() has begun
 
     std::thread sender_;
     std::mutex queueMutex_;

@@ -36,7 +36,8 @@ namespace velmora {
 //   mainloop thread of our own PulseAudio client;
 // - waitWhileSilent() on FluidSynth's driver thread before each render()
 //   (our own client corks its stream instead);
-// - stopWaiting() from close(), on the thread that closes the output.
+// - stopWaiting() from close(), on the thread that closes the output;
+//   wakeAudio() wherever a driver is cut off from the engine.
 class SynthEngine {
 public:
     static constexpr double kDefaultSampleRate = 48000.0;
@@ -86,6 +87,8 @@ public:
     void waitWhileSilent(std::chrono::milliseconds limit);
     // Any thread: ends every wait, now and later; before the driver stops.
     void stopWaiting();
+    // Any thread: ends the wait under way, or else the next one.
+    void wakeAudio();
 
     // For creating an audio driver; null before construction succeeded.
     fluid_settings_t* settings() const { return settings_; }
@@ -98,7 +101,6 @@ public:
     const EffectSwitch& effects() const { return effects_; }
 
 private:
-    void wakeAudio();
     void programChange(int channel, int program);
     // Renders the voices and effects; no limiter, no beep. True when nothing
     // sounded, so nothing was rendered.
