@@ -81,6 +81,16 @@ constexpr std::chrono::milliseconds kRetryInterval{1000};
 constexpr std::chrono::milliseconds kStartLimit{2000};
 // A driver that has not stopped by then is left to stop by itself.
 constexpr std::chrono::milliseconds kStopLimit{1000};
+// An output that renders nothing while something should sound may have
+// stalled (a sound server stopped, not gone). It is looked at this often
+// while something sounds, so that a stall is noticed within 2 s.
+constexpr std::chrono::milliseconds kStallCheck{200};
+// Our own client asks the sound server once nothing has been rendered for
+// that long, and takes it as stalled when that goes unanswered.
+constexpr std::chrono::milliseconds kStallSuspect{500};
+constexpr std::chrono::milliseconds kAnswerLimit{1000};
+// FluidSynth's drivers only tell by the blocks they ask for.
+constexpr std::chrono::milliseconds kStallLimit{1500};
 constexpr int kControlChange = 0xB0;
 constexpr int kAllSoundOff = 120;
 
@@ -94,6 +104,12 @@ std::string Answerer(const std::string& output) {
 std::string NotAnswered(const std::string& output) {
     return Answerer(output) + " did not answer within " +
            std::to_string(kStartLimit.count() / 1000) + " s";
+}
+
+std::string StoppedAnswering(const std::string& output) {
+    std::string text = Answerer(output) + " stopped answering; trying again…";
+    text[0] = 'T';
+    return text;
 }
 
 // What one of FluidSynth's drivers renders: the engine, until the driver is
@@ -526,6 +542,7 @@ bool BuiltInSynth::open() {
         const std::lock_guard lock(watchMutex_);
         stopping_ = false;
         lost_ = false;
+        nudged_ = false;
     }
     Started started = startDriver({});
     const bool playing = started.driver != nullptr;
@@ -714,53 +731,112 @@ void BuiltInSynth::install(Started started) {
 // The sound server's thread only raises lost_; everything else happens here,
 // where waiting for a server does not hold up a message or a close().
 void BuiltInSynth::watch(bool playing) {
-    // Once the sound server has gone, only the server is tried again: any
-    // other output, as the sound card itself, would keep it from the server
-    // as that comes back.
+    // Once an output has been lost, only that one is tried again: any other,
+    // as the sound card itself, would keep it from the sound server as that
+    // comes back.
     std::string only;
+    Stall stall;
+    stall.renders = engine_->renders();
     for (;;) {
         bool lost = false;
         {
             std::unique_lock lock(watchMutex_);
-            if (playing) {
-                watchWake_.wait(lock, [this] { return stopping_ || lost_; });
-            } else {
+            if (!playing) {
                 watchWake_.wait_for(lock, kRetryInterval, [this] { return stopping_; });
+            } else if (engine_->sounding()) {
+                watchWake_.wait_for(lock, kStallCheck, [this] { return stopping_ || lost_; });
+            } else {
+                // Nothing to notice until something is sent: no wake-ups while idle.
+                watchWake_.wait(lock, [this] { return stopping_ || lost_ || nudged_; });
             }
             if (stopping_) return;
             lost = std::exchange(lost_, false);
+            nudged_ = false;
         }
-        if (lost) {
-            dropLostDriver();
+        // A loss told while the output was being dropped for a stall is old news.
+        if (lost && playing) {
+            only = dropDriver("No sound: the connection to the sound server was lost");
             playing = false;
-            only = "pulseaudio";
-            tellChange();
-        } else if (!playing) {
-            if (Started started = startDriver(only); started.driver) {
-                install(std::move(started));
-                playing = true;
-                tellChange();
+        } else if (playing) {
+            if (stalled(stall)) {
+                std::string name;
+                {
+                    const std::lock_guard lock(mutex_);
+                    name = driver_->name;
+                }
+                only = dropDriver(StoppedAnswering(name));
+                playing = false;
             }
+        } else if (Started started = startDriver(only); started.driver) {
+            install(std::move(started));
+            playing = true;
+            stall = Stall();
+            stall.renders = engine_->renders();
+            tellChange();
         }
     }
 }
 
-void BuiltInSynth::dropLostDriver() {
+bool BuiltInSynth::stalled(Stall& stall) const {
+    const auto now = std::chrono::steady_clock::now();
+    const std::uint64_t renders = engine_->renders();
+    const bool sounding = engine_->sounding();
+    if (renders != stall.renders) stall.flowing = true;
+    auto restart = [&] {
+        stall.renders = renders;
+        stall.since = now;
+        stall.sounding = sounding;
+        stall.asked = false;
+        return false;
+    };
+    // Timed only from the moment something should sound.
+    if (renders != stall.renders || !sounding || !stall.sounding) return restart();
+    // A sound server may take a second or two to ask a new stream for more
+    // than its first buffer, as a sink adjusts its latency to it: only one
+    // that does not answer has stalled.
+    if (PulseStream* pulse = driver_->pulse.get()) {
+        if (now - stall.since < kStallSuspect) return false;
+        if (!stall.asked) {
+            stall.asked = true;
+            stall.askedAt = now;
+            stall.answers = pulse->answers();
+            pulse->ping();
+            return false;
+        }
+        if (pulse->answers() != stall.answers) return restart();
+        return now - stall.askedAt >= kAnswerLimit;
+    }
+    return stall.flowing && now - stall.since >= kStallLimit;
+}
+
+void BuiltInSynth::nudgeWatcher() {
+    {
+        const std::lock_guard lock(watchMutex_);
+        nudged_ = true;
+    }
+    watchWake_.notify_all();
+}
+
+std::string BuiltInSynth::dropDriver(const std::string& why) {
     std::unique_ptr<Driver> gone;
     {
         const std::lock_guard lock(mutex_);
         gone = std::move(driver_);
         working_ = false;
-        description_ = "No sound: the connection to the sound server was lost";
+        description_ = why;
         notice_.clear();
     }
-    gone.reset();  // ends its thread: nothing renders now
-    // What sounded would go on where it stopped once the server is back.
+    // Told before the driver stops: one that has stalled may take a while.
+    tellChange();
+    const std::string name = gone->name;
+    gone.reset();  // nothing renders now
+    // What sounded would go on where it stopped once the output is back.
     const std::lock_guard lock(mutex_);
     for (int channel = 0; channel < 16; ++channel) {
         engine_->send(ComposeShortMessage(kControlChange, channel, kAllSoundOff, 0));
     }
     engine_->forgetBeep();
+    return name;
 }
 
 void BuiltInSynth::tellChange() {
@@ -804,6 +880,7 @@ void BuiltInSynth::deliver() {
             const std::lock_guard lock(mutex_);
             if (working_ && driver_->pulse) driver_->pulse->wake();
         }
+        nudgeWatcher();
         if (!soundFontChangeTold_ && engine_->soundFontChanged()) {
             soundFontChangeTold_ = true;
             tellChange();
@@ -872,11 +949,13 @@ std::string BuiltInSynth::notice() const {
 }
 
 void BuiltInSynth::Beep(int frequencyHz, int durationMs) {
-    const std::lock_guard lock(mutex_);
-    if (working_) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!working_) return;
         engine_->beep(frequencyHz, durationMs);
         if (driver_->pulse) driver_->pulse->wake();
     }
+    nudgeWatcher();
 }
 
 }  // namespace velmora

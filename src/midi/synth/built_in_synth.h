@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -35,9 +37,11 @@ std::vector<std::string> AudioOutputChoices();
 // same stream. Never throws, never prints: what is wrong is in description().
 //
 // The SoundFont is loaded once per open(). While no audio output plays, a
-// thread of its own tries to start one once a second, and it notices at once
-// when the sound server it plays through goes away; then the notes sounding
-// are released and the server is tried again until it is back.
+// thread of its own tries to start one once a second. It notices at once
+// when the sound server it plays through goes away, and within 2 s when the
+// output stops asking for sound while something should sound (a server that
+// hangs); then the notes sounding are released and that output is tried
+// again until it is back.
 class BuiltInSynth final : public MidiOut, public Beeper {
 public:
     // Plays with the SoundFont, audio driver and synthesizer settings of
@@ -85,7 +89,23 @@ private:
     Started startDriver(const std::string& only);
     void install(Started started);
     void watch(bool playing);
-    void dropLostDriver();
+    // Since when the output has rendered nothing while something should sound.
+    struct Stall {
+        std::uint64_t renders = 0;
+        std::chrono::steady_clock::time_point since{};
+        bool sounding = false;
+        bool flowing = false;  // it has rendered since it started
+        bool asked = false;    // our own client asked the sound server meanwhile
+        std::chrono::steady_clock::time_point askedAt{};
+        std::uint64_t answers = 0;  // the server's answers before it was asked
+    };
+    // Watcher thread, while an output plays.
+    bool stalled(Stall& stall) const;
+    // Something was sent: the watcher looks at the output while it sounds.
+    void nudgeWatcher();
+    // No sound, for `why`: the output in use is stopped and the notes
+    // released. Returns the output's name.
+    std::string dropDriver(const std::string& why);
     void tellChange();
     // Hands the messages to the engine in order, on a thread of its own: a
     // program change reads the instrument's samples from disk.
@@ -112,6 +132,7 @@ private:
     std::condition_variable watchWake_;
     bool stopping_ = false;  // by watchMutex_
     bool lost_ = false;      // by watchMutex_: the sound server's connection went
+    bool nudged_ = false;    // by watchMutex_: something was sent since the watcher looked
 
     std::mutex attemptMutex_;
     PulseStream* attempt_ = nullptr;       // by attemptMutex_: being opened by the watcher

@@ -178,6 +178,22 @@ void PulseStream::wake() {
     pa_threaded_mainloop_unlock(mainloop_);
 }
 
+void PulseStream::ping() {
+    if (!ready_.load()) return;
+    // As in wake(): the lock is never held while waiting for the server.
+    pa_threaded_mainloop_lock(mainloop_);
+    if (stream_ != nullptr && pa_stream_get_state(stream_) == PA_STREAM_READY) {
+        if (pa_operation* operation = pa_stream_update_timing_info(stream_, OnAnswer, this)) {
+            pa_operation_unref(operation);
+        }
+    }
+    pa_threaded_mainloop_unlock(mainloop_);
+}
+
+void PulseStream::OnAnswer(pa_stream*, int success, void* data) {
+    if (success != 0) static_cast<PulseStream*>(data)->answers_.fetch_add(1);
+}
+
 void PulseStream::cancel() {
     const std::lock_guard lock(cancelMutex_);
     cancelled_ = true;

@@ -56,6 +56,12 @@ public:
     // Any thread, while open() runs on another: open() gives up at once. An
     // output once cancelled does not open any more.
     void cancel();
+    // Any thread but never during close(), while open: asks the server for
+    // something it answers at once, without waiting for it; answers() counts
+    // the answers. A server that stopped answering (stopped, not gone) keeps
+    // the connection but never answers.
+    void ping();
+    std::uint64_t answers() const { return answers_.load(); }
 
     // Before open(): called once, on the mainloop thread, when the connection
     // is lost after open() succeeded. It must not wait for anything.
@@ -69,6 +75,7 @@ private:
     static void OnContextState(pa_context* context, void* self);
     static void OnStreamState(pa_stream* stream, void* self);
     static void OnWrite(pa_stream* stream, std::size_t bytes, void* self);
+    static void OnAnswer(pa_stream* stream, int success, void* self);
 
     // Mainloop thread: the context or the stream failed.
     void connectionFailed();
@@ -100,6 +107,7 @@ private:
     std::atomic<bool> idle_{false};  // corked for silence, or about to be
     std::atomic<bool> ready_{false};
     std::atomic<bool> lost_{false};
+    std::atomic<std::uint64_t> answers_{0};
 };
 
 }  // namespace velmora

@@ -236,6 +236,7 @@ void SynthEngine::send(std::uint32_t message) {
         default:
             return;  // system messages mean nothing to the synthesizer
     }
+    due_ = true;
     wakeAudio();
 }
 
@@ -257,6 +258,7 @@ void SynthEngine::programChange(int channel, int program) {
 
 void SynthEngine::beep(int frequencyHz, int durationMs) {
     beepRequests_.post(frequencyHz, durationMs);
+    due_ = true;
     wakeAudio();
 }
 
@@ -295,6 +297,9 @@ void SynthEngine::stopWaiting() {
 
 void SynthEngine::render(float* left, float* right, int frames) {
     if (frames <= 0) return;
+    // Before rendering: what comes in meanwhile is due for the next block.
+    due_ = false;
+    ++renders_;
     if (synth_ == nullptr) {
         std::fill(left, left + frames, 0.0f);
         std::fill(right, right + frames, 0.0f);

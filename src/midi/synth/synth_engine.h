@@ -37,7 +37,9 @@ namespace velmora {
 // - waitWhileSilent() on FluidSynth's driver thread before each render()
 //   (our own client corks its stream instead);
 // - stopWaiting() from close(), on the thread that closes the output;
-//   wakeAudio() wherever a driver is cut off from the engine.
+//   wakeAudio() wherever a driver is cut off from the engine;
+// - renders() and sounding() on the watcher thread, which notices an output
+//   that has stopped asking for sound.
 class SynthEngine {
 public:
     static constexpr double kDefaultSampleRate = 48000.0;
@@ -80,6 +82,12 @@ public:
     // many instruments' samples begin with a few milliseconds of silence.
     bool resting() const { return resting_; }
 
+    // Any thread: how many blocks have been rendered, and whether blocks
+    // should be coming (a message or beep since the last one, or that one
+    // still sounded). An audio output that has stalled renders none.
+    std::uint64_t renders() const { return renders_; }
+    bool sounding() const { return due_ || !resting_; }
+
     // Audio thread, before render(): while nothing sounds, sleeps until a
     // message or beep arrives (or `limit` passes), so that an idle trainer
     // hands the sound server no stream of silence. The output then simply
@@ -118,7 +126,9 @@ private:
     std::optional<Limiter> limiter_;    // audio thread only, once started
     // Audio thread: how long nothing has sounded, reverb and chorus tails included.
     std::int64_t quietFrames_ = 0;
-    bool resting_ = false;  // audio thread
+    std::atomic<bool> resting_{false};  // written by the audio thread
+    std::atomic<bool> due_{false};
+    std::atomic<std::uint64_t> renders_{0};
     std::mutex wakeMutex_;
     std::condition_variable wake_;
     bool woken_ = false;     // by wakeMutex_: something was sent since the last wait

@@ -272,6 +272,48 @@ TEST_F(PulseEndToEndTest, AServerThatComesBackIsPlayedThroughAgain) {
     EXPECT_NEAR(soundtest::EstimatePitch(loudest, kRate), 440.0, 4.4);
 }
 
+// The server stops answering in the middle of a note (SIGSTOP): the
+// connection stays, but the stream asks for nothing more. That is told, the
+// note is released, and once the server answers again the output plays by
+// itself. Under either name of our own client.
+TEST_F(PulseEndToEndTest, AServerThatStopsAnsweringWhilePlayingIsToldAndPlayedAgain) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
+    for (const std::string name : {"pulseaudio", "pulse-stream"}) {
+        SCOPED_TRACE(name);
+        SoundOptions options = serverOptions();
+        options.audioDriver = name;
+        BuiltInSynth out(options);
+        std::atomic<int> changes{0};
+        out.onChange([&] { ++changes; });
+        ASSERT_TRUE(out.open()) << out.description();
+        out.send(ComposeShortMessage(kProgramChangeStatus, 0, 73, 0));  // a flute: no decay
+        out.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
+        std::this_thread::sleep_for(300ms);
+
+        server_.signal(SIGSTOP);
+        EXPECT_TRUE(WaitFor([&] { return changes == 1; }, 5s)) << "the stall was not told";
+        EXPECT_FALSE(out.isWorking());
+        EXPECT_EQ(out.description(), "The sound server stopped answering; trying again…");
+
+        server_.signal(SIGCONT);
+        EXPECT_TRUE(WaitFor([&] { return out.isWorking(); }, 10s)) << out.description();
+        EXPECT_EQ(changes, 2);
+        EXPECT_EQ(out.description(), "Built-in synthesizer · TimGM6mb (" + name + ")");
+        const std::vector<float> heard = record([&] {
+            std::this_thread::sleep_for(300ms);
+            out.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
+            std::this_thread::sleep_for(400ms);
+            out.send(ComposeShortMessage(kNoteOffStatus, 0, 69, 0));
+            std::this_thread::sleep_for(300ms);
+        });
+        out.close();
+        ASSERT_GT(heard.size(), kRate / 2);
+        // Nothing of the note that sounded when the server stopped.
+        EXPECT_LT(soundtest::Rms(heard, 0, kRate * 2 / 10), 1e-4);
+        EXPECT_NEAR(soundtest::SoundingSeconds(heard, kRate), 0.4, 0.06);
+    }
+}
+
 TEST_F(PulseEndToEndTest, AServerThatStartsLaterIsUsed) {
     killServer();
     fs::remove(server_.socket());
