@@ -200,7 +200,7 @@ TEST(SoundSetupTest, ADriverThatNeverAnswersGivesWayAndTryAgainStillWorks) {
     EXPECT_EQ(again.newProblems, std::vector<std::string>{status});
     EXPECT_EQ(BackgroundOpen::StartsStillRunning(), 1);
 
-    // The start given up ends once the server answers, and plays nothing.
+    // The start given up ends by itself once the server answers.
     ::kill(jackd, SIGCONT);
     EXPECT_TRUE(testing::WaitFor([] { return BackgroundOpen::StartsStillRunning() == 0; }, 10s));
     sound.device().close();
