@@ -56,3 +56,10 @@ set(VELMORA_QT_TEST_PCH_HEADERS
     <QSignalSpy>
     <QTemporaryDir>
     <QTest>)
+
+# Clang writes the headers' times into a precompiled header and refuses it once
+# a header is written again, as CMake writes its list anew in every new build
+# folder; without them ccache can hand out one it has kept.
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    add_compile_options("SHELL:-Xclang -fno-pch-timestamp")
+endif()
