@@ -19,6 +19,7 @@ void RunControl::cmdPlay_Click() {
     state_.repeatActive = false;
 
     state_.exerciseRunning = true;
+    runOn_ = true;
     journal_.runStarted();
     lock_.LockSettings();
     log_.Clear();
@@ -35,6 +36,7 @@ void RunControl::cmdPlay_Click() {
 void RunControl::nextPass() {
     if (!state_.exerciseRunning) {
         lock_.UnlockSettings();
+        ended();
         return;
     }
     if (answerComplete()) {
@@ -62,6 +64,13 @@ void RunControl::cmdPlayStop_Click() {
     state_.repeatActive = false;
     lock_.UnlockSettings();
     panel_.Timer1.setEnabled(false);
+    ended();
+}
+
+void RunControl::ended() {
+    if (!runOn_) return;
+    runOn_ = false;
+    if (runEnded_) runEnded_();
 }
 
 void RunControl::ShowPrompt() {
@@ -80,6 +89,7 @@ void RunControl::FocusFirstAnswerButton() {
 }
 
 void RunControl::end() {
+    runOn_ = false;
     state_.exerciseRunning = false;
     state_.repeatActive = false;
     panel_.Timer1.setEnabled(false);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "midi/playback.h"
 #include "model/panel.h"
 #include "model/trainer_state.h"
@@ -36,9 +38,14 @@ public:
     // The window is closing: the run ends with nothing more sent.
     void end();
 
+    // Told when a run ends by STOP, by the practice timer or with nothing left
+    // to ask; not when PLAY starts it afresh, nor when the window closes.
+    void onRunEnded(std::function<void()> listener) { runEnded_ = std::move(listener); }
+
 private:
     void nextPass();
     bool answerComplete() const;
+    void ended();
 
     Panel& panel_;
     TrainerState& state_;
@@ -48,6 +55,8 @@ private:
     SettingsLock& lock_;
     PracticeTimer& timer_;
     AnswerJournal& journal_;
+    std::function<void()> runEnded_;
+    bool runOn_ = false;  // a run, not a drill, was started and has not ended
 };
 
 }  // namespace velmora

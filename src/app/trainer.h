@@ -48,6 +48,10 @@ public:
     // Shutdown, run once when the window closes. Nothing sounds or is sent after it.
     void Form_Unload();
 
+    // Told when a run ends by STOP, by the practice timer or with nothing
+    // left to ask (not when the window closes).
+    void onRunEnded(std::function<void()> listener) { runControl_.onRunEnded(std::move(listener)); }
+
     Panel& panel() { return panel_; }
     const TrainerState& state() const { return state_; }
     TrainerState& state() { return state_; }

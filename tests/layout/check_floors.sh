@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Each folder of src/ includes only its own floor and the floors below:
 #   ground:   model ports text
-#   modules:  midi questions scoring practice progress (and the ground)
+#   modules:  midi questions scoring practice progress coach (and the ground)
 #   sound:    midi/synth, midi/external (midi and the ground), and
 #             midi/setup, which chooses among them
 #   journal:  the practice journal's file (the ground)
@@ -13,11 +13,11 @@ src=${1:?usage: check_floors.sh SRC_DIR}
 cd "$src" || exit 2
 
 ground="model ports text"
-modules="$ground midi questions scoring practice progress"
+modules="$ground midi questions scoring practice progress coach"
 allowed() {  # folder of a file -> the folders it may include from
     case "$1" in
         model | ports | text) echo "$ground" ;;
-        midi | questions | scoring | practice | progress) echo "$modules" ;;
+        midi | questions | scoring | practice | progress | coach) echo "$modules" ;;
         midi/synth | midi/external) echo "$ground midi $1" ;;
         midi/setup) echo "$ground midi midi/synth midi/external midi/setup" ;;
         journal) echo "$ground journal" ;;
