@@ -95,7 +95,7 @@ private:
         std::int64_t session = 0;
         int run = 0;
         bool wrong = false;
-        std::vector<int> notes;
+        std::vector<int> notes;  // kept only when wrong
     };
     static bool holds(const ClassState& state);
     static int median(const ClassState& state);
