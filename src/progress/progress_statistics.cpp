@@ -278,12 +278,39 @@ void ProgressStatistics::include(const JournalEntry& entry, int sign) {
     });
 }
 
+std::int64_t ProgressStatistics::PracticeCredit(const JournalEntry& entry,
+                                                const std::optional<AnswerStamp>& previous) {
+    std::int64_t credit = 0;
+    if (previous && previous->session == entry.session && previous->run == entry.run) {
+        credit = entry.utcMilliseconds - previous->utcMilliseconds;
+    } else {
+        credit = entry.responseMilliseconds;  // the first of a run: from its question on
+    }
+    return std::clamp<std::int64_t>(credit, 0, kLongestPracticeGap);
+}
+
+void ProgressStatistics::practised(const JournalEntry& entry, std::int64_t credit, int sign) {
+    if (KindOf(entry) == kNoKind) return;
+    DayTallies& day = dayTallies(LocalDay(entry.utcMilliseconds, entry.utcOffsetMinutes));
+    day.answers += static_cast<std::uint32_t>(sign);
+    day.practiceMilliseconds += sign * credit;
+}
+
 void ProgressStatistics::add(const JournalEntry& entry) {
     runStarted_ = thisRun_.empty() || thisRun_.back().run != entry.run ||
                   thisRun_.back().session != entry.session;
-    if (runStarted_) thisRun_.clear();
+    if (runStarted_) {
+        thisRun_.clear();
+        masteryAtRunStart_ = mastery_.all();
+    }
     thisRun_.push_back(entry);
+    live_.push_back(entry);
     include(entry, 1);
+    stampBeforeLast_ = lastStamp_;
+    lastCredit_ = PracticeCredit(entry, lastStamp_);
+    practised(entry, lastCredit_, 1);
+    lastStamp_ = AnswerStamp{entry.session, entry.run, entry.utcMilliseconds};
+    mastery_.add(entry);
     ++answers_;
     last_ = entry;
     removed_.reset();
@@ -298,6 +325,12 @@ void ProgressStatistics::replaceLast(const JournalEntry& entry) {
     }
     include(*last_, -1);
     include(entry, 1);
+    practised(*last_, lastCredit_, -1);
+    lastCredit_ = PracticeCredit(entry, stampBeforeLast_);
+    practised(entry, lastCredit_, 1);
+    lastStamp_ = AnswerStamp{entry.session, entry.run, entry.utcMilliseconds};
+    mastery_.replaceLast(entry);
+    if (!live_.empty()) live_.back() = entry;
     if (!thisRun_.empty()) thisRun_.pop_back();
     runStarted_ = !thisRun_.empty() &&
                   (thisRun_.back().run != entry.run || thisRun_.back().session != entry.session);
@@ -311,6 +344,9 @@ void ProgressStatistics::replaceLast(const JournalEntry& entry) {
 
 void ProgressStatistics::addHistory(const JournalEntry& entry) {
     include(entry, 1);
+    practised(entry, PracticeCredit(entry, lastStamp_), 1);
+    lastStamp_ = AnswerStamp{entry.session, entry.run, entry.utcMilliseconds};
+    mastery_.add(entry);
     ++answers_;
     stepwise_ = false;
     ++version_;
@@ -325,8 +361,19 @@ void ProgressStatistics::mergeHistory(ProgressStatistics&& loaded) {
         for (const auto& [day, tallies] : loaded.days_) {
             DayTallies& mine = dayTallies(day);
             for (int kind = 0; kind < kKinds; ++kind) mine.byKind[kind].add(tallies.byKind[kind]);
+            mine.answers += tallies.answers;
+            mine.practiceMilliseconds += tallies.practiceMilliseconds;
         }
     }
+    // Mastery follows the answers in order: the history first, then this
+    // start's own answers again on top of it.
+    mastery_ = std::move(loaded.mastery_);
+    const std::size_t runStart = live_.size() - std::min(live_.size(), thisRun_.size());
+    for (std::size_t i = 0; i < live_.size(); ++i) {
+        if (i == runStart) masteryAtRunStart_ = mastery_.all();
+        mastery_.add(live_[i]);
+    }
+    if (live_.empty()) masteryAtRunStart_ = mastery_.all();
     // Older times go in front, so the live answer's stay near the end for replaceLast.
     loaded.responses_.insert(loaded.responses_.end(), responses_.begin(), responses_.end());
     responses_ = std::move(loaded.responses_);
@@ -404,6 +451,35 @@ void ProgressStatistics::update(ProgressFigures& figures, std::int64_t nowUtcMil
     if (removed_) ApplyToFigures(figures, *removed_, -1);
     ApplyToFigures(figures, *last_, 1);
     figures.version = version_;
+}
+
+std::vector<PracticeDay> ProgressStatistics::practiceDays() const {
+    std::vector<PracticeDay> days;
+    for (const auto& [day, tallies] : days_) {
+        if (tallies.answers > 0)
+            days.push_back({day, tallies.answers, tallies.practiceMilliseconds});
+    }
+    return days;
+}
+
+PracticeDay ProgressStatistics::practiceDay(int day) const {
+    const auto at = days_.find(day);
+    if (at == days_.end()) return {day, 0, 0};
+    return {day, at->second.answers, at->second.practiceMilliseconds};
+}
+
+int ProgressStatistics::daysInARow(int today) const {
+    auto practisedOn = [this](int day) {
+        const auto at = days_.find(day);
+        return at != days_.end() && at->second.answers > 0;
+    };
+    int day = practisedOn(today) ? today : today - 1;
+    int count = 0;
+    while (practisedOn(day)) {
+        ++count;
+        --day;
+    }
+    return count;
 }
 
 }  // namespace velmora

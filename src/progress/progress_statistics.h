@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "coach/mastery.h"
 #include "model/trainer_state.h"
 #include "ports/journal.h"
 
@@ -93,6 +94,17 @@ struct ProgressFigures {
     std::vector<Confusion> topConfusions(std::size_t count) const;
 };
 
+// Answers given and time spent practising on one local day. The time of an
+// answer is the time since the one before it in the same run, or its response
+// time for the first of a run, at most kLongestPracticeGap: a pause is not practice.
+struct PracticeDay {
+    int day = 0;
+    std::uint32_t answers = 0;
+    std::int64_t milliseconds = 0;
+    bool operator==(const PracticeDay&) const = default;
+};
+inline constexpr std::int64_t kLongestPracticeGap = 60'000;
+
 // Statistics over the practice journal for the Progress window: fed every
 // answer as it is recorded, and the journal's history once it is read.
 // Kept per local day, so a period costs a sum over its days, not its answers.
@@ -126,10 +138,37 @@ public:
     std::uint64_t version() const { return version_; }
     std::size_t answers() const { return answers_; }
 
+    // Where each pitch class stands, over every answer in order.
+    const MasteryTracker& mastery() const { return mastery_; }
+    // As it stood when the latest run began.
+    const PitchMasteries& masteryAtRunStart() const { return masteryAtRunStart_; }
+    // The live answers of the latest run, in order.
+    const std::vector<JournalEntry>& thisRun() const { return thisRun_; }
+
+    // The days practised, oldest first.
+    std::vector<PracticeDay> practiceDays() const;
+    // One day; zero answers when not practised.
+    PracticeDay practiceDay(int day) const;
+    // Days practised in a row up to `today`, or up to yesterday while today
+    // has no answer yet; 0 when neither was practised.
+    int daysInARow(int today) const;
+
 private:
     struct DayTallies {
         std::array<Tally, 3> byKind;  // single notes, chords, Shepard
+        std::uint32_t answers = 0;    // of any kind
+        std::int64_t practiceMilliseconds = 0;
     };
+    // Which run an answer was given in, and when.
+    struct AnswerStamp {
+        std::int64_t session = 0;
+        int run = 0;
+        std::int64_t utcMilliseconds = 0;
+    };
+    // What an answer adds to its day's practice time, after `previous`.
+    static std::int64_t PracticeCredit(const JournalEntry& entry,
+                                       const std::optional<AnswerStamp>& previous);
+    void practised(const JournalEntry& entry, std::int64_t credit, int sign);
     void include(const JournalEntry& entry, int sign);
     void collect(ProgressFigures& figures, int firstDay, int lastDay) const;
     DayTallies& dayTallies(int day);
@@ -142,7 +181,14 @@ private:
     std::vector<JournalEntry> thisRun_;  // the live answers of the latest run
     std::size_t answers_ = 0;
 
-    std::optional<JournalEntry> last_;  // the last live answer, for replaceLast
+    std::optional<JournalEntry> last_;            // the last live answer, for replaceLast
+    std::int64_t lastCredit_ = 0;                 // its practice time
+    std::optional<AnswerStamp> lastStamp_;        // the answer taken in before, for its gap
+    std::optional<AnswerStamp> stampBeforeLast_;  // and the one before that, for replaceLast
+    std::vector<JournalEntry> live_;  // every live answer, to follow the history on merging
+
+    MasteryTracker mastery_;
+    PitchMasteries masteryAtRunStart_{};
 
     // The last change, for stepping figures forward: `last_` added, after
     // `removed_` was taken away, when `stepwise_`.

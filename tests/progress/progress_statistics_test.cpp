@@ -319,3 +319,83 @@ TEST(ResponseBucket, GrowsWithTheTimeAndItsMiddleLiesInside) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+JournalEntry At(std::int64_t utc, int run, int note = 60, bool right = true, int session = 1) {
+    JournalEntry entry = Single(note, right ? note % 12 : (note + 1) % 12, utc);
+    entry.session = session;
+    entry.run = run;
+    entry.responseMilliseconds = 1500;
+    return entry;
+}
+
+TEST(PracticeDays, CountTheGapsWithinARunAndNoPause) {
+    ProgressStatistics statistics;
+    statistics.add(At(kNoon, 1));            // first of a run: its response time
+    statistics.add(At(kNoon + 4'000, 1));    // 4 s later
+    statistics.add(At(kNoon + 600'000, 1));  // after a pause: at most a minute
+    statistics.add(At(kNoon + 605'000, 2));  // a new run starts from its question
+    statistics.replaceLast(At(kNoon + 609'000, 2, 60, false));  // regraded: counted once
+    statistics.add(At(kNoon + kDay, 1, 60, true, 2));           // the next day, another start
+
+    const PracticeDay today = statistics.practiceDay(LocalDay(kNoon, 0));
+    EXPECT_EQ(today.answers, 4u);
+    EXPECT_EQ(today.milliseconds, 1'500 + 4'000 + kLongestPracticeGap + 1'500);
+    EXPECT_EQ(statistics.practiceDays().size(), 2u);
+    EXPECT_EQ(statistics.practiceDay(LocalDay(kNoon, 0) + 5).answers, 0u);
+}
+
+TEST(PracticeDays, DaysInARowEndTodayOrYesterday) {
+    ProgressStatistics statistics;
+    for (int day : {0, 2, 3, 4}) statistics.addHistory(At(kNoon + day * kDay, day + 1));
+    const int first = LocalDay(kNoon, 0);
+    EXPECT_EQ(statistics.daysInARow(first + 4), 3);
+    EXPECT_EQ(statistics.daysInARow(first + 5), 3);  // not yet practised today
+    EXPECT_EQ(statistics.daysInARow(first + 6), 0);
+    EXPECT_EQ(statistics.daysInARow(first + 1), 1);
+}
+
+// History read while this start's answers come in is still followed in the
+// order the answers were given, for mastery and for the run's start.
+TEST(PracticeDays, MasteryFollowsTheHistoryBeforeTheLiveAnswers) {
+    std::mt19937 random(7);
+    std::vector<JournalEntry> history;
+    for (int i = 0; i < 400; ++i) {
+        JournalEntry entry = At(kNoon - 3 * kDay + i * 600'000LL / 4, 1 + i / 50,
+                                48 + static_cast<int>(random() % 24), random() % 10 != 0, 1);
+        entry.responseMilliseconds = 800 + static_cast<int>(random() % 2000);
+        history.push_back(entry);
+    }
+    std::vector<JournalEntry> live;
+    for (int i = 0; i < 60; ++i) {
+        live.push_back(At(kNoon + i * 5'000LL, 1 + i / 40, 48 + static_cast<int>(random() % 24),
+                          random() % 4 != 0, 2));
+    }
+
+    ProgressStatistics inOrder;
+    for (const JournalEntry& entry : history) inOrder.addHistory(entry);
+    for (const JournalEntry& entry : live) inOrder.add(entry);
+
+    ProgressStatistics merged;
+    ProgressStatistics loaded;
+    for (const JournalEntry& entry : history) loaded.addHistory(entry);
+    for (const JournalEntry& entry : live) merged.add(entry);
+    merged.mergeHistory(std::move(loaded));
+
+    for (int pitchClass = 0; pitchClass < kPitchClasses; ++pitchClass) {
+        const PitchMastery a = inOrder.mastery().pitchClass(pitchClass);
+        const PitchMastery b = merged.mastery().pitchClass(pitchClass);
+        EXPECT_EQ(a.state, b.state) << pitchClass;
+        EXPECT_EQ(a.right, b.right) << pitchClass;
+        EXPECT_EQ(a.days, b.days) << pitchClass;
+        EXPECT_EQ(inOrder.masteryAtRunStart()[pitchClass].right,
+                  merged.masteryAtRunStart()[pitchClass].right)
+            << pitchClass;
+    }
+    EXPECT_EQ(inOrder.practiceDays(), merged.practiceDays());
+}
+
+}  // namespace
+}  // namespace velmora
