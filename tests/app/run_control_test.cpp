@@ -222,3 +222,41 @@ TEST_F(RunTest, AWallClockStepMovesTheEndOfTheRunButNotTheBeatOfTheQuestions) {
 
 }  // namespace
 }  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+// A run's end is told once, whichever way it ends; a fresh start by PLAY, a
+// drill and the window closing are not ends of a run.
+TEST_F(RunTest, TheEndOfARunIsToldOnceByStopOrByTheTimer) {
+    int ends = 0;
+    trainer.onRunEnded([&] { ++ends; });
+    checkOnly({0});
+    panel().cmdPlay.click();
+    panel().cmdPlay.click();
+    EXPECT_EQ(ends, 0) << "PLAY during a run starts afresh";
+    panel().cmdPlayStop.click();
+    finishPlayback();
+    EXPECT_EQ(ends, 1) << "STOP";
+
+    panel().vsbAlottedTimeForExercise.setValue(120);
+    panel().cmdPlay.click();
+    clock.advanceBy(Ms(121'000));
+    finishPlayback();
+    ASSERT_FALSE(state().exerciseRunning);
+    EXPECT_EQ(ends, 2) << "the practice time used up";
+
+    panel().pic_Repeat_1_Note.click();
+    finishPlayback();
+    ASSERT_TRUE(state().repeatActive);
+    panel().cmdPlayStop.click();
+    finishPlayback();
+    EXPECT_EQ(ends, 2) << "a drill is not a run";
+
+    panel().cmdPlay.click();
+    trainer.Form_Unload();
+    EXPECT_EQ(ends, 2) << "closing the window";
+}
+
+}  // namespace
+}  // namespace velmora::testing
