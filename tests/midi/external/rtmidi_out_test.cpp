@@ -16,8 +16,8 @@
 namespace velmora {
 namespace {
 
-using testing::HasSubstr;
-using testing::StartsWith;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 bool HaveSequencer() {
     return access("/dev/snd/seq", R_OK | W_OK) == 0;
@@ -25,10 +25,10 @@ bool HaveSequencer() {
 
 TEST(ExternalMidiOut, UnknownPortSaysWhyAndStaysSilent) {
     ExternalMidiOut out("no such port\nanywhere");
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     EXPECT_FALSE(out.open());
     const std::vector<std::string> ports = ListExternalMidiPorts();
-    const std::string printed = testing::internal::GetCapturedStderr();
+    const std::string printed = ::testing::internal::GetCapturedStderr();
 
     EXPECT_EQ(printed, "") << "library code printed";
     EXPECT_FALSE(out.isWorking());
@@ -49,7 +49,7 @@ TEST(ExternalMidiOut, UnknownPortSaysWhyAndStaysSilent) {
 
 // A virtual input port of our own stands in for a synthesizer on the
 // sequencer and collects what reaches it.
-class ExternalMidiOutOnSequencer : public testing::Test {
+class ExternalMidiOutOnSequencer : public ::testing::Test {
 protected:
     static constexpr const char* kPortName = "Velmora test sink";
 

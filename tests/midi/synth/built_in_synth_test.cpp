@@ -15,8 +15,9 @@ using ::testing::Not;
 using ::testing::StartsWith;
 using testing::TempDir;
 
-SoundOptions Options(std::optional<std::string> soundFont, std::optional<std::string> audioDriver,
-                     std::vector<std::pair<std::string, std::string>> settings = {}) {
+SoundOptions SoundOptionsOf(std::optional<std::string> soundFont,
+                            std::optional<std::string> audioDriver,
+                            std::vector<std::pair<std::string, std::string>> settings = {}) {
     SoundOptions options;
     options.soundFont = std::move(soundFont);
     options.audioDriver = std::move(audioDriver);
@@ -44,19 +45,19 @@ void ExpectQuietFailure(BuiltInSynth& out, const std::string& expected) {
 TEST(BuiltInSynthTest, ABadSoundFontIsReportedNotLoaded) {
     TempDir dir;
     const std::string corrupt = dir.write("corrupt.sf2", "RIFF not a sound at all").string();
-    BuiltInSynth out(Options(corrupt, std::nullopt));
+    BuiltInSynth out(SoundOptionsOf(corrupt, std::nullopt));
     ExpectQuietFailure(out, "");
     EXPECT_EQ(out.description(), "No sound: '" + corrupt + "' is not a SoundFont");
 }
 
 TEST(BuiltInSynthTest, AWrongSettingIsReported) {
-    BuiltInSynth unknown(
-        Options(std::nullopt, std::nullopt, {{"synth.gain", "0.5"}, {"synth.reverb.bogus", "1"}}));
+    BuiltInSynth unknown(SoundOptionsOf(std::nullopt, std::nullopt,
+                                        {{"synth.gain", "0.5"}, {"synth.reverb.bogus", "1"}}));
     ExpectQuietFailure(unknown, "unknown synthesizer setting 'synth.reverb.bogus'");
 }
 
 TEST(BuiltInSynthTest, AnAudioDeviceThatCannotOpenIsReportedQuietly) {
-    BuiltInSynth out(Options(std::nullopt, "alsa", {{"audio.alsa.device", "hw:99"}}));
+    BuiltInSynth out(SoundOptionsOf(std::nullopt, "alsa", {{"audio.alsa.device", "hw:99"}}));
     ExpectQuietFailure(out, "audio driver 'alsa' could not be started");
     EXPECT_THAT(out.description(), HasSubstr("hw:99"));
     // Only the driver asked for is tried.
@@ -70,14 +71,14 @@ TEST(BuiltInSynthTest, AnAbsentSoundServerIsReportedQuietly) {
     TempDir dir;
     const std::string server = "unix:" + (dir.path() / "native").string();
     for (const char* name : {"pulseaudio", "pulse-stream"}) {
-        BuiltInSynth out(Options(std::nullopt, name, {{"audio.pulseaudio.server", server}}));
+        BuiltInSynth out(SoundOptionsOf(std::nullopt, name, {{"audio.pulseaudio.server", server}}));
         ExpectQuietFailure(out, "audio driver '" + std::string(name) +
                                     "' could not be started: no connection to the sound server: ");
     }
 }
 
 TEST(BuiltInSynthTest, AnUnknownAudioDriverNamesTheOnesThereAre) {
-    BuiltInSynth out(Options(std::nullopt, "speakers"));
+    BuiltInSynth out(SoundOptionsOf(std::nullopt, "speakers"));
     ExpectQuietFailure(out, "unknown audio driver 'speakers'");
     EXPECT_THAT(out.description(), HasSubstr("alsa"));
     EXPECT_THAT(out.description(), HasSubstr("pulse-stream"));
