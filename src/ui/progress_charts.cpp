@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "coach/mastery.h"
+
 namespace velmora {
 
 namespace {
@@ -23,12 +25,6 @@ int AxisWidth(const QWidget& widget) {
 QColor GridColor(const QWidget& widget) {
     QColor color = widget.palette().color(QPalette::WindowText);
     color.setAlphaF(0.12f);
-    return color;
-}
-
-QColor FaintText(const QWidget& widget) {
-    QColor color = widget.palette().color(QPalette::WindowText);
-    color.setAlphaF(0.6f);
     return color;
 }
 
@@ -53,7 +49,58 @@ void PaintShareGrid(QPainter& painter, const QWidget& widget, const QRect& plot)
     }
 }
 
+// Figures on few answers keep their colour, faded.
+QColor Faded(QColor color) {
+    color.setAlphaF(0.35f);
+    return color;
+}
+
+bool FewAnswers(double asked) {
+    return asked < MasteryRule::kFewAnswers;
+}
+
 }  // namespace
+
+QColor FaintText(const QWidget& widget) {
+    QColor color = widget.palette().color(QPalette::WindowText);
+    color.setAlphaF(0.6f);
+    return color;
+}
+
+void PaintMark(QPainter& painter, const QWidget& widget, BarMark mark, QPointF at, double size) {
+    if (mark == BarMark::None) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    if (mark == BarMark::Check) {
+        painter.setPen(QPen(QColor(30, 130, 50), std::max(1.5, size / 5), Qt::SolidLine,
+                            Qt::RoundCap, Qt::RoundJoin));
+        const QPointF tick[] = {at + QPointF(0.08 * size, 0.55 * size),
+                                at + QPointF(0.38 * size, 0.85 * size),
+                                at + QPointF(0.95 * size, 0.15 * size)};
+        painter.drawPolyline(tick, 3);
+    } else {
+        painter.setPen(QPen(widget.palette().color(QPalette::WindowText), std::max(1.2, size / 7)));
+        painter.drawEllipse(QRectF(at, QSizeF(size, size)).adjusted(1.5, 1.5, -1.5, -1.5));
+    }
+    painter.restore();
+}
+
+int DayPlotLeft(const QWidget& widget) {
+    const int half = widget.fontMetrics().horizontalAdvance(QStringLiteral("Mmm 0000")) / 2;
+    return std::max(AxisWidth(widget), half + 4);
+}
+
+int DayPlotRight(const QWidget& widget) {
+    const int half = widget.fontMetrics().horizontalAdvance(QStringLiteral("Mmm 0000")) / 2;
+    return widget.width() - 1 - kMargin - half;
+}
+
+double DayX(const DayRange& range, double left, double right, int day) {
+    if (range.first >= range.last) return (left + right) / 2;
+    return left +
+           static_cast<double>(day - range.first) / (range.last - range.first) * (right - left);
+}
 
 QColor AccuracyColor(double share) {
     share = std::clamp(share, 0.0, 1.0);
@@ -94,7 +141,8 @@ void BarChart::setBars(std::vector<ChartBar> bars, double maximum, const QString
     for (const ChartBar& bar : bars_) {
         if (!bar.description.isEmpty()) words << bar.description;
     }
-    const QString description = words.isEmpty() ? emptyText_ : words.join("; ");
+    // A bar's words may hold a semicolon: bars end as sentences do.
+    const QString description = words.isEmpty() ? emptyText_ : words.join(". ");
     if (accessibleDescription() != description) setAccessibleDescription(description);
 }
 
@@ -145,8 +193,9 @@ void BarChart::paintEvent(QPaintEvent* event) {
             const double share = std::clamp(bar.value / maximum_, 0.0, 1.0);
             const double height = std::max(share * plot.height(), 1.5);
             const QRectF body(x, plot.bottom() - height, barWidth, height);
-            painter.fillRect(body, shaded_ ? AccuracyColor(share) : plain);
-            painter.setPen(palette().color(QPalette::WindowText));
+            const QColor color = shaded_ ? AccuracyColor(share) : plain;
+            painter.fillRect(body, bar.faint ? Faded(color) : color);
+            painter.setPen(bar.faint ? FaintText(*this) : palette().color(QPalette::WindowText));
             painter.setFont(small);
             painter.drawText(QRectF(column.left(), body.top() - metrics.height(), column.width(),
                                     metrics.height()),
@@ -159,8 +208,17 @@ void BarChart::paintEvent(QPaintEvent* event) {
         }
         painter.setFont(font());
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(QRectF(column.left(), plot.bottom() + 2, column.width(), metrics.height()),
-                         Qt::AlignHCenter | Qt::AlignTop, bar.label);
+        QRectF labelRect(column.left(), plot.bottom() + 2, column.width(), metrics.height());
+        if (bar.mark != BarMark::None) {
+            // The label and its mark side by side, centred together.
+            const double size = std::round(metrics.height() * 0.7);
+            const double width = metrics.horizontalAdvance(bar.label) + 2 + size;
+            const double left = column.center().x() - width / 2;
+            labelRect = QRectF(left, labelRect.top(), width - size - 2, labelRect.height());
+            PaintMark(painter, *this, bar.mark,
+                      QPointF(labelRect.right() + 2, labelRect.center().y() - size / 2), size);
+        }
+        painter.drawText(labelRect, Qt::AlignHCenter | Qt::AlignTop, bar.label);
         painter.setFont(small);
         painter.setPen(FaintText(*this));
         painter.drawText(QRectF(column.left(), plot.bottom() + 2 + metrics.height(), column.width(),
@@ -201,22 +259,27 @@ DayChart::DayChart(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void DayChart::setPoints(std::vector<DayPoint> points, const QString& chosenName) {
+void DayChart::setPoints(std::vector<DayPoint> points, const QString& chosenName, DayRange range) {
+    if (range.empty() && !points.empty()) range = {points.front().day, points.back().day};
     // Painted again only when a line would move: with many answers a day, one
     // more hardly ever moves it by a pixel.
-    bool same = chosenName == chosenName_ && points.size() == painted_.size();
+    bool same = chosenName == chosenName_ && points.size() == painted_.size() && range == range_;
     for (std::size_t i = 0; same && i < points.size(); ++i) {
         same = points[i].day == painted_[i].day &&
                std::abs(points[i].overall - painted_[i].overall) < 0.002 &&
-               std::abs(points[i].chosen - painted_[i].chosen) < 0.002;
+               std::abs(points[i].chosen - painted_[i].chosen) < 0.002 &&
+               FewAnswers(points[i].asked) == FewAnswers(painted_[i].asked) &&
+               FewAnswers(points[i].chosenAsked) == FewAnswers(painted_[i].chosenAsked);
     }
     if (!same) update();
     points_ = std::move(points);
     chosenName_ = chosenName;
+    range_ = range;
     QStringList words;
     for (const DayPoint& point : points_) words << point.description;
     const QString description =
-        words.isEmpty() ? tr("No answers in this period.") : words.join("; ");
+        words.isEmpty() ? tr("No answers in this period.")
+                        : tr("The line at 90% right is what mastery asks. ") + words.join("; ");
     if (accessibleDescription() != description) setAccessibleDescription(description);
 }
 
@@ -231,18 +294,13 @@ QSize DayChart::minimumSizeHint() const {
 QRect DayChart::plotArea() const {
     const int lineHeight = fontMetrics().height();
     // Room for half a date label at either end.
-    const int half = fontMetrics().horizontalAdvance(QStringLiteral("Mmm 0000")) / 2;
-    return rect().adjusted(std::max(AxisWidth(*this), half + 4), kMargin + lineHeight + 4,
-                           -kMargin - half, -(lineHeight + 10));
+    return QRect(QPoint(DayPlotLeft(*this), kMargin + lineHeight + 4),
+                 QPoint(DayPlotRight(*this), height() - 1 - (lineHeight + 10)));
 }
 
 double DayChart::xOf(int day) const {
     const QRect plot = plotArea();
-    if (points_.empty()) return plot.left();
-    const int first = points_.front().day;
-    const int last = points_.back().day;
-    if (first == last) return plot.center().x();
-    return plot.left() + static_cast<double>(day - first) / (last - first) * plot.width();
+    return DayX(range_, plot.left(), plot.right(), day);
 }
 
 void DayChart::paintEvent(QPaintEvent*) {
@@ -251,6 +309,17 @@ void DayChart::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), palette().color(QPalette::Window));
     const QRect plot = plotArea();
     PaintShareGrid(painter, *this, plot);
+    const QFontMetrics metrics = fontMetrics();
+    // What mastery asks: nine answers in ten right.
+    const QColor markColor(30, 130, 50);
+    const int ninety = plot.bottom() - static_cast<int>(std::lround(plot.height() * 0.9));
+    painter.setPen(QPen(markColor, 1, Qt::DashLine));
+    painter.drawLine(plot.left(), ninety, plot.right(), ninety);
+    // Labelled right of the plot, where no point can hide it.
+    painter.setPen(markColor);
+    painter.drawText(QRect(plot.right() + 4, ninety - metrics.height() / 2,
+                           width() - plot.right() - 4, metrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, tr("90%"));
     if (points_.empty()) {
         painter.setPen(FaintText(*this));
         painter.drawText(plot, Qt::AlignCenter, tr("No answers in this period."));
@@ -258,9 +327,8 @@ void DayChart::paintEvent(QPaintEvent*) {
     }
 
     // Dates along the bottom, as many as fit.
-    const QFontMetrics metrics = fontMetrics();
-    const int first = points_.front().day;
-    const int last = points_.back().day;
+    const int first = range_.first;
+    const int last = range_.last;
     // Over many months the year says more than the day.
     const bool years = last - first > 300;
     const QString format = years ? QStringLiteral("MMM yyyy") : QStringLiteral("d MMM");
@@ -277,13 +345,13 @@ void DayChart::paintEvent(QPaintEvent*) {
             Qt::AlignHCenter | Qt::AlignTop, QLocale().toString(DateOf(day), format));
     }
 
-    // The chosen pitch class's dots are rings, so that the overall dot under one shows.
     // With more days than room, neighbouring days are drawn as one point
     // (their counts summed): a readable line, and cheap to paint on every answer.
     const std::size_t room = static_cast<std::size_t>(std::max(plot.width() / 8, 1));
     const std::size_t group = (points_.size() + room - 1) / room;
     auto drawLine = [&](bool chosen, const QColor& color) {
         QPolygonF line;
+        std::vector<bool> few;
         for (std::size_t first = 0; first < points_.size(); first += group) {
             const std::size_t end = std::min(points_.size(), first + group);
             double asked = 0, right = 0, days = 0;
@@ -296,20 +364,32 @@ void DayChart::paintEvent(QPaintEvent*) {
             const double x =
                 group == 1 ? xOf(points_[first].day) : xOf(static_cast<int>(days / (end - first)));
             line << QPointF(x, plot.bottom() - right / asked * plot.height());
+            few.push_back(FewAnswers(asked));
         }
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(color, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(Qt::NoBrush);
         painter.drawPolyline(line);
         // Dots only while they do not crowd each other. The chosen pitch
-        // class's are rings, so that an overall dot under one shows.
+        // class's are rings, so that an overall dot under one shows; a day on
+        // few answers is a faded dot.
         if (static_cast<std::size_t>(line.size()) * 14 > static_cast<std::size_t>(plot.width())) {
             return;
         }
-        painter.setBrush(chosen ? Qt::NoBrush : QBrush(color));
-        painter.setPen(chosen ? QPen(color, 1.5) : Qt::NoPen);
         const double radius = chosen ? 4 : 3;
-        for (const QPointF& at : line) painter.drawEllipse(at, radius, radius);
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            const QColor dot = few[static_cast<std::size_t>(i)] ? Faded(color) : color;
+            if (chosen) {
+                painter.setBrush(Qt::NoBrush);
+                painter.setPen(QPen(dot, 1.5));
+            } else {
+                painter.setBrush(few[static_cast<std::size_t>(i)]
+                                     ? QBrush(palette().color(QPalette::Window))
+                                     : QBrush(color));
+                painter.setPen(few[static_cast<std::size_t>(i)] ? QPen(dot, 1.5) : Qt::NoPen);
+            }
+            painter.drawEllipse(line[i], radius, radius);
+        }
     };
     const QColor overallColor(52, 101, 164);
     const QColor chosenColor(230, 126, 34);

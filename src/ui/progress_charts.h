@@ -7,7 +7,12 @@
 #include <cstdint>
 #include <vector>
 
+class QPainter;
+
 namespace velmora {
+
+// A small sign beside a bar's label: where the learner stands with it.
+enum class BarMark { None, Ring, Check };
 
 // One bar of a bar chart; a bar without a value is drawn as an empty slot.
 struct ChartBar {
@@ -16,6 +21,8 @@ struct ChartBar {
     QString valueText;    // above the bar ("87%", "1.2 s")
     QString footnote;     // under the label, small ("120")
     QString description;  // the whole figure in words, for tooltip and screen reader
+    BarMark mark = BarMark::None;
+    bool faint = false;  // resting on few answers
     bool operator==(const ChartBar&) const = default;
 };
 
@@ -47,6 +54,24 @@ private:
 
 // A colour from red through amber to green for a share of 0 to 1.
 QColor AccuracyColor(double share);
+// The widget's text colour, faded: axis labels and figures on few answers.
+QColor FaintText(const QWidget& widget);
+// The look of BarMark::Check and BarMark::Ring, in a square of `size` at `at`.
+void PaintMark(QPainter& painter, const QWidget& widget, BarMark mark, QPointF at, double size);
+
+// The days along a chart of days, both ends included; empty: from the points.
+struct DayRange {
+    int first = 0;
+    int last = -1;
+    bool empty() const { return last < first; }
+    bool operator==(const DayRange&) const = default;
+};
+// The left and right edges of the plot of every chart of days, so that charts
+// stacked in one column put the same day at the same x.
+int DayPlotLeft(const QWidget& widget);
+int DayPlotRight(const QWidget& widget);
+// Where `day` falls between `left` and `right`.
+double DayX(const DayRange& range, double left, double right, int day);
 
 // Accuracy per day: one line for all notes, one for a chosen pitch class.
 struct DayPoint {
@@ -58,11 +83,14 @@ struct DayPoint {
     QString description;
 };
 
+// With a line at 90% right: what mastery asks of a pitch class. Days on
+// fewer than MasteryRule::kFewAnswers answers are drawn faint.
 class DayChart final : public QWidget {
 public:
     explicit DayChart(QWidget* parent = nullptr);
 
-    void setPoints(std::vector<DayPoint> points, const QString& chosenName);
+    // `range`: the days along the axis; empty: the first to the last point.
+    void setPoints(std::vector<DayPoint> points, const QString& chosenName, DayRange range = {});
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -77,6 +105,7 @@ private:
     std::vector<DayPoint> points_;
     std::vector<DayPoint> painted_;  // as last painted
     QString chosenName_;
+    DayRange range_;
 };
 
 }  // namespace velmora

@@ -11,6 +11,8 @@ class QWidget;
 
 namespace velmora {
 
+class Panel;
+
 // What the Progress window shows, from the start on: the statistics every
 // answer passes, the journal's earlier answers once read, and the line about
 // the journal. The window itself is built when first shown, and follows the
@@ -19,9 +21,10 @@ class ProgressController final : public QObject {
     Q_OBJECT
 
 public:
-    // The window, once built, is a window of its own over `windowParent`.
+    // The window, once built, is a window of its own over `windowParent`;
+    // with the trainer's `panel` it shows the next step.
     ProgressController(ProgressStatistics& statistics, ProgressWindow::PitchNames pitchNames,
-                       QWidget* windowParent = nullptr);
+                       QWidget* windowParent = nullptr, Panel* panel = nullptr);
     ~ProgressController() override;
     ProgressController(const ProgressController&) = delete;
     ProgressController& operator=(const ProgressController&) = delete;
@@ -42,11 +45,21 @@ public:
     void setNote(const QString& note);
     const QString& note() const { return note_; }
 
+    // Minutes a day, kept within 1..600; given to the window when it is built.
+    void setDailyGoalMinutes(int minutes);
+    int dailyGoalMinutes() const { return dailyGoalMinutes_; }
+
+signals:
+    // The user chose another daily goal in the window.
+    void dailyGoalChanged(int minutes);
+
 private:
     ProgressStatistics& statistics_;
     ProgressWindow::PitchNames pitchNames_;
     QWidget* windowParent_;
+    Panel* panel_;
     QPointer<ProgressWindow> window_;
+    int dailyGoalMinutes_;
     QString note_;
     bool forgotten_ = false;
 };

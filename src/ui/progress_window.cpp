@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
@@ -17,8 +18,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "coach/mastery.h"
 #include "model/instrument_names.h"
 #include "ui/control_binding.h"
+#include "ui/daily_goal.h"
+#include "ui/next_step_row.h"
 #include "ui/progress_charts.h"
 
 namespace velmora {
@@ -46,6 +50,82 @@ QString Seconds(int milliseconds) {
 QString RightOf(const RightOfAsked& count) {
     return ProgressWindow::tr("%1 right of %2 (%3)")
         .arg(Count(count.right), Count(count.asked), Percent(count.accuracy()));
+}
+
+// A figure on fewer answers than this may still move a lot.
+bool Few(std::uint64_t answers) {
+    return answers > 0 && answers < static_cast<std::uint64_t>(MasteryRule::kFewAnswers);
+}
+
+QString FewWords(std::uint64_t answers) {
+    return Few(answers) ? ProgressWindow::tr(", few answers") : QString();
+}
+
+QString DayName(int day) {
+    return QLocale().toString(QDate(1970, 1, 1).addDays(day), "ddd d MMM yyyy");
+}
+
+// Where a pitch class stands, and for one being learned, what it still needs.
+QString MasteryWords(const PitchMastery& mastery) {
+    switch (mastery.state) {
+        case MasteryState::Mastered:
+            return ProgressWindow::tr("mastered");
+        case MasteryState::New:
+            return ProgressWindow::tr("new");
+        case MasteryState::Learning:
+            break;
+    }
+    QString words = mastery.attempts == 1
+                        ? ProgressWindow::tr("learning: %1 of 1 right").arg(mastery.right)
+                        : ProgressWindow::tr("learning: %1 of the last %2 right")
+                              .arg(mastery.right)
+                              .arg(mastery.attempts);
+    if (mastery.medianMilliseconds >= 0) {
+        words += ProgressWindow::tr(", median %1").arg(Seconds(mastery.medianMilliseconds));
+    }
+    words += ProgressWindow::tr("; needs %1 and %2, on %3 days")
+                 .arg(MasteryRule::kRightToMaster)
+                 .arg(Seconds(MasteryRule::kMedianMilliseconds))
+                 .arg(MasteryRule::kDays);
+    if (mastery.days == 1) {
+        words += ProgressWindow::tr(", held on 1 day so far");
+    } else if (mastery.days > 1) {
+        words += ProgressWindow::tr(", held on %1 days so far").arg(mastery.days);
+    }
+    return words;
+}
+
+BarMark MarkOf(MasteryState state) {
+    switch (state) {
+        case MasteryState::Mastered:
+            return BarMark::Check;
+        case MasteryState::Learning:
+            return BarMark::Ring;
+        case MasteryState::New:
+            break;
+    }
+    return BarMark::None;
+}
+
+QString AnswersWords(std::uint32_t answers) {
+    return answers == 1 ? ProgressWindow::tr("1 answer")
+                        : ProgressWindow::tr("%1 answers").arg(Count(answers));
+}
+
+QString MinutesWords(int minutes) {
+    if (minutes == 0) return ProgressWindow::tr("less than a minute");
+    return minutes == 1 ? ProgressWindow::tr("1 minute")
+                        : ProgressWindow::tr("%1 minutes").arg(Count(minutes));
+}
+
+int WholeMinutes(std::int64_t milliseconds) {
+    return static_cast<int>(milliseconds / 60'000);
+}
+
+QString DaysInARowWords(int days) {
+    if (days == 0) return ProgressWindow::tr("Not practised today or yesterday");
+    return days == 1 ? ProgressWindow::tr("1 day in a row")
+                     : ProgressWindow::tr("%1 days in a row").arg(days);
 }
 
 std::pair<std::int64_t, int> Now() {
@@ -151,14 +231,17 @@ QVariant ConfusionModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchNames,
-                               QWidget* parent)
+                               QWidget* parent, Panel* panel)
     : QWidget(parent, Qt::Window), statistics_(statistics), pitchNames_(std::move(pitchNames)) {
     setWindowTitle(tr("Progress"));
-    // A look once a minute costs nothing unless the day has changed.
-    midnight_ = new QTimer(this);
-    midnight_->setInterval(60'000);
-    connect(midnight_, &QTimer::timeout, this, &ProgressWindow::refresh);
+    // The key signature, the ticks, a run's lock and the day change without an
+    // answer. A look each second compares them with what is shown, and costs
+    // next to nothing when nothing changed.
+    watch_ = new QTimer(this);
+    watch_->setInterval(1000);
+    connect(watch_, &QTimer::timeout, this, &ProgressWindow::refresh);
     setAccessibleName(tr("Progress"));
+    if (panel) nextStep_ = new NextStepRow(statistics_, lastSevenDays_, *panel);
 
     period_ = new QComboBox;
     period_->addItems({tr("This run"), tr("Today"), tr("Last 7 days"), tr("All time")});
@@ -198,6 +281,12 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     top->addStretch(1);
 
     pitchBars_ = new BarChart(tr("Accuracy per pitch class"), true);
+    // The marks beside the names, and the faded figures of every chart.
+    auto* legend = new QLabel(tr("\u2713 mastered   \u25CB learning   faded: fewer than %1 answers")
+                                  .arg(MasteryRule::kFewAnswers));
+    QPalette faint = legend->palette();
+    faint.setColor(QPalette::WindowText, FaintText(*legend));
+    legend->setPalette(faint);
     timeBars_ = new BarChart(tr("Median response time per pitch class"), false);
 
     confusionModel_ = new ConfusionModel(this);
@@ -239,23 +328,36 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     dayPitch_->addItem(tr("All notes only"));
     for (int i = 0; i < kPitchClasses; ++i) dayPitch_->addItem(QString());
     dayChart_ = new DayChart;
+    practiceChart_ = new PracticeChart;
+    daysInARow_ = new QLabel;
+    daysInARow_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    daysInARow_->setObjectName(QStringLiteral("daysInARow"));  // its text is its name
+    QFont bold = daysInARow_->font();
+    bold.setBold(true);
+    daysInARow_->setFont(bold);
+    dailyGoal_ = new DailyGoal;
     auto* dayTop = new QHBoxLayout;
     auto* dayPitchLabel = new QLabel(tr("Also &show:"));
     dayPitchLabel->setBuddy(dayPitch_);
     dayTop->addWidget(dayPitchLabel);
     dayTop->addWidget(dayPitch_);
     dayTop->addStretch(1);
-    auto* dayBox = new QGroupBox(tr("Accuracy per day"));
+    dayTop->addWidget(daysInARow_);
+    dayTop->addSpacing(18);
+    dayTop->addWidget(dailyGoal_);
+    auto* dayBox = new QGroupBox(tr("Accuracy and practice per day"));
     auto* dayLayout = new QVBoxLayout(dayBox);
     dayLayout->setContentsMargins(8, 6, 8, 8);
+    dayLayout->setSpacing(2);
     dayLayout->addLayout(dayTop);
     dayLayout->addWidget(dayChart_, 1);
+    dayLayout->addWidget(practiceChart_);
 
     auto* confusionBox =
         Section(tr("Confusions (rows: asked, columns: answered)"), confusionView_, topConfusions_);
     auto* grid = new QGridLayout;
     grid->setSpacing(10);
-    grid->addWidget(Section(tr("Accuracy per pitch class"), pitchBars_), 0, 0);
+    grid->addWidget(Section(tr("Accuracy per pitch class"), pitchBars_, legend), 0, 0);
     grid->addWidget(Section(tr("Median response time"), timeBars_), 0, 1);
     grid->addWidget(confusionBox, 1, 0, 2, 1);
     grid->addWidget(Section(tr("Accuracy by octave"), octaveBars_), 1, 1);
@@ -266,13 +368,16 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     grid->setRowStretch(0, 3);
     grid->setRowStretch(1, 3);
     grid->setRowStretch(2, 2);
-    grid->setRowStretch(3, 3);
+    grid->setRowStretch(3, 4);
 
     auto* layout = new QVBoxLayout(this);
+    if (nextStep_) layout->addWidget(nextStep_);
     layout->addLayout(top);
     layout->addWidget(note_);
     layout->addLayout(grid, 1);
-    resize(1040, 860);
+    // Tall enough for every chart, but within a laptop's screen.
+    const int tallest = screen() ? screen()->availableGeometry().height() - 60 : 1000;
+    resize(1060, std::min(nextStep_ ? 1000 : 940, std::max(tallest, minimumSizeHint().height())));
 
     auto retake = [this] {
         takeFigures();
@@ -281,6 +386,20 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     connect(period_, &QComboBox::currentIndexChanged, this, retake);
     connect(filter_, &QComboBox::currentIndexChanged, this, retake);
     connect(dayPitch_, &QComboBox::currentIndexChanged, this, [this] { showDays(); });
+    connect(dailyGoal_, &DailyGoal::goalChanged, this, [this](int minutes) {
+        showPractice();
+        emit dailyGoalChanged(minutes);
+    });
+}
+
+void ProgressWindow::setDailyGoalMinutes(int minutes) {
+    if (minutes == dailyGoal_->minutes()) return;
+    dailyGoal_->setMinutes(minutes);
+    if (taken_) showPractice();
+}
+
+int ProgressWindow::dailyGoalMinutes() const {
+    return dailyGoal_->minutes();
 }
 
 void ProgressWindow::takeFigures() {
@@ -293,15 +412,26 @@ void ProgressWindow::takeFigures() {
 
 void ProgressWindow::refresh() {
     if (!isVisible()) return;  // taken afresh when shown
+    const auto [utc, offset] = Now();
+    if (nextStep_) {
+        if (weekTaken_) {
+            statistics_.update(lastSevenDays_, utc, offset);
+        } else {
+            lastSevenDays_ = statistics_.figures(ProgressPeriod::LastSevenDays, ProgressFilter::All,
+                                                 utc, offset);
+            weekTaken_ = true;
+        }
+    }
+    bool changed = true;
     if (!taken_) {
         takeFigures();
     } else {
-        const auto [utc, offset] = Now();
         statistics_.update(figures_, utc, offset);
         const bool sameNames = !pitchNames_ || pitchNames_() == names_;
-        if (sameNames && figures_.version == shownVersion_ && figures_.today == shownToday_) return;
+        changed = !sameNames || figures_.version != shownVersion_ || figures_.today != shownToday_;
     }
-    showFigures();
+    if (changed) showFigures();
+    if (nextStep_) nextStep_->follow(names_);
 }
 
 void ProgressWindow::setNote(const QString& note) {
@@ -311,13 +441,13 @@ void ProgressWindow::setNote(const QString& note) {
 
 void ProgressWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    midnight_->start();
+    watch_->start();
     refresh();
 }
 
 void ProgressWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    midnight_->stop();
+    watch_->stop();
 }
 
 bool ProgressWindow::event(QEvent* event) {
@@ -343,23 +473,48 @@ void ProgressWindow::showFigures() {
     showConfusions();
     showOctaves();
     showInstruments();
+    // Both charts of days show the same days: the period's, up to today.
+    practiceDays_ = statistics_.practiceDays();
+    const int today = figures_.today;
+    int first = today;
+    if (!figures_.days.empty()) first = std::min(first, figures_.days.front().day);
+    if (figures_.period == ProgressPeriod::LastSevenDays) first = today - 6;
+    if (figures_.period == ProgressPeriod::AllTime && !practiceDays_.empty()) {
+        first = std::min(first, practiceDays_.front().day);
+    }
+    dayRange_ = {first, today};
     showDays();
+    showPractice();
 }
 
 void ProgressWindow::showPitchClasses() {
+    // Mastery is over every single note the learner was asked, whatever the
+    // period and questions chosen.
+    const PitchMasteries mastery = statistics_.mastery().all();
     std::vector<ChartBar> bars;
     for (int pitchClass = 0; pitchClass < kPitchClasses; ++pitchClass) {
         const RightOfAsked count = figures_.tally.pitchClass(pitchClass);
         ChartBar bar;
         bar.label = ToQt(names_[pitchClass]);
         bar.footnote = count.asked == 0 ? QString() : ShortCount(count.asked);
+        bar.mark = MarkOf(mastery[pitchClass].state);
+        bar.faint = Few(count.asked);
         if (count.asked == 0) {
             bar.description = tr("%1: not asked").arg(bar.label);
         } else {
             bar.value = count.accuracy();
             bar.valueText = Percent(bar.value);
-            bar.description = bar.label + ": " + RightOf(count);
+            bar.description = bar.label + ": " + RightOf(count) + FewWords(count.asked);
         }
+        const PitchMastery& now = mastery[pitchClass];
+        PitchMastery& shown = shownMastery_[pitchClass];
+        if (masteryWords_[pitchClass].isEmpty() || now.state != shown.state ||
+            now.attempts != shown.attempts || now.right != shown.right ||
+            now.medianMilliseconds != shown.medianMilliseconds || now.days != shown.days) {
+            shown = now;
+            masteryWords_[pitchClass] = MasteryWords(now);
+        }
+        bar.description += ", " + masteryWords_[pitchClass];
         bars.push_back(bar);
     }
     pitchBars_->setBars(std::move(bars), 1.0, tr("No answers yet."));
@@ -370,15 +525,19 @@ void ProgressWindow::showResponseTimes() {
     int slowest = 0;
     for (int pitchClass = 0; pitchClass < kPitchClasses; ++pitchClass) {
         const int milliseconds = figures_.medianResponseMilliseconds(pitchClass);
+        std::uint64_t timed = 0;
+        for (std::uint32_t each : figures_.responses[pitchClass]) timed += each;
         ChartBar bar;
         bar.label = ToQt(names_[pitchClass]);
+        bar.faint = Few(timed);
         if (milliseconds < 0) {
             bar.description = tr("%1: no response time").arg(bar.label);
         } else {
             bar.value = milliseconds;
             bar.valueText = Seconds(milliseconds);
             bar.description =
-                tr("%1: half the answers within %2").arg(bar.label, Seconds(milliseconds));
+                tr("%1: half the answers within %2").arg(bar.label, Seconds(milliseconds)) +
+                FewWords(timed);
             slowest = std::max(slowest, milliseconds);
         }
         bars.push_back(bar);
@@ -414,12 +573,14 @@ void ProgressWindow::showOctaves() {
         ChartBar bar;
         bar.label = ToQt(names_[0]) + octave;
         bar.footnote = count.asked == 0 ? QString() : ShortCount(count.asked);
+        bar.faint = Few(count.asked);
         if (count.asked == 0) {
             bar.description = tr("Octave %1: not asked").arg(octave);
         } else {
             bar.value = count.accuracy();
             bar.valueText = Percent(bar.value);
-            bar.description = tr("Octave %1: %2").arg(octave, RightOf(count));
+            bar.description =
+                tr("Octave %1: %2").arg(octave, RightOf(count)) + FewWords(count.asked);
         }
         bars.push_back(bar);
     }
@@ -438,7 +599,9 @@ void ProgressWindow::showInstruments() {
         return figures_.tally.instruments[a].asked > figures_.tally.instruments[b].asked;
     });
     instruments_->setRowCount(static_cast<int>(programs.size()));
-    auto set = [this](int row, int column, const QString& text, const QString& description) {
+    const QBrush faint(FaintText(*instruments_));
+    auto set = [this, &faint](int row, int column, const QString& text, const QString& description,
+                              bool few) {
         QTableWidgetItem* item = instruments_->item(row, column);
         if (!item) {
             item = new QTableWidgetItem;
@@ -446,19 +609,28 @@ void ProgressWindow::showInstruments() {
             instruments_->setItem(row, column, item);
         }
         if (item->text() != text) item->setText(text);
-        if (item->toolTip() != description) item->setToolTip(description);
+        if (item->toolTip() != description) {
+            item->setToolTip(description);
+            item->setData(Qt::AccessibleDescriptionRole, description);
+        }
+        const QBrush foreground = few ? faint : QBrush();
+        if (item->foreground() != foreground) item->setForeground(foreground);
     };
     for (std::size_t row = 0; row < programs.size(); ++row) {
         const int program = programs[row];
         const RightOfAsked& count = figures_.tally.instruments[program];
         const QString name =
             QString::number(program + 1) + " " + QString::fromUtf8(kInstrumentNames[program]);
-        const QString description = name + ": " + RightOf(count);
+        const bool few = Few(count.asked);
+        const QString description = name + ": " + RightOf(count) + FewWords(count.asked);
         const int r = static_cast<int>(row);
-        set(r, 0, name, description);
-        set(r, 1, Count(count.asked), description);
-        set(r, 2, Percent(count.accuracy()), description);
-        instruments_->item(r, 2)->setBackground(AccuracyColor(count.accuracy()).lighter(135));
+        set(r, 0, name, description, few);
+        set(r, 1, Count(count.asked), description, few);
+        set(r, 2, Percent(count.accuracy()), description, few);
+        const QColor shade = AccuracyColor(count.accuracy()).lighter(few ? 160 : 135);
+        if (instruments_->item(r, 2)->background().color() != shade) {
+            instruments_->item(r, 2)->setBackground(shade);
+        }
     }
 }
 
@@ -493,19 +665,52 @@ void ProgressWindow::showDays() {
             points.push_back(point);
             continue;
         }
-        const QString date =
-            QLocale().toString(QDate(1970, 1, 1).addDays(day.day), "ddd d MMM yyyy");
-        point.description = date + ": " + RightOf(all);
+        point.description = DayName(day.day) + ": " + RightOf(all) + FewWords(all.asked);
         if (chosen >= 0) {
             point.description += ", " + ToQt(names_[chosen]) + " " +
-                                 (one.asked == 0 ? tr("not asked") : RightOf(one));
+                                 (one.asked == 0 ? tr("not asked") : RightOf(one)) +
+                                 FewWords(one.asked);
         }
         points.push_back(point);
     }
     shownDays_ = points;
     shownChosen_ = chosen;
     shownNames_ = names_;
-    dayChart_->setPoints(std::move(points), chosen >= 0 ? ToQt(names_[chosen]) : QString());
+    dayChart_->setPoints(std::move(points), chosen >= 0 ? ToQt(names_[chosen]) : QString(),
+                         dayRange_);
+}
+
+void ProgressWindow::showPractice() {
+    // Words are made only for the days whose figures changed: on an answer, today.
+    auto shown = shownPractice_.cbegin();
+    std::vector<PracticeBar> bars;
+    for (const PracticeDay& day : practiceDays_) {
+        if (day.day < dayRange_.first || day.day > dayRange_.last) continue;
+        PracticeBar bar{day.day, day.answers, WholeMinutes(day.milliseconds), {}};
+        while (shown != shownPractice_.cend() && shown->day < day.day) ++shown;
+        if (shown != shownPractice_.cend() && shown->day == bar.day &&
+            shown->answers == bar.answers && shown->minutes == bar.minutes) {
+            bar.description = shown->description;
+        } else {
+            bar.description =
+                tr("%1: %2 in %3")
+                    .arg(DayName(day.day), AnswersWords(day.answers), MinutesWords(bar.minutes));
+        }
+        bars.push_back(std::move(bar));
+    }
+    shownPractice_ = bars;
+    const int today = figures_.today;
+    const int inARow = statistics_.daysInARow(today);
+    const QString streak = DaysInARowWords(inARow);
+    if (daysInARow_->text() != streak) daysInARow_->setText(streak);
+    const PracticeDay practisedToday = !practiceDays_.empty() && practiceDays_.back().day == today
+                                           ? practiceDays_.back()
+                                           : PracticeDay{today, 0, 0};
+    dailyGoal_->showToday(practisedToday.milliseconds);
+    practiceChart_->setDays(
+        std::move(bars), dayRange_, dailyGoal_->minutes(),
+        tr("%1. Daily goal: %2. %3.")
+            .arg(streak, MinutesWords(dailyGoal_->minutes()), dailyGoal_->todayText()));
 }
 
 }  // namespace velmora

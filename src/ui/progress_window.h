@@ -9,6 +9,7 @@
 
 #include "model/trainer_state.h"
 #include "progress/progress_statistics.h"
+#include "ui/practice_chart.h"
 #include "ui/progress_charts.h"
 
 class QComboBox;
@@ -18,6 +19,10 @@ class QTableWidget;
 class QTimer;
 
 namespace velmora {
+
+class DailyGoal;
+class NextStepRow;
+class Panel;
 
 // Asked pitch class (rows) against answered pitch class (columns).
 class ConfusionModel final : public QAbstractTableModel {
@@ -39,24 +44,36 @@ private:
 };
 
 // The Progress window: which notes are missed, what they are taken for, and
-// whether the learner improves. Separate and non-modal; it follows the run
-// answer by answer while it is shown, and costs nothing while hidden. Built
-// on first use by ProgressController, which keeps its statistics from the start.
+// whether the learner improves; which pitch classes are mastered, what to
+// practise next, and the practice of each day against a daily goal. Separate
+// and non-modal; it follows the run answer by answer while it is shown, looks
+// each second for what changes without an answer (the key signature, the
+// ticks, a run's lock, the day), and costs nothing while hidden. Built on
+// first use by ProgressController, which keeps its statistics from the start.
 class ProgressWindow final : public QWidget {
     Q_OBJECT
 
 public:
     // `pitchNames` gives the spelling of the key signature chosen now.
     using PitchNames = std::function<std::array<std::string, kPitchClasses>()>;
-    ProgressWindow(ProgressStatistics& statistics, PitchNames pitchNames,
-                   QWidget* parent = nullptr);
+    // With the trainer's `panel`, the next step is shown and can be taken.
+    ProgressWindow(ProgressStatistics& statistics, PitchNames pitchNames, QWidget* parent = nullptr,
+                   Panel* panel = nullptr);
 
     // An answer was added or replaced: brings what is shown up to date.
     void refresh();
     // A line under the figures: the journal being read, or what went wrong.
     void setNote(const QString& note);
 
+    // Minutes a day, 1 to 600; set from the program, no dailyGoalChanged.
+    void setDailyGoalMinutes(int minutes);
+    int dailyGoalMinutes() const;
+
     const ProgressFigures& figures() const { return figures_; }
+
+signals:
+    // The user chose another daily goal.
+    void dailyGoalChanged(int minutes);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -72,6 +89,7 @@ private:
     void showOctaves();
     void showInstruments();
     void showDays();
+    void showPractice();
 
     ProgressStatistics& statistics_;
     PitchNames pitchNames_;
@@ -83,8 +101,17 @@ private:
     std::vector<DayPoint> shownDays_;  // with their words, made again only on a change
     int shownChosen_ = -2;
     std::array<std::string, kPitchClasses> shownNames_;
+    std::vector<PracticeDay> practiceDays_;  // as of the figures shown
+    DayRange dayRange_;                      // the days along both charts of days
+    std::vector<PracticeBar> shownPractice_;
+    // Each pitch class's mastery as last put in words: an answer changes one.
+    std::array<PitchMastery, kPitchClasses> shownMastery_{};
+    std::array<QString, kPitchClasses> masteryWords_;
+    ProgressFigures lastSevenDays_;  // all questions, for the next step
+    bool weekTaken_ = false;
 
-    QTimer* midnight_;  // "today" moves on also without an answer
+    QTimer* watch_;  // what changes without an answer: the spelling, ticks, lock, day
+    NextStepRow* nextStep_ = nullptr;  // none without the trainer's panel
     QComboBox* period_;
     QComboBox* filter_;
     QLabel* summary_;
@@ -98,6 +125,9 @@ private:
     QTableWidget* instruments_;
     QComboBox* dayPitch_;
     DayChart* dayChart_;
+    PracticeChart* practiceChart_;
+    QLabel* daysInARow_;
+    DailyGoal* dailyGoal_;
 };
 
 }  // namespace velmora

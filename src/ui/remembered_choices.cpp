@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "ui/daily_goal.h"
+
 namespace velmora {
 
 namespace {
@@ -21,6 +23,7 @@ const QString kMidiIn = QStringLiteral("midi/input");
 const QString kZoom = QStringLiteral("window/zoom");
 constexpr int kZoomLeast = 100;
 constexpr int kZoomMost = 300;
+const QString kDailyGoal = QStringLiteral("progress/daily-goal-minutes");
 
 std::optional<std::string> Text(const QSettings& settings, const QString& key) {
     const QVariant value = settings.value(key);
@@ -115,6 +118,14 @@ std::optional<int> RememberedChoices::zoomPercent() const {
     return percent;
 }
 
+std::optional<int> RememberedChoices::dailyGoalMinutes() const {
+    if (!settings_) return std::nullopt;
+    bool number = false;
+    const int minutes = settings_->value(kDailyGoal).toInt(&number);
+    if (!number || minutes < kDailyGoalLeast || minutes > kDailyGoalMost) return std::nullopt;
+    return minutes;
+}
+
 void RememberedChoices::rememberMidiOut(const std::optional<std::string>& output) {
     write(kMidiOut, TextValue(output));
 }
@@ -134,6 +145,11 @@ void RememberedChoices::rememberMidiIn(const std::string& port) {
 void RememberedChoices::rememberZoomPercent(int percent) {
     if (percent < kZoomLeast || percent > kZoomMost) return;
     write(kZoom, percent);
+}
+
+void RememberedChoices::rememberDailyGoalMinutes(int minutes) {
+    if (minutes < kDailyGoalLeast || minutes > kDailyGoalMost) return;
+    write(kDailyGoal, minutes);
 }
 
 void RememberedChoices::write(const QString& key, const std::optional<QVariant>& value) {

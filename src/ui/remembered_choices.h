@@ -15,7 +15,8 @@ class QSettings;
 namespace velmora {
 
 // The choices of how the program lives on this desktop that outlast it: the
-// sound output, SoundFont and audio driver, the MIDI input and the zoom. The
+// sound output, SoundFont and audio driver, the MIDI input, the zoom and the
+// daily goal of practice. The
 // trainer's own settings are not among them. Kept by QSettings in the
 // desktop's usual place, $XDG_CONFIG_HOME/velmora/velmora.conf.
 class RememberedChoices {
@@ -31,8 +32,9 @@ public:
 
     // Output, SoundFont and audio driver as remembered; nothing else.
     SoundOptions sound() const;
-    std::optional<std::string> midiIn() const;  // empty: none chosen
-    std::optional<int> zoomPercent() const;     // only a whole percent in 100..300
+    std::optional<std::string> midiIn() const;    // empty: none chosen
+    std::optional<int> zoomPercent() const;       // only a whole percent in 100..300
+    std::optional<int> dailyGoalMinutes() const;  // only a whole number of minutes in 1..600
 
     // Each is written only when the user makes that choice in the window.
     // No value: the default (the key is forgotten).
@@ -41,6 +43,7 @@ public:
     void rememberAudioDriver(const std::optional<std::string>& driver);
     void rememberMidiIn(const std::string& port);
     void rememberZoomPercent(int percent);
+    void rememberDailyGoalMinutes(int minutes);
 
     QString fileName() const;
     // Why the file cannot be read or written, each reason once; empty when
