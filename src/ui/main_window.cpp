@@ -141,8 +141,9 @@ void MainWindow::buildMenus() {
             itemBinding->start();
             bindings_.push_back(std::move(itemBinding));
         }
+        return widget;
     };
-    addMenu(panel.mnuDefaultExercises, panel.mnuSelectExercise);
+    exerciseMenu_ = addMenu(panel.mnuDefaultExercises, panel.mnuSelectExercise);
     addMenu(panel.mnuRange, panel.mnuSetRange);
     addMenu(panel.mnuKeyboardShortcuts, panel.mnu_keyshortcut);
     buildViewMenu();

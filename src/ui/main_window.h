@@ -54,6 +54,8 @@ public:
     // normal text, as far as the screen allows.
     int startZoomPercent();
 
+    // Select Exercise, with one item for each exercise in the panel's order.
+    QMenu* exerciseMenu() const { return exerciseMenu_; }
     // The menus filled by the parts that own them, empty until then. The
     // window makes every menu, in the order they stand in the menu bar.
     QMenu* soundMenu() const { return soundMenu_; }
@@ -94,6 +96,7 @@ private:
     QFont desktopFont_;
     int zoom_ = 100;
     ZoomStyle* zoomStyle_ = nullptr;  // for every zoom but the design's own
+    QMenu* exerciseMenu_ = nullptr;
     QMenu* soundMenu_ = nullptr;
     QMenu* midiInputMenu_ = nullptr;
     QMenu* progressMenu_ = nullptr;
