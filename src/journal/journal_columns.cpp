@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "journal/file_helpers.h"
 #include "journal/sqlite_journal.h"
 
 namespace velmora {
@@ -52,13 +53,6 @@ void AppendNumber(std::string& row, long long value) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     row.append(digits, end);
-}
-
-void AppendNumbers(std::string& row, const std::vector<int>& values) {
-    for (std::size_t k = 0; k < values.size(); ++k) {
-        if (k > 0) row += ' ';
-        AppendNumber(row, values[k]);
-    }
 }
 
 // ISO 8601 appended to `out`: the UTC time with a Z, or the local time with

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "journal/file_helpers.h"
 #include "journal/journal_columns.h"
 #include "journal/journal_store.h"
 #include "journal/sqlite_journal.h"
@@ -16,10 +17,6 @@
 namespace velmora {
 
 namespace {
-
-std::string SystemError(const std::string& what, int number = errno) {
-    return what + ": " + std::strerror(number);
-}
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;

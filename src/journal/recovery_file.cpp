@@ -13,13 +13,11 @@
 #include <filesystem>
 #include <string_view>
 
+#include "journal/file_helpers.h"
+
 namespace velmora {
 
 namespace {
-
-std::string SystemError(const std::string& path, int number = errno) {
-    return path + ": " + std::strerror(number);
-}
 
 // The new name in a folder reaches the disk with the folder.
 void SyncFolderOf(const std::string& path) {
@@ -104,13 +102,6 @@ bool ReadNumbers(std::string_view field, std::vector<int>& values) {
         field = space == std::string_view::npos ? std::string_view() : field.substr(space + 1);
     }
     return true;
-}
-
-void AppendNumbers(std::string& line, const std::vector<int>& values) {
-    for (std::size_t k = 0; k < values.size(); ++k) {
-        if (k > 0) line += ' ';
-        line += std::to_string(values[k]);
-    }
 }
 
 // Every field of an answer but the session, which is the block's.
@@ -208,15 +199,7 @@ std::string RecoveryFileBeside(const std::string& journalPath) {
 }
 
 std::string RecoveryFileInStateFolder(const std::string& journalPath) {
-    std::filesystem::path state;
-    const char* xdg = std::getenv("XDG_STATE_HOME");
-    // As for the data home: a relative path is to be ignored.
-    if (xdg && *xdg == '/') {
-        state = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        state = std::filesystem::path(home && *home ? home : ".") / ".local" / "state";
-    }
+    const std::filesystem::path state = XdgBaseFolder("XDG_STATE_HOME", ".local/state");
     // One for each journal: the name of its file and a digest of its path.
     const std::string name = std::filesystem::path(journalPath).filename().string() + "-" +
                              NameOf(journalPath) + ".recovery";

@@ -7,6 +7,8 @@
 #include <system_error>
 #include <utility>
 
+#include "journal/file_helpers.h"
+
 namespace velmora {
 
 namespace {
@@ -49,16 +51,7 @@ bool MoveAside(const std::string& path, const std::string& aside, std::string& r
 }  // namespace
 
 std::string DefaultJournalPath() {
-    std::filesystem::path data;
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    // XDG data home: a relative path is to be ignored.
-    if (xdg && *xdg == '/') {
-        data = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        data = std::filesystem::path(home && *home ? home : ".") / ".local" / "share";
-    }
-    return (data / "velmora" / "journal.sqlite").string();
+    return (XdgBaseFolder("XDG_DATA_HOME", ".local/share") / "velmora" / "journal.sqlite").string();
 }
 
 SqliteJournal::SqliteJournal(std::string path, StatusListener listener)

@@ -28,10 +28,6 @@ QColor GridColor(const QWidget& widget) {
     return color;
 }
 
-QString Percent(double share) {
-    return QString::number(static_cast<int>(std::lround(share * 100))) + "%";
-}
-
 QDate DateOf(int day) {
     return QDate(1970, 1, 1).addDays(day);
 }
@@ -60,6 +56,10 @@ bool FewAnswers(double asked) {
 }
 
 }  // namespace
+
+QString Percent(double share) {
+    return QString::number(static_cast<int>(std::lround(share * 100))) + "%";
+}
 
 QColor FaintText(const QWidget& widget) {
     QColor color = widget.palette().color(QPalette::WindowText);

@@ -52,6 +52,9 @@ private:
     QString emptyText_;
 };
 
+// A share of 0 to 1 as a whole percent: "87%".
+QString Percent(double share);
+
 // A colour from red through amber to green for a share of 0 to 1.
 QColor AccuracyColor(double share);
 // The widget's text colour, faded: axis labels and figures on few answers.

@@ -39,10 +39,6 @@ QString ShortCount(std::uint32_t count) {
     return QLocale().toString(std::lround(count / 1000.0)) + "k";
 }
 
-QString Percent(double share) {
-    return QString::number(static_cast<int>(std::lround(share * 100))) + "%";
-}
-
 QString Seconds(int milliseconds) {
     return QLocale().toString(milliseconds / 1000.0, 'f', milliseconds < 10'000 ? 1 : 0) + " s";
 }

@@ -26,11 +26,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* kClientName = "Velmora";
 constexpr const char* kPortName = "keyboard in";
 
 void Quiet(const char*) {}
-void IgnoreRtMidiError(RtMidiError::Type, const std::string&, void*) {}
 
 // The name a port keeps when it comes back: ALSA adds the client and port
 // numbers, which change when a device is plugged in again.
@@ -204,7 +202,7 @@ public:
 private:
     static std::unique_ptr<::RtMidiIn> Client(RtMidi::Api api) {
         try {
-            auto client = std::make_unique<::RtMidiIn>(api, kClientName);
+            auto client = std::make_unique<::RtMidiIn>(api, kMidiClientName);
             client->setErrorCallback(&IgnoreRtMidiError, nullptr);
             return client;
         } catch (const RtMidiError&) {

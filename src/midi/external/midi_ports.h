@@ -10,7 +10,16 @@
 #include <string>
 #include <vector>
 
+#include <rtmidi/RtMidi.h>
+
 namespace velmora {
+
+// The name this program's MIDI clients show to other programs.
+inline constexpr const char* kMidiClientName = "Velmora";
+
+// For the MIDI library's clients whose errors are told otherwise: without an
+// error callback it prints them on stderr.
+inline void IgnoreRtMidiError(RtMidiError::Type, const std::string&, void*) {}
 
 // Whether the ALSA sequencer can be used, asked without a word on stderr
 // (alsa-lib and the MIDI library would print their own).

@@ -12,10 +12,6 @@ namespace velmora {
 
 namespace {
 
-constexpr const char* kClientName = "Velmora";
-
-void IgnoreRtMidiError(RtMidiError::Type, const std::string&, void*) {}
-
 // Keeps the text of RtMidi's latest error in the std::string at `lastError`.
 void KeepRtMidiError(RtMidiError::Type, const std::string& text, void* lastError) {
     *static_cast<std::string*>(lastError) = text;
@@ -27,7 +23,7 @@ void KeepRtMidiError(RtMidiError::Type, const std::string& text, void* lastError
 std::unique_ptr<::RtMidiOut> OpenClient(RtMidiErrorCallback callback, void* userData) {
     if (!AlsaSequencerAvailable()) return nullptr;
     try {
-        auto client = std::make_unique<::RtMidiOut>(RtMidi::LINUX_ALSA, kClientName);
+        auto client = std::make_unique<::RtMidiOut>(RtMidi::LINUX_ALSA, kMidiClientName);
         client->setErrorCallback(callback, userData);
         return client;
     } catch (const RtMidiError&) {
