@@ -1,7 +1,9 @@
 #include "desktop/application.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QEvent>
+#include <QMenu>
 #include <QTimer>
 
 #include <chrono>
@@ -10,6 +12,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "coach/run_summary.h"
 #include "midi/setup/starting_sound.h"
 #include "ui/control_binding.h"
 #include "ui/window_thread.h"
@@ -22,6 +25,15 @@ using Source = ProblemReporter::Source;
 
 QObject* WindowThread() {
     return QCoreApplication::instance();
+}
+
+// Minutes a day, until the learner sets a goal of their own.
+constexpr int kDefaultDailyGoalMinutes = 15;
+
+// Now as the journal's days count it.
+int Today() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return LocalDay(now.toMSecsSinceEpoch(), now.offsetFromUtc() / 60);
 }
 
 // With VELMORA_REPORT_FIRST_PAINT set, prints the monotonic clock (seconds)
@@ -67,8 +79,9 @@ Application::Application(Setup setup, std::ostream& terminal)
       midiInputMenu_(*window_.midiInputMenu(), keyboard_),
       progressFeed_(progress_),
       progressController_(
-          progress_, [this] { return trainer_.state().pitchNames; }, &window_),
+          progress_, [this] { return trainer_.state().pitchNames; }, &window_, &trainer_.panel()),
       progressMenu_(*window_.progressMenu(), progressController_, journalActions()),
+      exerciseMarks_(window_.exerciseMenu()->actions()),
       soundMenu_(*window_.soundMenu(), sound_, &remembered_) {
     // What the timers change in the window is drawn once per pass.
     scheduler_.setPass(&AsOneStep);
@@ -76,6 +89,7 @@ Application::Application(Setup setup, std::ostream& terminal)
     wireKeyboard();
     wireJournal();
     wireProgress();
+    wireCoach();
     trainer_.Form_Load();
     showSound();
     sound_.onChange([this] { showSound(); });
@@ -164,7 +178,6 @@ ProgressMenu::Actions Application::journalActions() {
 // Earlier answers are read from the journal beside the window's thread; the
 // window itself is built when first shown.
 void Application::wireProgress() {
-    progressFeed_.onChange([this] { progressController_.refresh(); });
     if (!journal_) return;
     const auto startedAt = std::chrono::duration_cast<std::chrono::milliseconds>(
                                std::chrono::system_clock::now().time_since_epoch())
@@ -174,6 +187,58 @@ void Application::wireProgress() {
         [journal = journal_.get()](const std::function<void(const JournalEntry&)>& each,
                                    std::string& error) { return journal->readAll(each, error); },
         startedAt);
+}
+
+// The coach advises and prepares; it never presses PLAY by itself.
+void Application::wireCoach() {
+    progressController_.setDailyGoalMinutes(
+        remembered_.dailyGoalMinutes().value_or(kDefaultDailyGoalMinutes));
+    connect(&progressController_, &ProgressController::dailyGoalChanged, this, [this](int minutes) {
+        remembered_.rememberDailyGoalMinutes(minutes);
+        tellSettingsProblem();
+    });
+    // The marks follow every answer, and the history read meanwhile.
+    progressFeed_.onChange([this] {
+        progressController_.refresh();
+        exerciseMarks_.update(progress_.mastery());
+    });
+    connect(window_.exerciseMenu(), &QMenu::aboutToShow, this,
+            [this] { exerciseMarks_.update(progress_.mastery()); });
+    exerciseMarks_.update(progress_.mastery());
+    trainer_.onRunEnded([this] { showRunSummary(); });
+}
+
+NextStep Application::nextStep() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const ProgressFigures week =
+        progress_.figures(ProgressPeriod::LastSevenDays, ProgressFilter::All,
+                          now.toMSecsSinceEpoch(), now.offsetFromUtc() / 60);
+    std::array<bool, kPitchClasses> ticked{};
+    for (int i = 0; i < kPitchClasses; ++i) ticked[i] = trainer_.panel().lstPitch.selected(i);
+    return ChooseNextStep(progress_.mastery(), week.tally, ticked, trainer_.state().pitchNames);
+}
+
+// After a run with answers: how it went, shown beside the trainer without
+// taking its keyboard.
+void Application::showRunSummary() {
+    const TrainerState& state = trainer_.state();
+    if (state.rightCount + state.wrongCount == 0) return;  // nothing answered, nothing to tell
+    if (!runSummary_) {
+        runSummary_ = new RunSummaryWindow(&window_);
+        connect(runSummary_, &RunSummaryWindow::againChosen, this,
+                [this] { trainer_.panel().cmdPlay.click(); });
+        connect(runSummary_, &RunSummaryWindow::showProgressChosen, this,
+                [this] { progressController_.show(); });
+        connect(runSummary_, &RunSummaryWindow::nextStepChosen, this,
+                [this](const NextStep& step) { TakeNextStep(step, trainer_.panel()); });
+        connect(&window_, &MainWindow::zoomChanged, runSummary_, &RunSummaryWindow::setZoom);
+    }
+    runSummary_->setZoom(window_.zoomPercent());
+    runSummary_->show(
+        SummariseRun(progress_.thisRun(), progress_.masteryAtRunStart(), progress_.mastery().all()),
+        state.pitchNames, progress_.practiceDay(Today()).milliseconds,
+        progressController_.dailyGoalMinutes(), nextStep());
+    runSummary_->setNextStepEnabled(trainer_.panel().lstPitch.enabled());
 }
 
 void Application::tellSettingsProblem() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/trainer.h"
+#include "coach/next_step.h"
 #include "desktop/problem_reporter.h"
 #include "desktop/qt_scheduler.h"
 #include "desktop/quit_signals.h"
@@ -17,12 +19,14 @@
 #include "midi/setup/starting_sound.h"
 #include "progress/progress_feed.h"
 #include "progress/progress_statistics.h"
+#include "ui/exercise_marks.h"
 #include "ui/main_window.h"
 #include "ui/midi_input_menu.h"
 #include "ui/progress_controller.h"
 #include "ui/progress_history.h"
 #include "ui/progress_menu.h"
 #include "ui/remembered_choices.h"
+#include "ui/run_summary_window.h"
 #include "ui/sound_menu.h"
 
 namespace velmora {
@@ -63,7 +67,10 @@ private:
     void wireKeyboard();
     void wireJournal();
     void wireProgress();
+    void wireCoach();
     void wireWaysOut();
+    void showRunSummary();
+    NextStep nextStep();
     void showSound();
     void showKeyboard();
     void tellSettingsProblem();
@@ -89,6 +96,9 @@ private:
     ProgressController progressController_;
     ProgressMenu progressMenu_;
     std::unique_ptr<ProgressHistoryLoad> history_;
+    // The coach: marks in Select Exercise, and a summary after every run.
+    ExerciseMarks exerciseMarks_;
+    QPointer<RunSummaryWindow> runSummary_;  // built at the first run's end
     SoundMenu soundMenu_;
     QString soundStatus_;
     std::unique_ptr<QuitSignals> quitSignals_;

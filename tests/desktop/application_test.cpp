@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <QMenu>
+#include <QSpinBox>
 #include <QTest>
 
 #include <sstream>
 
 #include "testing/temp_dir.h"
 #include "ui/qt_app.h"
+#include "ui/remembered_choices.h"
+#include "ui/run_summary_window.h"
 #include "ui/status_line.h"
 
 namespace velmora {
@@ -83,6 +86,47 @@ TEST(Application, BuildsTheWindowsMenusAndEndsOnceHoweverItEnds) {
     EXPECT_EQ(application.trainer().state().midiOutHandle, nullptr) << "closing is the way out";
     application.shutDown();
     EXPECT_EQ(terminal.str(), "");
+}
+
+// A run that ends with answers is summed up beside the trainer; the daily
+// goal chosen in the Progress window is remembered for the next start.
+TEST(Application, SumsUpARunWithAnswersAndRemembersTheDailyGoal) {
+    EnsureQtApplication();
+    const testing::TempDir folder;
+    const QString settings = QString::fromStdString((folder.path() / "velmora.conf").string());
+    Options options;
+    options.sound.audioDriver = "alsa";
+    options.sound.synthSettings = {{"audio.alsa.device", "null"}};
+    std::ostringstream terminal;
+    Application application({.options = options,
+                             .journalPath = (folder.path() / "journal.sqlite").string(),
+                             .settingsFile = settings},
+                            terminal);
+    Panel& panel = application.trainer().panel();
+    auto summary = [&] { return application.window().findChild<RunSummaryWindow*>(); };
+
+    panel.cmdPlay.click();
+    panel.cmdPlayStop.click();
+    EXPECT_EQ(summary(), nullptr) << "a run without answers is not summed up";
+
+    panel.cmdPlay.click();
+    ASSERT_TRUE(application.trainer().state().exerciseRunning);
+    for (int answer = 0; answer < 3; ++answer) {
+        for (Note note : application.trainer().state().questionNotes) {
+            panel.cmdAnswerButton[PitchClassOf(note)].click();
+        }
+        QTest::qWait(0);
+    }
+    panel.cmdPlayStop.click();
+    ASSERT_NE(summary(), nullptr);
+    EXPECT_TRUE(summary()->isVisible());
+    EXPECT_FALSE(summary()->isActiveWindow()) << "the trainer keeps the keyboard";
+
+    auto* goal = application.progress().show().findChild<QSpinBox*>();
+    ASSERT_NE(goal, nullptr);
+    goal->setValue(25);
+    application.shutDown();
+    EXPECT_EQ(RememberedChoices(settings).dailyGoalMinutes(), 25);
 }
 
 }  // namespace
