@@ -1,5 +1,10 @@
 #include "ui/accessible_names.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QVariant>
+#include <QWidget>
+
 #include <string_view>
 
 #include "model/window_design.h"
@@ -59,6 +64,26 @@ QString AccessibleNameFor(const QString& description, const QString& caption) {
         return caption;
     }
     return description + ": " + caption;
+}
+
+namespace {
+
+constexpr const char* kOwnWindow = "velmoraOwnWindow";
+
+QAccessibleInterface* OwnWindowFactory(const QString&, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (widget && widget->isWindow() && widget->property(kOwnWindow).toBool()) {
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void PresentAsWindow(QWidget& window) {
+    static const bool installed = (QAccessible::installFactory(OwnWindowFactory), true);
+    (void)installed;
+    window.setProperty(kOwnWindow, true);
 }
 
 }  // namespace velmora

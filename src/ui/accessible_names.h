@@ -2,7 +2,14 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace velmora {
+
+// Presents `window`, a top-level widget of ours, as a window to assistive
+// technology: Qt presents a plain top-level QWidget as a "filler", which a
+// screen reader does not offer as a window. Call before it is first shown.
+void PresentAsWindow(QWidget& window);
 
 struct ControlDesign;
 

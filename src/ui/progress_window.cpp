@@ -20,6 +20,7 @@
 
 #include "coach/mastery.h"
 #include "model/instrument_names.h"
+#include "ui/accessible_names.h"
 #include "ui/control_binding.h"
 #include "ui/daily_goal.h"
 #include "ui/next_step_row.h"
@@ -230,6 +231,7 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
                                QWidget* parent, Panel* panel)
     : QWidget(parent, Qt::Window), statistics_(statistics), pitchNames_(std::move(pitchNames)) {
     setWindowTitle(tr("Progress"));
+    PresentAsWindow(*this);
     // The key signature, the ticks, a run's lock and the day change without an
     // answer. A look each second compares them with what is shown, and costs
     // next to nothing when nothing changed.

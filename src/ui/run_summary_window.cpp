@@ -1,6 +1,5 @@
 #include "ui/run_summary_window.h"
 
-#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/accessible_names.h"
 #include "ui/zoom.h"
 
 namespace velmora {
@@ -49,20 +49,11 @@ QString WithMnemonic(const QString& text) {
     return escaped;
 }
 
-// To assistive technology a window of its own, not a part of another.
-QAccessibleInterface* SummaryWindowFactory(const QString&, QObject* object) {
-    if (auto* window = qobject_cast<RunSummaryWindow*>(object)) {
-        return new QAccessibleWidget(window, QAccessible::Window);
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 RunSummaryWindow::RunSummaryWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), desktopFont_(font()) {
-    static const bool installed = (QAccessible::installFactory(SummaryWindowFactory), true);
-    (void)installed;
+    PresentAsWindow(*this);
     setObjectName(QStringLiteral("runSummary"));
     setWindowTitle(tr("Run summary"));
     // Answers are being typed into the trainer's window when a run ends by

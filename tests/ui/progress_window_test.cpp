@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -67,6 +68,8 @@ protected:
 
 TEST_F(ProgressWindowTest, FollowsEachAnswerInTheKeySignatureChosenAndSaysItInWords) {
     ProgressWindow& window = progress.show();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&window)->role(), QAccessible::Window)
+        << "offered as a window, not a filler";
     feed.record(EbTakenForE());
     EXPECT_EQ(topConfusions(), "Most often confused:\nEb taken for E: 1 time");
     auto* pitchBars = Named<BarChart>(window, "Accuracy per pitch class");
