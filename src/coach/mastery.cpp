@@ -68,7 +68,7 @@ void MasteryTracker::apply(const JournalEntry& entry) {
     const std::optional<LastAnswer>& previous = undoLast_;
     const bool askedAgain = previous && previous->wrong && previous->session == entry.session &&
                             previous->run == entry.run && previous->notes == entry.notes;
-    if (!last_) last_.emplace();
+    if (!last_) last_ = LastAnswer{0, 0, false, {}};
     last_->session = entry.session;
     last_->run = entry.run;
     last_->wrong = !entry.correct;

@@ -9,7 +9,7 @@
 
 namespace velmora {
 
-class Panel;
+struct Panel;
 struct Tally;
 
 // What the learner should practise next, in one sentence, and the one click

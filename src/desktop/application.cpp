@@ -15,6 +15,7 @@
 #include "coach/run_summary.h"
 #include "midi/setup/starting_sound.h"
 #include "ui/control_binding.h"
+#include "ui/next_step_row.h"
 #include "ui/window_thread.h"
 
 namespace velmora {
@@ -213,9 +214,8 @@ NextStep Application::nextStep() {
     const ProgressFigures week =
         progress_.figures(ProgressPeriod::LastSevenDays, ProgressFilter::All,
                           now.toMSecsSinceEpoch(), now.offsetFromUtc() / 60);
-    std::array<bool, kPitchClasses> ticked{};
-    for (int i = 0; i < kPitchClasses; ++i) ticked[i] = trainer_.panel().lstPitch.selected(i);
-    return ChooseNextStep(progress_.mastery(), week.tally, ticked, trainer_.state().pitchNames);
+    return NextStepFor(progress_, week.tally, TickedPitchClasses(trainer_.panel()),
+                       trainer_.state().pitchNames);
 }
 
 // After a run with answers: how it went, shown beside the trainer without

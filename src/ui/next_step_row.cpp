@@ -22,6 +22,20 @@ char DecimalSeparator() {
 
 }  // namespace
 
+std::array<bool, kPitchClasses> TickedPitchClasses(const Panel& panel) {
+    std::array<bool, kPitchClasses> ticked{};
+    for (int i = 0; i < kPitchClasses && i < panel.lstPitch.count(); ++i) {
+        ticked[i] = panel.lstPitch.selected(i);
+    }
+    return ticked;
+}
+
+NextStep NextStepFor(const ProgressStatistics& statistics, const Tally& lastSevenDays,
+                     const std::array<bool, kPitchClasses>& ticked,
+                     const std::array<std::string, kPitchClasses>& names) {
+    return ChooseNextStep(statistics.mastery(), lastSevenDays, ticked, names, DecimalSeparator());
+}
+
 NextStepRow::NextStepRow(const ProgressStatistics& statistics, const ProgressFigures& lastSevenDays,
                          Panel& panel, QWidget* parent)
     : QGroupBox(tr("Next step"), parent),
@@ -45,10 +59,7 @@ NextStepRow::NextStepRow(const ProgressStatistics& statistics, const ProgressFig
 }
 
 void NextStepRow::follow(const std::array<std::string, kPitchClasses>& names) {
-    std::array<bool, kPitchClasses> ticked{};
-    for (int i = 0; i < kPitchClasses && i < panel_.lstPitch.count(); ++i) {
-        ticked[i] = panel_.lstPitch.selected(i);
-    }
+    const std::array<bool, kPitchClasses> ticked = TickedPitchClasses(panel_);
     const bool same = chosen_ && version_ == statistics_.version() &&
                       weekVersion_ == lastSevenDays_.version && weekDay_ == lastSevenDays_.today &&
                       ticked_ == ticked && names_ == names;
@@ -59,8 +70,7 @@ void NextStepRow::follow(const std::array<std::string, kPitchClasses>& names) {
         weekDay_ = lastSevenDays_.today;
         ticked_ = ticked;
         names_ = names;
-        NextStep step = ChooseNextStep(statistics_.mastery(), lastSevenDays_.tally, ticked, names,
-                                       DecimalSeparator());
+        NextStep step = NextStepFor(statistics_, lastSevenDays_.tally, ticked, names);
         if (!(step == step_) || sentence_->text().isEmpty()) {
             step_ = std::move(step);
             const QString sentence = ToQt(step_.sentence);

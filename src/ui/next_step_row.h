@@ -14,9 +14,18 @@ class QPushButton;
 
 namespace velmora {
 
-class Panel;
+struct Panel;
 class ProgressStatistics;
 struct ProgressFigures;
+struct Tally;
+
+// The pitch classes ticked in the trainer's pitch list.
+std::array<bool, kPitchClasses> TickedPitchClasses(const Panel& panel);
+// The next step for the trainer as it is set up now, its seconds written as
+// the reader's language writes them.
+NextStep NextStepFor(const ProgressStatistics& statistics, const Tally& lastSevenDays,
+                     const std::array<bool, kPitchClasses>& ticked,
+                     const std::array<std::string, kPitchClasses>& names);
 
 // What to practise next, at the top of the Progress window: one sentence, and
 // one button that sets the trainer up for it. Follows the trainer's panel:

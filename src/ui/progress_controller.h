@@ -11,7 +11,7 @@ class QWidget;
 
 namespace velmora {
 
-class Panel;
+struct Panel;
 
 // What the Progress window shows, from the start on: the statistics every
 // answer passes, the journal's earlier answers once read, and the line about

@@ -22,7 +22,7 @@ namespace velmora {
 
 class DailyGoal;
 class NextStepRow;
-class Panel;
+struct Panel;
 
 // Asked pitch class (rows) against answered pitch class (columns).
 class ConfusionModel final : public QAbstractTableModel {
