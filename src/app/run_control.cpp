@@ -30,6 +30,7 @@ void RunControl::cmdPlay_Click() {
     panel_.Timer1.setEnabled(true);
     questions_.NewQuestion();
     FocusFirstAnswerButton();
+    if (runStarted_) runStarted_();
     nextPass();
 }
 

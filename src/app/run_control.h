@@ -41,6 +41,8 @@ public:
     // Told when a run ends by STOP, by the practice timer or with nothing left
     // to ask; not when PLAY starts it afresh, nor when the window closes.
     void onRunEnded(std::function<void()> listener) { runEnded_ = std::move(listener); }
+    // Told when PLAY starts a run, once the settings are locked.
+    void onRunStarted(std::function<void()> listener) { runStarted_ = std::move(listener); }
 
 private:
     void nextPass();
@@ -56,6 +58,7 @@ private:
     PracticeTimer& timer_;
     AnswerJournal& journal_;
     std::function<void()> runEnded_;
+    std::function<void()> runStarted_;
     bool runOn_ = false;  // a run, not a drill, was started and has not ended
 };
 

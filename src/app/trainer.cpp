@@ -158,4 +158,12 @@ void Trainer::FillDurationList() {
     }
 }
 
+void Trainer::setCoachOptions(const CoachOptions& options) {
+    coachOptions_ = options;
+}
+
+bool Trainer::HearMyAnswer() {
+    return false;  // being built
+}
+
 }  // namespace velmora

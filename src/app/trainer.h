@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/run_control.h"
+#include "coach/coach_options.h"
 #include "midi/note_on_reader.h"
 #include "midi/note_sender.h"
 #include "midi/playback.h"
@@ -25,6 +26,7 @@
 namespace velmora {
 
 class MidiOut;
+class MasteryTracker;
 
 // The trainer: one state table and one panel, with the modules that work on
 // them. It wires every control event to its handler in one place.
@@ -51,6 +53,21 @@ public:
     // Told when a run ends by STOP, by the practice timer or with nothing
     // left to ask (not when the window closes).
     void onRunEnded(std::function<void()> listener) { runControl_.onRunEnded(std::move(listener)); }
+
+    // Told when PLAY starts a run, once the settings are locked.
+    void onRunStarted(std::function<void()> listener) {
+        runControl_.onRunStarted(std::move(listener));
+    }
+
+    // What the coach may change; all off at first start.
+    void setCoachOptions(const CoachOptions& options);
+    const CoachOptions& coachOptions() const { return coachOptions_; }
+    // Where the coach reads each pitch class's recent answers; null: none known.
+    void setMastery(const MasteryTracker* mastery) { mastery_ = mastery; }
+    // After a wrong answer: the question, the answer given, and the question
+    // again, each named while it sounds. Never counts as an answer. False when
+    // refused (nothing wrong to hear, or it would disturb the run).
+    bool HearMyAnswer();
 
     Panel& panel() { return panel_; }
     const TrainerState& state() const { return state_; }
@@ -92,6 +109,8 @@ private:
     MidiIn* keyboard_;
     NoteOnReader keyboardNotes_;
     Scheduler::TimerId timer1Ticks_ = Scheduler::kNoTimer;
+    CoachOptions coachOptions_;
+    const MasteryTracker* mastery_ = nullptr;
     bool deviceOpen_ = false;
 };
 

@@ -207,6 +207,10 @@ void Application::wireCoach() {
             [this] { exerciseMarks_.update(progress_.mastery()); });
     exerciseMarks_.update(progress_.mastery());
     trainer_.onRunEnded([this] { showRunSummary(); });
+    // A run locks the settings the next step would change.
+    trainer_.onRunStarted([this] {
+        if (runSummary_) runSummary_->setNextStepEnabled(false);
+    });
 }
 
 NextStep Application::nextStep() {

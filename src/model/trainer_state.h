@@ -48,6 +48,9 @@ struct TrainerState {
     std::string practiceStartClock;
     std::vector<std::string> responseLog;
     std::int16_t responseLogLast = -1;  // upper index of responseLog; -1 while it is empty
+    // The coach's part in the current question, for the journal.
+    bool questionChosenByCoach = false;
+    bool earClearedBeforeQuestion = false;
 };
 
 // The keyboard letter of each pitch class, C to B.

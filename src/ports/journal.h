@@ -24,6 +24,8 @@ struct JournalEntry {
     int tempo = 0;                  // beats per minute
     std::string keySignature;       // as the key signature list shows it
     int responseMilliseconds = -1;  // from the question sounding to the last press; -1 unknown
+    bool coachChose = false;        // the coach chose the question, not a uniform draw
+    bool earCleared = false;        // a neutral sound cleared the ear before the question
 };
 
 // Where graded answers are kept across runs and starts. Neither call waits on

@@ -230,7 +230,12 @@ namespace {
 // drill and the window closing are not ends of a run.
 TEST_F(RunTest, TheEndOfARunIsToldOnceByStopOrByTheTimer) {
     int ends = 0;
+    int starts = 0;
     trainer.onRunEnded([&] { ++ends; });
+    trainer.onRunStarted([&] {
+        ++starts;
+        EXPECT_FALSE(panel().lstPitch.enabled()) << "told once the settings are locked";
+    });
     checkOnly({0});
     panel().cmdPlay.click();
     panel().cmdPlay.click();
@@ -256,6 +261,7 @@ TEST_F(RunTest, TheEndOfARunIsToldOnceByStopOrByTheTimer) {
     panel().cmdPlay.click();
     trainer.Form_Unload();
     EXPECT_EQ(ends, 2) << "closing the window";
+    EXPECT_EQ(starts, 4) << "every PLAY of a run";
 }
 
 }  // namespace
