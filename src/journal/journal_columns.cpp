@@ -113,12 +113,14 @@ struct Column {
     void (*bind)(sqlite3_stmt* s, int index, const JournalEntry& e) = nullptr;
     void (*read)(sqlite3_stmt* s, int index, JournalEntry& e) = nullptr;
     void (*write)(std::string& row, const JournalEntry& e) = nullptr;
+    int since = 1;  // the layout that added it to the answers table
 };
 
 // The table keeps its columns in this order and the CSV file its own; the two
 // differ only in the time, kept as a number and its offset but shown as two
 // readable times. Neither order may change: journals already written and the
-// spreadsheets that read the CSV rely on them.
+// spreadsheets that read the CSV rely on them. A new column goes at the end
+// of both, with a default that older answers take.
 constexpr Column kColumns[] = {
     {"session", "INTEGER NOT NULL", "session",
      [](sqlite3_stmt* s, int i, const JournalEntry& e) { sqlite3_bind_int64(s, i, e.session); },
@@ -212,6 +214,26 @@ constexpr Column kColumns[] = {
      [](std::string& row, const JournalEntry& e) {
          if (e.responseMilliseconds >= 0) AppendNumber(row, e.responseMilliseconds);
      }},
+    // How the question came to be asked: answers of the first layout were
+    // all drawn uniformly, without a sound to clear the ear.
+    {.name = "coach_chose",
+     .sqlType = "INTEGER NOT NULL DEFAULT 0",
+     .csvHeader = "coach_chose",
+     .bind = [](sqlite3_stmt* s, int i,
+                const JournalEntry& e) { sqlite3_bind_int(s, i, e.coachChose); },
+     .read = [](sqlite3_stmt* s, int i,
+                JournalEntry& e) { e.coachChose = sqlite3_column_int(s, i) != 0; },
+     .write = [](std::string& row, const JournalEntry& e) { row += e.coachChose ? '1' : '0'; },
+     .since = 2},
+    {.name = "ear_cleared",
+     .sqlType = "INTEGER NOT NULL DEFAULT 0",
+     .csvHeader = "ear_cleared",
+     .bind = [](sqlite3_stmt* s, int i,
+                const JournalEntry& e) { sqlite3_bind_int(s, i, e.earCleared); },
+     .read = [](sqlite3_stmt* s, int i,
+                JournalEntry& e) { e.earCleared = sqlite3_column_int(s, i) != 0; },
+     .write = [](std::string& row, const JournalEntry& e) { row += e.earCleared ? '1' : '0'; },
+     .since = 2},
 };
 
 // A kept column is bound and read back; a shown one is written.
@@ -267,16 +289,24 @@ const std::string& ReplaceAnswerSql() {
     return sql;
 }
 
-const std::string& SelectAnswersSql() {
-    static const std::string sql = [] {
-        std::string names;
-        for (const Column& c : kColumns) {
-            if (!c.name) continue;
-            if (!names.empty()) names += ", ";
-            names += c.name;
+std::string SelectAnswersSql(int layout) {
+    std::string names;
+    for (const Column& c : kColumns) {
+        if (!c.name) continue;
+        if (!names.empty()) names += ", ";
+        // Not in the file yet: its default.
+        names += c.since <= layout ? c.name : "0";
+    }
+    return "SELECT " + names + " FROM answers ORDER BY id";
+}
+
+std::string AddedColumnsSql(int layout) {
+    std::string sql;
+    for (const Column& c : kColumns) {
+        if (c.name && c.since == layout) {
+            sql = sql + "ALTER TABLE answers ADD COLUMN " + c.name + ' ' + c.sqlType + ";\n";
         }
-        return "SELECT " + names + " FROM answers ORDER BY id";
-    }();
+    }
     return sql;
 }
 

@@ -19,8 +19,13 @@ const std::string& InsertAnswerSql();
 // UPDATE of every stored column, bound as for the insert; the row's id is
 // the last parameter.
 const std::string& ReplaceAnswerSql();
-// SELECT of every stored column, oldest answer first.
-const std::string& SelectAnswersSql();
+// SELECT of every stored column, oldest answer first, from a file of that
+// layout: a column it does not have yet reads as 0, the default of every
+// column added so far.
+std::string SelectAnswersSql(int layout);
+// The ALTER TABLE statements that add the columns new in `layout` to the
+// layout before it; an older layout is brought up to date one step at a time.
+std::string AddedColumnsSql(int layout);
 
 // Binds an answer to the insert or the update.
 void BindAnswer(sqlite3_stmt* statement, const JournalEntry& entry);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -23,10 +24,6 @@ CREATE TABLE IF NOT EXISTS sessions (
     utc_offset_minutes INTEGER NOT NULL
 );
 )";
-
-// Each step brings the layout from version i + 1 to i + 2; none yet.
-constexpr const char* kMigrations[] = {nullptr};
-constexpr int kMigrationCount = 0;
 
 // Every SQLite database starts with these 16 bytes; a file that does not is
 // no journal at all, however damaged.
@@ -244,12 +241,18 @@ JournalError JournalStore::prepareLayout() {
         if (auto e = execute("BEGIN IMMEDIATE")) return e;
         // Another instance may have laid it out meanwhile: look again.
         JournalError error = number("PRAGMA user_version", version);
+        if (!error && version > kJournalSchemaVersion) {
+            error = {JournalFault::Newer, "version " + std::to_string(version)};
+        }
         if (!error && !ours && version == 0) {
             error = execute((kCreateSessions + AnswersTableSql()).c_str());
             version = kJournalSchemaVersion;
         }
-        for (int step = static_cast<int>(version) - 1; !error && step < kMigrationCount; ++step) {
-            error = execute(kMigrations[step]);
+        // One layout at a time, all in this transaction: a failure leaves
+        // the file as it was.
+        for (int next = static_cast<int>(version) + 1; !error && next <= kJournalSchemaVersion;
+             ++next) {
+            error = execute(AddedColumnsSql(next).c_str());
         }
         if (!error) {
             error = execute(("PRAGMA application_id=" + std::to_string(kJournalApplicationId) +
@@ -475,7 +478,9 @@ JournalError JournalStore::readAll(const std::function<void(const JournalEntry&)
         }
     }
     sqlite3_stmt* q = nullptr;
-    int code = sqlite3_prepare_v2(db_, SelectAnswersSql().c_str(), -1, &q, nullptr);
+    // An older layout is read as it is: reading never alters the file.
+    const int layout = static_cast<int>(std::max<std::int64_t>(version, 1));
+    int code = sqlite3_prepare_v2(db_, SelectAnswersSql(layout).c_str(), -1, &q, nullptr);
     JournalEntry entry;
     while (code == SQLITE_OK || code == SQLITE_ROW) {
         code = sqlite3_step(q);

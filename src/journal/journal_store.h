@@ -14,8 +14,9 @@ struct sqlite3_stmt;
 
 namespace velmora {
 
-// The journal file's layout; PRAGMA user_version holds it.
-inline constexpr int kJournalSchemaVersion = 1;
+// The journal file's layout; PRAGMA user_version holds it. 2: each answer
+// says whether the coach chose its question and whether the ear was cleared.
+inline constexpr int kJournalSchemaVersion = 2;
 // PRAGMA application_id: tells our journal from another program's database.
 inline constexpr std::int32_t kJournalApplicationId = 0x564c4d4a;  // "VLMJ"
 

@@ -124,12 +124,22 @@ void AppendAnswer(std::string& line, const JournalEntry& e) {
     line += '\t' + std::to_string(e.tempo) + '\t';
     AppendText(line, e.keySignature);
     line += '\t' + std::to_string(e.responseMilliseconds);
+    line += e.coachChose ? "\t1" : "\t0";
+    line += e.earCleared ? "\t1" : "\t0";
 }
 
-constexpr std::size_t kAnswerFields = 15;
+// Files kept by the first version end an answer at its response time; the
+// coach's choice and the cleared ear came after.
+constexpr std::size_t kFirstAnswerFields = 15;
+constexpr std::size_t kAnswerFields = 17;
 
 bool ReadAnswer(const std::vector<std::string_view>& f, std::size_t at, JournalEntry& e) {
-    if (f.size() != at + kAnswerFields) return false;
+    const bool first = f.size() == at + kFirstAnswerFields;
+    if (!first && f.size() != at + kAnswerFields) return false;
+    e.coachChose = e.earCleared = false;
+    if (!first && !(ReadFlag(f[at + 15], e.coachChose) && ReadFlag(f[at + 16], e.earCleared))) {
+        return false;
+    }
     return ReadNumber(f[at], e.utcMilliseconds) && ReadNumber(f[at + 1], e.utcOffsetMinutes) &&
            ReadNumber(f[at + 2], e.run) && ReadNumber(f[at + 3], e.question) &&
            ReadNumbers(f[at + 4], e.notes) && ReadText(f[at + 5], e.questionText) &&

@@ -67,6 +67,8 @@ JournalEntry AnswerJournal::entryForLastRecord() const {
     entry.noteValue = panel_.lstDuration.text();
     entry.tempo = state_.tempo;
     entry.keySignature = panel_.lstKeySignature.text();
+    entry.coachChose = state_.questionChosenByCoach;
+    entry.earCleared = state_.earClearedBeforeQuestion;
     if (timedRun_ == run_ && timedQuestion_ == state_.questionNumber) {
         const auto elapsed =
             std::chrono::duration_cast<std::chrono::milliseconds>(scheduler_.now() - soundedAt_);

@@ -150,7 +150,9 @@ TEST_F(JournalFaultTest, AnotherProgramsDatabaseIsMovedAsideWithItsData) {
 
 TEST_F(JournalFaultTest, ANewerJournalIsLeftAsItIsAndTheAnswersKept) {
     { SqliteJournal(path(), {}).record(SampleEntry(0)); }
-    ASSERT_EQ(Connection(path()).exec("PRAGMA user_version = 2"), SQLITE_OK);
+    const int newer = kJournalSchemaVersion + 1;
+    ASSERT_EQ(Connection(path()).exec(("PRAGMA user_version = " + std::to_string(newer)).c_str()),
+              SQLITE_OK);
     {
         SqliteJournal journal(path(), statuses.listener());
         journal.record(SampleEntry(1));
@@ -161,7 +163,7 @@ TEST_F(JournalFaultTest, ANewerJournalIsLeftAsItIsAndTheAnswersKept) {
     EXPECT_TRUE(besides("damaged").empty());
     EXPECT_TRUE(besides("foreign").empty());
     Connection file(path());
-    EXPECT_EQ(file.number("PRAGMA user_version"), 2);
+    EXPECT_EQ(file.number("PRAGMA user_version"), newer);
     EXPECT_EQ(file.number("SELECT count(*) FROM answers"), 1);
     EXPECT_THAT(statuses.all().back(), HasSubstr("kept in " + path() + ".recovery"))
         << "for a version that can write it";

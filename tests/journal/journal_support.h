@@ -15,7 +15,7 @@
 namespace velmora::testing {
 
 // A varied answer: chords and Shepard questions, right and wrong, unknown
-// response times, texts that need quoting in CSV.
+// response times, texts that need quoting in CSV, questions the coach chose.
 inline JournalEntry SampleEntry(int i) {
     JournalEntry entry;
     entry.utcMilliseconds = 1'796'000'000'000 + i * 61'001LL;
@@ -34,6 +34,8 @@ inline JournalEntry SampleEntry(int i) {
     entry.tempo = 40 + i;
     entry.keySignature = "Ré majeur, Si mineur";
     entry.responseMilliseconds = i % 6 == 1 ? -1 : i * 37;
+    entry.coachChose = i % 4 >= 2;
+    entry.earCleared = i % 4 == 3;
     return entry;
 }
 
@@ -42,7 +44,8 @@ inline void ExpectSameAnswer(const JournalEntry& got, const JournalEntry& want) 
     const auto given = [](const JournalEntry& e) {
         return std::tie(e.utcMilliseconds, e.utcOffsetMinutes, e.run, e.question, e.notes,
                         e.questionText, e.answered, e.correct, e.verdict, e.shepard, e.program,
-                        e.noteValue, e.tempo, e.keySignature, e.responseMilliseconds);
+                        e.noteValue, e.tempo, e.keySignature, e.responseMilliseconds, e.coachChose,
+                        e.earCleared);
     };
     EXPECT_EQ(given(got), given(want));
 }

@@ -138,19 +138,23 @@ TEST(ExportJournalCsv, OneRowPerAnswerThatReadsBackAsWritten) {
     ASSERT_TRUE(ExportJournalCsv(path, csv, error)) << error;
     const auto rows = ParseCsv(ReadText(csv));
     ASSERT_EQ(rows.size(), 14u);
-    ASSERT_EQ(rows[0].size(), 16u);
+    ASSERT_EQ(rows[0].size(), 18u);
     EXPECT_EQ(rows[0][0], "session");
+    EXPECT_EQ(rows[0][16], "coach_chose");
+    EXPECT_EQ(rows[0][17], "ear_cleared");
     for (int i = 0; i < 12; ++i) {
         SCOPED_TRACE(i);
         const JournalEntry want = SampleEntry(i);
         const auto& row = rows[i + 1];
-        ASSERT_EQ(row.size(), 16u);
+        ASSERT_EQ(row.size(), 18u);
         EXPECT_EQ(row[1], std::to_string(want.run));
         EXPECT_EQ(row[6], want.questionText);
         EXPECT_EQ(row[9], want.verdict);
         EXPECT_EQ(row[14], want.keySignature);
         EXPECT_EQ(row[15],
                   want.responseMilliseconds < 0 ? "" : std::to_string(want.responseMilliseconds));
+        EXPECT_EQ(row[16], want.coachChose ? "1" : "0");
+        EXPECT_EQ(row[17], want.earCleared ? "1" : "0");
     }
     // 1 796 000 000 000 ms is 2026-11-30 00:53:20 UTC; answer 0 is at UTC-5.
     EXPECT_EQ(rows[1][3], "2026-11-30T00:53:20.000Z");
@@ -229,8 +233,8 @@ TEST(ExportJournalCsv, NeverWritesOverTheJournalNorAFileItMayNotWrite) {
 }
 
 // A journal as the first version wrote it, laid out and filled by hand: it
-// must read as it always did, take new answers, keep its layout for new
-// files too, and export as it always did.
+// must read as it always did, take new answers, gain the columns of new
+// files, and export as it always did with the coach's part at the end.
 TEST(JournalLayout, AFileOfTheFirstVersionReadsExtendsAndExportsAsBefore) {
     constexpr const char* kFirstVersion = R"(
 CREATE TABLE sessions (
@@ -262,18 +266,26 @@ INSERT INTO sessions VALUES (1, 1795990000000, -300);
 INSERT INTO answers VALUES (1, 1, 1796000000000, -300, 2, 3, X'3C40', 'C4-E4, "x"', X'00FF0B',
     0, 1, 19, '16th', 90, 'Ré majeur, Si mineur', NULL);
 )";
+    // Each column's name, type, NOT NULL, default and key, a line each.
     auto answersLayout = [](const std::string& path) {
         sqlite3* db = nullptr;
         sqlite3_open(path.c_str(), &db);
         sqlite3_stmt* q = nullptr;
-        sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE name = 'answers'", -1, &q,
-                           nullptr);
-        std::string sql;
-        if (sqlite3_step(q) == SQLITE_ROW)
-            sql = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+        sqlite3_prepare_v2(db,
+                           "SELECT name, type, \"notnull\", dflt_value, pk FROM "
+                           "pragma_table_info('answers')",
+                           -1, &q, nullptr);
+        std::string columns;
+        while (sqlite3_step(q) == SQLITE_ROW) {
+            for (int i = 0; i < 5; ++i) {
+                const auto* text = sqlite3_column_text(q, i);
+                columns += text ? reinterpret_cast<const char*>(text) : "NULL";
+                columns += i < 4 ? ' ' : '\n';
+            }
+        }
         sqlite3_finalize(q);
         sqlite3_close_v2(db);
-        return sql;
+        return columns;
     };
     TempDir dir;
     const std::string old = (dir.path() / "old.sqlite").string();
@@ -312,9 +324,10 @@ INSERT INTO answers VALUES (1, 1, 1796000000000, -300, 2, 3, X'3C40', 'C4-E4, "x
     ASSERT_TRUE(ExportJournalCsv(old, csv, error)) << error;
     const std::string expected =
         "session,run,question,time_utc,local_time,notes,question_text,answered,correct,"
-        "verdict,shepard,program,note_value,tempo,key_signature,response_ms\r\n"
+        "verdict,shepard,program,note_value,tempo,key_signature,response_ms,coach_chose,"
+        "ear_cleared\r\n"
         "1,2,3,2026-11-30T00:53:20.000Z,2026-11-29T19:53:20.000-05:00,60 64,"
-        "\"C4-E4, \"\"x\"\"\",0 -1 11,0,Incorrect,1,19,16th,90,\"Ré majeur, Si mineur\",\r\n";
+        "\"C4-E4, \"\"x\"\"\",0 -1 11,0,Incorrect,1,19,16th,90,\"Ré majeur, Si mineur\",,0,0\r\n";
     EXPECT_EQ(ReadText(csv).substr(0, expected.size()), expected);
 }
 
