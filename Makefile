@@ -18,8 +18,9 @@ deps:
 test-deps:
 	@scripts/install-deps --test
 
+# The benchmarks are built by `make bench`, in release mode, not here.
 configure:
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BENCHMARKS=OFF >/dev/null
 
 build: deps configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target velmora
