@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace velmora {
@@ -31,6 +32,18 @@ bool Takes(ProgressFilter filter, int kind) {
             return kind == 1;
         case ProgressFilter::Shepard:
             return kind == 2;
+    }
+    return false;
+}
+
+bool Chosen(ProgressChosenBy chosenBy, bool coachChose) {
+    switch (chosenBy) {
+        case ProgressChosenBy::All:
+            return true;
+        case ProgressChosenBy::Coach:
+            return coachChose;
+        case ProgressChosenBy::UniformDraw:
+            return !coachChose;
     }
     return false;
 }
@@ -82,12 +95,16 @@ void Apply(Tally& tally, const JournalEntry& entry, int sign) {
     });
 }
 
-std::uint32_t PackResponse(int day, int kind, int pitchClass, int bucket) {
-    return static_cast<std::uint32_t>(day) << 14 | static_cast<std::uint32_t>(kind) << 12 |
-           static_cast<std::uint32_t>(pitchClass) << 8 | static_cast<std::uint32_t>(bucket);
+std::uint32_t PackResponse(bool coachChose, int day, int kind, int pitchClass, int bucket) {
+    return static_cast<std::uint32_t>(coachChose) << 31 | static_cast<std::uint32_t>(day) << 14 |
+           static_cast<std::uint32_t>(kind) << 12 | static_cast<std::uint32_t>(pitchClass) << 8 |
+           static_cast<std::uint32_t>(bucket);
+}
+bool CoachChoseResponse(std::uint32_t packed) {
+    return (packed >> 31) != 0;
 }
 int DayOfResponse(std::uint32_t packed) {
-    return static_cast<int>(packed >> 14);
+    return static_cast<int>(packed >> 14 & kLastDay);
 }
 int KindOfResponse(std::uint32_t packed) {
     return static_cast<int>(packed >> 12 & 3);
@@ -97,6 +114,27 @@ int PitchClassOfResponse(std::uint32_t packed) {
 }
 int BucketOfResponse(std::uint32_t packed) {
     return static_cast<int>(packed & 255);
+}
+
+// Every count of `to` with the same count of `from`, by `op`.
+template <typename Op>
+void Combine(Tally& to, const Tally& from, Op op) {
+    for (int asked = 0; asked < kPitchClasses; ++asked) {
+        for (int answered = 0; answered < kPitchClasses; ++answered) {
+            to.confusion[asked][answered] =
+                op(to.confusion[asked][answered], from.confusion[asked][answered]);
+        }
+    }
+    for (int i = 0; i < kOctaves; ++i) {
+        to.octaves[i].asked = op(to.octaves[i].asked, from.octaves[i].asked);
+        to.octaves[i].right = op(to.octaves[i].right, from.octaves[i].right);
+    }
+    for (int i = 0; i < kPrograms; ++i) {
+        to.instruments[i].asked = op(to.instruments[i].asked, from.instruments[i].asked);
+        to.instruments[i].right = op(to.instruments[i].right, from.instruments[i].right);
+    }
+    to.answers = op(to.answers, from.answers);
+    to.answersRight = op(to.answersRight, from.answersRight);
 }
 
 // The day's point of the chart, made when missing.
@@ -112,7 +150,9 @@ DayFigures& PointOf(std::vector<DayFigures>& days, int day) {
 
 // Adds (sign 1) or takes away (-1) one answer from figures that cover it.
 void ApplyToFigures(ProgressFigures& figures, const JournalEntry& entry, int sign) {
-    if (!Takes(figures.filter, KindOf(entry))) return;
+    if (!Takes(figures.filter, KindOf(entry)) || !Chosen(figures.chosenBy, entry.coachChose)) {
+        return;
+    }
     const int day = LocalDay(entry.utcMilliseconds, entry.utcOffsetMinutes);
     switch (figures.period) {
         case ProgressPeriod::ThisRun:
@@ -171,21 +211,11 @@ std::string ConfusionWords(const Confusion& confusion,
 }
 
 void Tally::add(const Tally& other) {
-    for (int asked = 0; asked < kPitchClasses; ++asked) {
-        for (int answered = 0; answered < kPitchClasses; ++answered) {
-            confusion[asked][answered] += other.confusion[asked][answered];
-        }
-    }
-    for (int i = 0; i < kOctaves; ++i) {
-        octaves[i].asked += other.octaves[i].asked;
-        octaves[i].right += other.octaves[i].right;
-    }
-    for (int i = 0; i < kPrograms; ++i) {
-        instruments[i].asked += other.instruments[i].asked;
-        instruments[i].right += other.instruments[i].right;
-    }
-    answers += other.answers;
-    answersRight += other.answersRight;
+    Combine(*this, other, std::plus<std::uint32_t>());
+}
+
+void Tally::subtract(const Tally& part) {
+    Combine(*this, part, std::minus<std::uint32_t>());
 }
 
 RightOfAsked Tally::pitchClass(int asked) const {
@@ -261,11 +291,16 @@ void ProgressStatistics::include(const JournalEntry& entry, int sign) {
     const int kind = KindOf(entry);
     if (kind == kNoKind) return;
     const int day = LocalDay(entry.utcMilliseconds, entry.utcOffsetMinutes);
-    Apply(dayTallies(day).byKind[kind], entry, sign);
+    DayTallies& tallies = dayTallies(day);
+    Apply(tallies.byKind[kind], entry, sign);
+    if (entry.coachChose) {
+        if (tallies.coachByKind.empty()) tallies.coachByKind.resize(kKinds);
+        Apply(tallies.coachByKind[kind], entry, sign);
+    }
     if (entry.responseMilliseconds < 0) return;
     const int bucket = ResponseBucket(entry.responseMilliseconds);
     ForEachJudgedNote(entry, [&](int, int asked, int) {
-        const std::uint32_t packed = PackResponse(day, kind, asked, bucket);
+        const std::uint32_t packed = PackResponse(entry.coachChose, day, kind, asked, bucket);
         if (sign > 0) {
             responses_.push_back(packed);
             return;
@@ -361,6 +396,12 @@ void ProgressStatistics::mergeHistory(ProgressStatistics&& loaded) {
         for (const auto& [day, tallies] : loaded.days_) {
             DayTallies& mine = dayTallies(day);
             for (int kind = 0; kind < kKinds; ++kind) mine.byKind[kind].add(tallies.byKind[kind]);
+            if (!tallies.coachByKind.empty() && mine.coachByKind.empty()) {
+                mine.coachByKind.resize(kKinds);
+            }
+            for (std::size_t kind = 0; kind < tallies.coachByKind.size(); ++kind) {
+                mine.coachByKind[kind].add(tallies.coachByKind[kind]);
+            }
             mine.answers += tallies.answers;
             mine.practiceMilliseconds += tallies.practiceMilliseconds;
         }
@@ -391,10 +432,19 @@ void ProgressStatistics::clear() {
 void ProgressStatistics::collect(ProgressFigures& figures, int firstDay, int lastDay) const {
     std::array<bool, kKinds> taken{};
     for (int kind = 0; kind < kKinds; ++kind) taken[kind] = Takes(figures.filter, kind);
+    const ProgressChosenBy chosenBy = figures.chosenBy;
     for (auto at = days_.lower_bound(firstDay); at != days_.end() && at->first <= lastDay; ++at) {
+        const DayTallies& tallies = at->second;
         Tally day;
         for (int kind = 0; kind < kKinds; ++kind) {
-            if (taken[kind]) day.add(at->second.byKind[kind]);
+            if (!taken[kind]) continue;
+            if (chosenBy != ProgressChosenBy::Coach) day.add(tallies.byKind[kind]);
+            if (chosenBy == ProgressChosenBy::All || tallies.coachByKind.empty()) continue;
+            if (chosenBy == ProgressChosenBy::Coach) {
+                day.add(tallies.coachByKind[kind]);
+            } else {
+                day.subtract(tallies.coachByKind[kind]);
+            }
         }
         DayFigures point;
         point.day = at->first;
@@ -407,17 +457,21 @@ void ProgressStatistics::collect(ProgressFigures& figures, int firstDay, int las
     }
     for (std::uint32_t packed : responses_) {
         const int day = DayOfResponse(packed);
-        if (day < firstDay || day > lastDay || !taken[KindOfResponse(packed)]) continue;
+        if (day < firstDay || day > lastDay || !taken[KindOfResponse(packed)] ||
+            !Chosen(chosenBy, CoachChoseResponse(packed))) {
+            continue;
+        }
         ++figures.responses[PitchClassOfResponse(packed)][BucketOfResponse(packed)];
     }
 }
 
 ProgressFigures ProgressStatistics::figures(ProgressPeriod period, ProgressFilter filter,
-                                            std::int64_t nowUtcMilliseconds,
-                                            int nowOffsetMinutes) const {
+                                            std::int64_t nowUtcMilliseconds, int nowOffsetMinutes,
+                                            ProgressChosenBy chosenBy) const {
     ProgressFigures figures;
     figures.period = period;
     figures.filter = filter;
+    figures.chosenBy = chosenBy;
     figures.today = LocalDay(nowUtcMilliseconds, nowOffsetMinutes);
     figures.version = version_;
     switch (period) {
@@ -444,8 +498,8 @@ void ProgressStatistics::update(ProgressFigures& figures, std::int64_t nowUtcMil
     const bool oneStep = sameDay && stepwise_ && last_ && figures.version + 1 == version_ &&
                          !(figures.period == ProgressPeriod::ThisRun && runStarted_);
     if (!oneStep) {
-        figures =
-            this->figures(figures.period, figures.filter, nowUtcMilliseconds, nowOffsetMinutes);
+        figures = this->figures(figures.period, figures.filter, nowUtcMilliseconds,
+                                nowOffsetMinutes, figures.chosenBy);
         return;
     }
     if (removed_) ApplyToFigures(figures, *removed_, -1);

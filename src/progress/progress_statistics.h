@@ -17,6 +17,9 @@ namespace velmora {
 enum class ProgressPeriod { ThisRun, Today, LastSevenDays, AllTime };
 // Which answers a figure covers, by the kind of question.
 enum class ProgressFilter { All, SingleNotes, Chords, Shepard };
+// Which answers a figure covers, by who chose the question: the coach, or the
+// uniform draw among the ticked pitch classes.
+enum class ProgressChosenBy { All, Coach, UniformDraw };
 
 // Octave numbers -1 to 9: the registers of MIDI notes 0 to 127.
 inline constexpr int kLowestOctave = -1;
@@ -64,6 +67,7 @@ struct Tally {
     std::uint32_t answersRight = 0;
 
     void add(const Tally& other);
+    void subtract(const Tally& part);  // `part` was added before
     RightOfAsked pitchClass(int pitchClass) const;
     RightOfAsked notes() const;  // every judged note
 };
@@ -79,6 +83,7 @@ struct DayFigures {
 struct ProgressFigures {
     ProgressPeriod period = ProgressPeriod::AllTime;
     ProgressFilter filter = ProgressFilter::All;
+    ProgressChosenBy chosenBy = ProgressChosenBy::All;
     int today = 0;
     std::uint64_t version = 0;  // of the statistics these were taken from
 
@@ -129,7 +134,8 @@ public:
 
     // `nowUtcMilliseconds` and `nowOffsetMinutes` say which day is today.
     ProgressFigures figures(ProgressPeriod period, ProgressFilter filter,
-                            std::int64_t nowUtcMilliseconds, int nowOffsetMinutes) const;
+                            std::int64_t nowUtcMilliseconds, int nowOffsetMinutes,
+                            ProgressChosenBy chosenBy = ProgressChosenBy::All) const;
     // Brings `figures` up to date with the answers added or replaced since it
     // was taken: step by step for the last change, else afresh.
     void update(ProgressFigures& figures, std::int64_t nowUtcMilliseconds,
@@ -156,7 +162,10 @@ public:
 private:
     struct DayTallies {
         std::array<Tally, 3> byKind;  // single notes, chords, Shepard
-        std::uint32_t answers = 0;    // of any kind
+        // The share of byKind whose questions the coach chose; the uniform
+        // draw's is the rest. Empty while the coach chose none that day.
+        std::vector<Tally> coachByKind;
+        std::uint32_t answers = 0;  // of any kind
         std::int64_t practiceMilliseconds = 0;
     };
     // Which run an answer was given in, and when.
@@ -176,7 +185,8 @@ private:
     std::map<int, DayTallies> days_;
     int cachedDay_ = 0;
     DayTallies* cachedTallies_ = nullptr;  // map nodes stay put, also when moved
-    // One per timed note: day, kind, pitch class and bucket packed in 32 bits.
+    // One per timed note: the coach's choice, day, kind, pitch class and
+    // bucket packed in 32 bits.
     std::vector<std::uint32_t> responses_;
     std::vector<JournalEntry> thisRun_;  // the live answers of the latest run
     std::size_t answers_ = 0;

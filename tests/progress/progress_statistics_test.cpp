@@ -20,6 +20,8 @@ constexpr std::array kPeriods = {ProgressPeriod::ThisRun, ProgressPeriod::Today,
                                  ProgressPeriod::LastSevenDays, ProgressPeriod::AllTime};
 constexpr std::array kFilters = {ProgressFilter::All, ProgressFilter::SingleNotes,
                                  ProgressFilter::Chords, ProgressFilter::Shepard};
+constexpr std::array kChoosers = {ProgressChosenBy::All, ProgressChosenBy::Coach,
+                                  ProgressChosenBy::UniformDraw};
 
 JournalEntry Single(int note, int answered, std::int64_t utc = kNoon, int offset = 0) {
     JournalEntry entry;
@@ -68,7 +70,9 @@ int PlainDay(const JournalEntry& entry) {
     return static_cast<int>(day);
 }
 
-bool PlainTakes(ProgressFilter filter, const JournalEntry& entry) {
+bool PlainTakes(ProgressFilter filter, ProgressChosenBy chosenBy, const JournalEntry& entry) {
+    if (chosenBy == ProgressChosenBy::Coach && !entry.coachChose) return false;
+    if (chosenBy == ProgressChosenBy::UniformDraw && entry.coachChose) return false;
     if (filter == ProgressFilter::Shepard) return entry.shepard;
     if (filter == ProgressFilter::SingleNotes) return !entry.shepard && entry.notes.size() == 1;
     if (filter == ProgressFilter::Chords) return !entry.shepard && entry.notes.size() > 1;
@@ -76,13 +80,13 @@ bool PlainTakes(ProgressFilter filter, const JournalEntry& entry) {
 }
 
 Plain Compute(const std::vector<JournalEntry>& entries, ProgressPeriod period,
-              ProgressFilter filter, int today) {
+              ProgressFilter filter, ProgressChosenBy chosenBy, int today) {
     Plain plain;
     for (const JournalEntry& entry : entries) {
         const int day = PlainDay(entry);
         if (period == ProgressPeriod::Today && day != today) continue;
         if (period == ProgressPeriod::LastSevenDays && (day > today || day <= today - 7)) continue;
-        if (!PlainTakes(filter, entry)) continue;
+        if (!PlainTakes(filter, chosenBy, entry)) continue;
         plain.tally.answers += 1;
         plain.tally.answersRight += entry.correct;
         struct Judged {
@@ -160,6 +164,7 @@ JournalEntry RandomEntry(std::mt19937& random, std::int64_t utc, int run) {
     }
     entry.correct = below(2) == 0;
     entry.responseMilliseconds = below(5) == 0 ? -1 : below(20000);
+    entry.coachChose = below(3) == 0;
     return entry;
 }
 
@@ -181,8 +186,10 @@ TEST(ProgressStatistics, EqualsThePlainSumsOverRandomJournals) {
         // Figures the window keeps, stepped forward answer by answer.
         std::vector<ProgressFigures> kept;
         for (auto period : kPeriods) {
-            for (auto filter : kFilters)
-                kept.push_back(statistics.figures(period, filter, kNoon, 60));
+            for (auto filter : kFilters) {
+                for (auto chosenBy : kChoosers)
+                    kept.push_back(statistics.figures(period, filter, kNoon, 60, chosenBy));
+            }
         }
         // Live answers in three runs, some of them replaced.
         std::vector<JournalEntry> live;
@@ -210,12 +217,17 @@ TEST(ProgressStatistics, EqualsThePlainSumsOverRandomJournals) {
         std::size_t k = 0;
         for (auto period : kPeriods) {
             for (auto filter : kFilters) {
-                const auto& entries = period == ProgressPeriod::ThisRun ? thisRun : all;
-                const Plain plain = Compute(entries, period, filter, today);
-                const std::string what = "period " + std::to_string(static_cast<int>(period)) +
-                                         " filter " + std::to_string(static_cast<int>(filter));
-                ExpectSame(statistics.figures(period, filter, kNoon, 60), plain, what + " afresh");
-                ExpectSame(kept[k++], plain, what + " stepped");
+                for (auto chosenBy : kChoosers) {
+                    const auto& entries = period == ProgressPeriod::ThisRun ? thisRun : all;
+                    const Plain plain = Compute(entries, period, filter, chosenBy, today);
+                    const std::string what = "period " + std::to_string(static_cast<int>(period)) +
+                                             " filter " + std::to_string(static_cast<int>(filter)) +
+                                             " chosen by " +
+                                             std::to_string(static_cast<int>(chosenBy));
+                    ExpectSame(statistics.figures(period, filter, kNoon, 60, chosenBy), plain,
+                               what + " afresh");
+                    ExpectSame(kept[k++], plain, what + " stepped");
+                }
             }
         }
         EXPECT_EQ(statistics.answers(), all.size());
