@@ -248,6 +248,12 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     filter_ = new QComboBox;
     filter_->addItems({tr("All questions"), tr("Single notes"), tr("Chords"), tr("Shepard")});
     filter_->setAccessibleName(tr("Questions"));
+    chosenBy_ = new QComboBox;
+    chosenBy_->addItems({tr("All questions"), tr("The coach"), tr("Uniform draw")});
+    chosenBy_->setAccessibleName(tr("Chosen by"));
+    chosenBy_->setToolTip(
+        tr("Only the questions the coach chose, or only those drawn at random "
+           "from the ticked pitch classes"));
     summary_ = new QLabel;
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     QFont bigger = summary_->font();
@@ -268,12 +274,17 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     periodLabel->setBuddy(period_);
     auto* filterLabel = new QLabel(tr("&Questions:"));
     filterLabel->setBuddy(filter_);
+    auto* chosenByLabel = new QLabel(tr("&Chosen by:"));
+    chosenByLabel->setBuddy(chosenBy_);
     auto* top = new QHBoxLayout;
     top->addWidget(periodLabel);
     top->addWidget(period_);
     top->addSpacing(12);
     top->addWidget(filterLabel);
     top->addWidget(filter_);
+    top->addSpacing(12);
+    top->addWidget(chosenByLabel);
+    top->addWidget(chosenBy_);
     top->addSpacing(18);
     top->addWidget(summary_);
     top->addStretch(1);
@@ -383,6 +394,7 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     };
     connect(period_, &QComboBox::currentIndexChanged, this, retake);
     connect(filter_, &QComboBox::currentIndexChanged, this, retake);
+    connect(chosenBy_, &QComboBox::currentIndexChanged, this, retake);
     connect(dayPitch_, &QComboBox::currentIndexChanged, this, [this] { showDays(); });
     connect(dailyGoal_, &DailyGoal::goalChanged, this, [this](int minutes) {
         showPractice();
@@ -404,7 +416,8 @@ void ProgressWindow::takeFigures() {
     const auto [utc, offset] = Now();
     figures_ =
         statistics_.figures(static_cast<ProgressPeriod>(period_->currentIndex()),
-                            static_cast<ProgressFilter>(filter_->currentIndex()), utc, offset);
+                            static_cast<ProgressFilter>(filter_->currentIndex()), utc, offset,
+                            static_cast<ProgressChosenBy>(chosenBy_->currentIndex()));
     taken_ = true;
 }
 

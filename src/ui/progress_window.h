@@ -114,6 +114,7 @@ private:
     NextStepRow* nextStep_ = nullptr;  // none without the trainer's panel
     QComboBox* period_;
     QComboBox* filter_;
+    QComboBox* chosenBy_;  // the coach's questions, or the uniform draw's
     QLabel* summary_;
     QLabel* note_;
     BarChart* pitchBars_;

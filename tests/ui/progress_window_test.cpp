@@ -95,7 +95,7 @@ TEST_F(ProgressWindowTest, FollowsEachAnswerInTheKeySignatureChosenAndSaysItInWo
               "D# taken for E: 1 of 2 times (50%)");
 }
 
-TEST_F(ProgressWindowTest, PeriodAndQuestionsChooseTheAnswersCounted) {
+TEST_F(ProgressWindowTest, PeriodQuestionsAndWhoChoseThemPickTheAnswersCounted) {
     statistics.addHistory(EbTakenForE(QDateTime::currentMSecsSinceEpoch() - 30LL * 86'400'000));
     feed.record(EbTakenForE());
     ProgressWindow& window = progress.show();
@@ -106,6 +106,19 @@ TEST_F(ProgressWindowTest, PeriodAndQuestionsChooseTheAnswersCounted) {
     EXPECT_EQ(window.figures().tally.answers, 1u);
     combos[1]->setCurrentIndex(2);  // chords only
     EXPECT_EQ(window.figures().tally.answers, 0u);
+
+    combos[1]->setCurrentIndex(0);
+    auto* chosenBy = Named<QComboBox>(window, "Chosen by");
+    ASSERT_NE(chosenBy, nullptr);
+    chosenBy->setCurrentIndex(1);  // the coach's questions
+    EXPECT_EQ(window.figures().tally.answers, 0u);
+    JournalEntry coached = EbTakenForE();
+    coached.coachChose = true;
+    feed.record(coached);
+    feed.record(coached);
+    EXPECT_EQ(window.figures().tally.answers, 2u);
+    chosenBy->setCurrentIndex(2);  // the uniform draw's
+    EXPECT_EQ(window.figures().tally.answers, 1u);
 }
 
 // The window is built only when first shown, and then shows what came before.
