@@ -27,6 +27,19 @@ void NoteSender::NoteOff(std::int16_t note, std::int16_t channel) {
     send(ComposeShortMessage(kNoteOffStatus, channel, key, 0));
 }
 
+void NoteSender::SendMaskerProgram(std::int16_t channel, int program) {
+    if (IsMidiDataByte(program))
+        send(ComposeShortMessage(kProgramChangeStatus, channel, program, 0));
+}
+
+void NoteSender::MaskerKeyOn(std::int16_t channel, int key, int velocity) {
+    if (IsMidiDataByte(key)) send(ComposeShortMessage(kNoteOnStatus, channel, key, velocity));
+}
+
+void NoteSender::MaskerKeyOff(std::int16_t channel, int key) {
+    if (IsMidiDataByte(key)) send(ComposeShortMessage(kNoteOffStatus, channel, key, 0));
+}
+
 void NoteSender::cboInstrument_Click() {
     panel_.cboInstrument.setToolTip(std::to_string(panel_.cboInstrument.listIndex()));
 }

@@ -19,6 +19,13 @@ public:
 
     void cboInstrument_Click();
 
+    // The masker that clears the ear, on a channel of its own: its program
+    // and keys as given, leaving the selected instrument, the note offset and
+    // the question's loudness alone.
+    void SendMaskerProgram(std::int16_t channel, int program);
+    void MaskerKeyOn(std::int16_t channel, int key, int velocity);
+    void MaskerKeyOff(std::int16_t channel, int key);
+
 private:
     void send(std::uint32_t message);
 

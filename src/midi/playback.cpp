@@ -38,6 +38,26 @@ void Playback::PlayNote(Note note, std::function<void()> released) {
     start({note}, false, std::move(released));
 }
 
+void Playback::PlayNotes(std::vector<Note> notes, std::function<void()> released) {
+    start(std::move(notes), false, std::move(released));
+}
+
+void Playback::ClearEar(std::function<void()> cleared) {
+    releaseNow();
+    output_.SendMaskerProgram(kMaskerChannel, kMaskerProgram);
+    output_.MaskerKeyOn(kMaskerChannel, kMaskerKey, kMaskerVelocity);
+    masking_ = true;
+    fixedWaitMs_ = kEarClearingMs - kMaskerFadeMs;
+    WaitNoteDuration([this, cleared = std::move(cleared)]() mutable {
+        endMasker();
+        fixedWaitMs_ = kMaskerFadeMs;
+        WaitNoteDuration([this, cleared = std::move(cleared)] {
+            fixedWaitMs_ = 0;
+            if (cleared) cleared();
+        });
+    });
+}
+
 void Playback::start(std::vector<Note> notes, bool showQuestionNumber,
                      std::function<void()> released) {
     // Nothing ever overlaps: whatever still sounds goes first.
@@ -81,13 +101,18 @@ void Playback::vsbTempo_Change() {
 void Playback::releaseNow() {
     scheduler_.cancel(timer_);
     timer_ = Scheduler::kNoTimer;
+    const bool cut = static_cast<bool>(continuation_);
     continuation_ = nullptr;
+    fixedWaitMs_ = 0;
     endQuestion();
+    endMasker();
+    if (cut && cutShort_) cutShort_();
 }
 
 void Playback::armTimer() {
     scheduler_.cancel(timer_);
-    const auto duration = Nanos(static_cast<Nanos::rep>(std::ceil(noteDurationMs() * 1e6)));
+    const double ms = fixedWaitMs_ > 0 ? fixedWaitMs_ : noteDurationMs();
+    const auto duration = Nanos(static_cast<Nanos::rep>(std::ceil(ms * 1e6)));
     // A deadline already passed (the tempo was raised far enough) fires at the
     // next pass of the event loop, not inside the handler that changed it.
     timer_ = scheduler_.startTimer(waitStart_ + duration, [this] { onTimer(); });
@@ -107,6 +132,12 @@ void Playback::endQuestion() {
     sounding_.clear();
     for (Note note : notes) output_.NoteOff(note, kChannel);
     if (showsQuestionNumber_) panel_.lblQuestionNumber.setCaption("");
+}
+
+void Playback::endMasker() {
+    if (!masking_) return;
+    masking_ = false;
+    output_.MaskerKeyOff(kMaskerChannel, kMaskerKey);
 }
 
 }  // namespace velmora
