@@ -23,6 +23,8 @@ void RunControl::cmdPlay_Click() {
     journal_.runStarted();
     lock_.LockSettings();
     log_.Clear();
+    if (hearing_) hearing_->forget();
+    state_.earClearedBeforeQuestion = false;
     state_.rightCount = 0;
     state_.wrongCount = 0;
     state_.questionNumber = 0;
@@ -35,11 +37,17 @@ void RunControl::cmdPlay_Click() {
 }
 
 void RunControl::nextPass() {
+    passes_ = false;
+    const bool requested = hearing_ && hearing_->takeRequest();
     if (!state_.exerciseRunning) {
         lock_.UnlockSettings();
         ended();
+        // Asked for while the run's last question sounded.
+        if (requested) hearing_->play(nullptr);
         return;
     }
+    bool posed = false;  // a complete answer led to a new question, or the same one again
+    bool wrong = false;
     if (answerComplete()) {
         const std::string& verdict = panel_.lblResult.caption();
         if (verdict == "Correct") {
@@ -47,10 +55,39 @@ void RunControl::nextPass() {
                 cmdPlayStop_Click();
                 return;
             }
+            posed = true;
         } else if (verdict == "Incorrect") {
             ShowPrompt();
+            posed = wrong = true;
         }
     }
+    if (posed) state_.earClearedBeforeQuestion = false;
+    const bool hear = hearing_ && hearing_->wrongAnswerKnown() &&
+                      (requested || (wrong && options_ && options_->hearsAnswerAfterMistakes));
+    const bool clearEar = posed && options_ && options_->choosesQuestions && options_->clearsEar;
+    interlude(hear, clearEar);
+}
+
+// The answer heard back, then the masker, then the question; the run ending
+// meanwhile (its time up) skips what is left.
+void RunControl::interlude(bool hear, bool clearEar) {
+    if (!state_.exerciseRunning) {
+        nextPass();
+        return;
+    }
+    passes_ = true;
+    if (hear) {
+        interlude_ = true;
+        hearing_->play([this, clearEar] { interlude(false, clearEar); });
+        return;
+    }
+    if (clearEar) {
+        interlude_ = true;
+        state_.earClearedBeforeQuestion = true;
+        playback_.ClearEar([this] { interlude(false, false); });
+        return;
+    }
+    interlude_ = false;
     journal_.questionSounding();
     playback_.PlayQuestion([this] { nextPass(); });
 }
@@ -61,6 +98,8 @@ bool RunControl::answerComplete() const {
 }
 
 void RunControl::cmdPlayStop_Click() {
+    // What sounds between the questions stops at once; a question plays out.
+    if (interlude_ || (hearing_ && hearing_->sounding())) playback_.releaseNow();
     state_.exerciseRunning = false;
     state_.repeatActive = false;
     lock_.UnlockSettings();
@@ -91,6 +130,9 @@ void RunControl::FocusFirstAnswerButton() {
 
 void RunControl::end() {
     runOn_ = false;
+    passes_ = false;
+    interlude_ = false;
+    if (hearing_) hearing_->takeRequest();
     state_.exerciseRunning = false;
     state_.repeatActive = false;
     panel_.Timer1.setEnabled(false);

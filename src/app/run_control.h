@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "app/answer_hearing.h"
+#include "coach/coach_options.h"
 #include "midi/playback.h"
 #include "model/panel.h"
 #include "model/trainer_state.h"
@@ -44,8 +46,26 @@ public:
     // Told when PLAY starts a run, once the settings are locked.
     void onRunStarted(std::function<void()> listener) { runStarted_ = std::move(listener); }
 
+    // What may sound between a verdict and the question that follows: the
+    // answer heard back, and the masker that clears the ear. Null: nothing.
+    void setTeaching(const CoachOptions* options, AnswerHearing* hearing) {
+        options_ = options;
+        hearing_ = hearing;
+    }
+    // A pass of the run sounds, or what sounds before it: its end decides
+    // what comes next.
+    bool passSounding() const { return passes_; }
+    // The playback dropped the pass's continuation, and with it any hearing
+    // asked for at its end.
+    void cutShort() {
+        passes_ = false;
+        interlude_ = false;
+        if (hearing_) hearing_->takeRequest();
+    }
+
 private:
     void nextPass();
+    void interlude(bool hear, bool clearEar);
     bool answerComplete() const;
     void ended();
 
@@ -60,6 +80,10 @@ private:
     std::function<void()> runEnded_;
     std::function<void()> runStarted_;
     bool runOn_ = false;  // a run, not a drill, was started and has not ended
+    const CoachOptions* options_ = nullptr;
+    AnswerHearing* hearing_ = nullptr;
+    bool passes_ = false;     // a pass's continuation is still to come
+    bool interlude_ = false;  // the answer heard back or the masker sounds
 };
 
 }  // namespace velmora

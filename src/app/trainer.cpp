@@ -32,12 +32,22 @@ Trainer::Trainer(MidiOut& device, Scheduler& scheduler, Beeper& beeper, Random* 
 }
 
 Trainer::~Trainer() {
+    // Whoever listened may be gone by now.
+    answerHearing_.onLabel({});
+    answerHearing_.onChanged({});
     Form_Unload();
 }
 
 void Trainer::wireEvents() {
-    responseLog_.setRecordListener(
-        [this](bool replacesLast) { answerJournal_.recorded(replacesLast); });
+    responseLog_.setRecordListener([this](bool replacesLast) {
+        answerJournal_.recorded(replacesLast);
+        answerHearing_.recorded();
+    });
+    runControl_.setTeaching(&coachOptions_, &answerHearing_);
+    playback_.onCutShort([this] {
+        answerHearing_.cutShort();
+        runControl_.cutShort();
+    });
     panel_.cboInstrument.onClick = [this] { noteSender_.cboInstrument_Click(); };
     panel_.lstDuration.onClick = [this] { playback_.lstDuration_Click(); };
     panel_.vsbTempo.onChange = [this] { playback_.vsbTempo_Change(); };
@@ -163,7 +173,18 @@ void Trainer::setCoachOptions(const CoachOptions& options) {
 }
 
 bool Trainer::HearMyAnswer() {
-    return false;  // being built
+    if (!canHearMyAnswer()) return false;
+    if (runControl_.passSounding()) {
+        answerHearing_.request();
+    } else {
+        answerHearing_.play(nullptr);
+    }
+    return true;
+}
+
+bool Trainer::canHearMyAnswer() const {
+    return deviceOpen_ && !state_.repeatActive && answerHearing_.wrongAnswerKnown() &&
+           !answerHearing_.sounding() && !answerHearing_.requested();
 }
 
 }  // namespace velmora

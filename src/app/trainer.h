@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/answer_hearing.h"
 #include "app/run_control.h"
 #include "coach/coach_options.h"
 #include "midi/note_on_reader.h"
@@ -67,7 +68,20 @@ public:
     // After a wrong answer: the question, the answer given, and the question
     // again, each named while it sounds. Never counts as an answer. False when
     // refused (nothing wrong to hear, or it would disturb the run).
+    // Without a run it plays at once; while a run's question sounds, it
+    // plays when that sounding ends, before the question sounds again.
+    // Refused before any answer of the run, after a right one, during the
+    // drill, and while a hearing is already asked for or sounding.
     bool HearMyAnswer();
+    bool canHearMyAnswer() const;
+    // What the hearing plays, named while it sounds; "" when it ends.
+    void onHearing(std::function<void(const std::string&)> listener) {
+        answerHearing_.onLabel(std::move(listener));
+    }
+    // Told when canHearMyAnswer() may have changed.
+    void onHearMyAnswerChanged(std::function<void()> listener) {
+        answerHearing_.onChanged(std::move(listener));
+    }
 
     Panel& panel() { return panel_; }
     const TrainerState& state() const { return state_; }
@@ -109,6 +123,7 @@ private:
     MidiIn* keyboard_;
     NoteOnReader keyboardNotes_;
     Scheduler::TimerId timer1Ticks_ = Scheduler::kNoTimer;
+    AnswerHearing answerHearing_{panel_, state_, playback_, spelling_};
     CoachOptions coachOptions_;
     const MasteryTracker* mastery_ = nullptr;
     bool deviceOpen_ = false;

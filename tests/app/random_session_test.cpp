@@ -214,6 +214,17 @@ std::string Session::act(std::uint64_t draw, Done& done) {
         control->setFocus();
         return "focus " + control->name();
     }
+    if (kind == 91) {
+        // Hear my answer, with the coach's options off: it never counts.
+        const TrainerState& st = window_->rig.trainer.state();
+        const std::size_t rows = p.ListView1.rows().size();
+        const int counted = st.rightCount + st.wrongCount;
+        const bool taken = window_->rig.trainer.HearMyAnswer();
+        if (p.ListView1.rows().size() != rows || st.rightCount + st.wrongCount != counted) {
+            return "hear my answer: FAILED it was counted";
+        }
+        return taken ? "hear my answer" : "hear my answer (refused)";
+    }
     if (kind < 92) {
         // A few ns, short, medium, just past the end of the sounding note, to
         // the next whole second, or long.
