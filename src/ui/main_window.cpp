@@ -146,6 +146,8 @@ void MainWindow::buildMenus() {
     exerciseMenu_ = addMenu(panel.mnuDefaultExercises, panel.mnuSelectExercise);
     addMenu(panel.mnuRange, panel.mnuSetRange);
     addMenu(panel.mnuKeyboardShortcuts, panel.mnu_keyshortcut);
+    practiceMenu_ = menuBar()->addMenu(tr("P&ractice"));
+    practiceMenu_->setObjectName("mnuPractice");
     buildViewMenu();
     soundMenu_ = menuBar()->addMenu(tr("&Sound"));
     soundMenu_->setObjectName("mnuSound");

@@ -56,6 +56,8 @@ public:
 
     // Select Exercise, with one item for each exercise in the panel's order.
     QMenu* exerciseMenu() const { return exerciseMenu_; }
+    // Practice, right after the design's three menus.
+    QMenu* practiceMenu() const { return practiceMenu_; }
     // The menus filled by the parts that own them, empty until then. The
     // window makes every menu, in the order they stand in the menu bar.
     QMenu* soundMenu() const { return soundMenu_; }
@@ -97,6 +99,7 @@ private:
     int zoom_ = 100;
     ZoomStyle* zoomStyle_ = nullptr;  // for every zoom but the design's own
     QMenu* exerciseMenu_ = nullptr;
+    QMenu* practiceMenu_ = nullptr;
     QMenu* soundMenu_ = nullptr;
     QMenu* midiInputMenu_ = nullptr;
     QMenu* progressMenu_ = nullptr;
