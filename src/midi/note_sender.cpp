@@ -1,5 +1,7 @@
 #include "midi/note_sender.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "midi/messages.h"
@@ -18,7 +20,15 @@ void NoteSender::SendProgramChange(std::int16_t channel) {
 void NoteSender::NoteOn(std::int16_t note, std::int16_t channel) {
     const int key = note + state_.noteOffset;
     if (!IsMidiDataByte(key)) return;
-    send(ComposeShortMessage(kNoteOnStatus, channel, key, state_.noteVelocity));
+    send(ComposeShortMessage(kNoteOnStatus, channel, key, velocity()));
+}
+
+int NoteSender::velocity() const {
+    const bool question = state_.exerciseRunning && !state_.repeatActive;
+    if (!questionLoudness_ || !question || state_.noteVelocity <= 0) return state_.noteVelocity;
+    const double factor = questionLoudness_();
+    if (factor == 1.0) return state_.noteVelocity;
+    return std::clamp(static_cast<int>(std::lround(state_.noteVelocity * factor)), 1, 127);
 }
 
 void NoteSender::NoteOff(std::int16_t note, std::int16_t channel) {

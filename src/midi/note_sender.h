@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "model/panel.h"
 #include "model/trainer_state.h"
@@ -26,11 +28,20 @@ public:
     void MaskerKeyOn(std::int16_t channel, int key, int velocity);
     void MaskerKeyOff(std::int16_t channel, int key);
 
+    // How loud a run's question sounds now, as a factor of the trainer's
+    // velocity; asked at each note-on of a run, never for the drill. Unset:
+    // the trainer's velocity throughout.
+    void setQuestionLoudness(std::function<double()> loudness) {
+        questionLoudness_ = std::move(loudness);
+    }
+
 private:
     void send(std::uint32_t message);
+    int velocity() const;
 
     Panel& panel_;
     TrainerState& state_;
+    std::function<double()> questionLoudness_;
 };
 
 }  // namespace velmora
