@@ -42,7 +42,10 @@ void Trainer::wireEvents() {
     responseLog_.setRecordListener([this](bool replacesLast) {
         answerJournal_.recorded(replacesLast);
         answerHearing_.recorded();
+        questionCoach_.answerRecorded(panel_.lblResult.caption() == "Correct", replacesLast);
     });
+    questionGenerator_.setCoach(&questionCoach_);
+    noteSender_.setQuestionLoudness([this] { return questionCoach_.loudness(); });
     runControl_.setTeaching(&coachOptions_, &answerHearing_);
     playback_.onCutShort([this] {
         answerHearing_.cutShort();
@@ -170,6 +173,7 @@ void Trainer::FillDurationList() {
 
 void Trainer::setCoachOptions(const CoachOptions& options) {
     coachOptions_ = options;
+    questionCoach_.setActive(options.choosesQuestions);
 }
 
 bool Trainer::HearMyAnswer() {

@@ -3,6 +3,7 @@
 #include "app/answer_hearing.h"
 #include "app/run_control.h"
 #include "coach/coach_options.h"
+#include "coach/question_coach.h"
 #include "midi/note_on_reader.h"
 #include "midi/note_sender.h"
 #include "midi/playback.h"
@@ -64,7 +65,10 @@ public:
     void setCoachOptions(const CoachOptions& options);
     const CoachOptions& coachOptions() const { return coachOptions_; }
     // Where the coach reads each pitch class's recent answers; null: none known.
-    void setMastery(const MasteryTracker* mastery) { mastery_ = mastery; }
+    void setMastery(const MasteryTracker* mastery) {
+        mastery_ = mastery;
+        questionCoach_.setMastery(mastery);
+    }
     // After a wrong answer: the question, the answer given, and the question
     // again, each named while it sounds. Never counts as an answer. False when
     // refused (nothing wrong to hear, or it would disturb the run).
@@ -126,6 +130,8 @@ private:
     AnswerHearing answerHearing_{panel_, state_, playback_, spelling_};
     CoachOptions coachOptions_;
     const MasteryTracker* mastery_ = nullptr;
+    // Chooses the questions in coach mode; asked by the generator.
+    QuestionCoach questionCoach_{random_};
     bool deviceOpen_ = false;
 };
 

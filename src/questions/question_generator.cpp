@@ -54,17 +54,20 @@ bool QuestionGenerator::NewQuestion() {
     state_.questionText.clear();
     random_.reseed();
 
+    // With the coach off nothing of it is asked, so the draws are as always.
+    const bool coached = coach_ && coach_->active();
+    state_.questionChosenByCoach = coached;
     if (panel_.chkShepard.checked()) {
-        drawShepard();
+        drawShepard(coached);
     } else {
-        drawChord();
+        drawChord(coached);
     }
 
     ShowQuestionPrompt(panel_, state_);
     return true;
 }
 
-void QuestionGenerator::drawChord() {
+void QuestionGenerator::drawChord(bool coached) {
     const std::vector<Note>& pool = state_.candidateNotes;
     const int poolSize = static_cast<int>(pool.size());
     const int minTones = selection_.minChordTones();
@@ -72,7 +75,7 @@ void QuestionGenerator::drawChord() {
     const int size = static_cast<int>((maxTones - minTones + 1) * random_.next() + minTones);
 
     if (size <= 1) {
-        state_.questionNotes = {pool[random_.below(poolSize)]};
+        state_.questionNotes = {coached ? coach_->chooseNote(pool) : pool[random_.below(poolSize)]};
     } else {
         for (int attempt = 1; attempt <= kChordAttempts; ++attempt) {
             std::vector<Note> drawn;
@@ -81,6 +84,7 @@ void QuestionGenerator::drawChord() {
             if (static_cast<int>(state_.questionNotes.size()) >= minTones) break;
         }
         SortAscending(state_.questionNotes);
+        if (coached) coach_->chordDrawn();
     }
 
     for (std::size_t i = 0; i < state_.questionNotes.size(); ++i) {
@@ -89,13 +93,15 @@ void QuestionGenerator::drawChord() {
     }
 }
 
-void QuestionGenerator::drawShepard() {
+void QuestionGenerator::drawShepard(bool coached) {
     state_.shepardPitchClasses.clear();
-    for (int pitchClass : checkedPitchClasses()) {
+    const std::vector<int> checked = checkedPitchClasses();
+    for (int pitchClass : checked) {
         state_.shepardPitchClasses.push_back(static_cast<std::int16_t>(pitchClass));
     }
-    const int drawn = state_.shepardPitchClasses[random_.below(
-        static_cast<int>(state_.shepardPitchClasses.size()))];
+    const int drawn = coached ? coach_->choosePitchClass(checked)
+                              : state_.shepardPitchClasses[random_.below(
+                                    static_cast<int>(state_.shepardPitchClasses.size()))];
 
     state_.questionNotes.clear();
     for (int note = state_.noteRangeLow; note <= state_.noteRangeHigh; ++note) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "coach/question_coach.h"
 #include "model/panel.h"
 #include "model/trainer_state.h"
 #include "ports/random.h"
@@ -23,7 +24,8 @@ inline constexpr Rgb kPromptBackground{255, 255, 255};
 void ShowQuestionPrompt(Panel& panel, TrainerState& state);
 
 // Draws the next question at random: a chord from the candidate pool, or in
-// the Shepard exercise one pitch class in every octave of the range.
+// the Shepard exercise one pitch class in every octave of the range. In coach
+// mode the coach chooses single notes and Shepard tones; chords stay as drawn.
 class QuestionGenerator {
 public:
     QuestionGenerator(Panel& panel, TrainerState& state, const PitchSelection& selection,
@@ -41,9 +43,12 @@ public:
     // Whether NewQuestion would find something to draw.
     bool canDraw() const;
 
+    // Asked for each new question while it is active; null: never.
+    void setCoach(QuestionCoach* coach) { coach_ = coach; }
+
 private:
-    void drawChord();
-    void drawShepard();
+    void drawChord(bool coached);
+    void drawShepard(bool coached);
     std::vector<int> checkedPitchClasses() const;
 
     Panel& panel_;
@@ -51,6 +56,7 @@ private:
     const PitchSelection& selection_;
     const Spelling& spelling_;
     Random& random_;
+    QuestionCoach* coach_ = nullptr;
 };
 
 }  // namespace velmora
