@@ -34,15 +34,6 @@ protected:
     }
 };
 
-TEST(QuestionCoachRules, ClassesAfterTheLastRelaxOnlyAsFarAsNeeded) {
-    EXPECT_EQ(PitchClassDistance(11, 0), 1);
-    EXPECT_EQ(PitchClassDistance(2, 8), 6);
-    EXPECT_EQ(ClassesAllowedAfter({0, 1, 2, 5, 11}, 0), (std::vector<int>{2, 5}));
-    EXPECT_EQ(ClassesAllowedAfter({0, 1, 11}, 0), (std::vector<int>{1, 11}));
-    EXPECT_EQ(ClassesAllowedAfter({4}, 4), (std::vector<int>{4}));
-    EXPECT_EQ(ClassesAllowedAfter({3, 4}, std::nullopt), (std::vector<int>{3, 4}));
-}
-
 TEST_F(CoachedQuestionsTest, ClassesFollowTheErrorRates) {
     // Wrong first attempts out of 20, per ticked class.
     const std::array<int, 4> classes = {0, 3, 6, 9};
