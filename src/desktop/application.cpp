@@ -83,6 +83,7 @@ Application::Application(Setup setup, std::ostream& terminal)
           progress_, [this] { return trainer_.state().pitchNames; }, &window_, &trainer_.panel()),
       progressMenu_(*window_.progressMenu(), progressController_, journalActions()),
       exerciseMarks_(window_.exerciseMenu()->actions()),
+      practiceMenu_(*window_.practiceMenu(), trainer_),
       soundMenu_(*window_.soundMenu(), sound_, &remembered_) {
     // What the timers change in the window is drawn once per pass.
     scheduler_.setPass(&AsOneStep);
@@ -207,6 +208,19 @@ void Application::wireCoach() {
             [this] { exerciseMarks_.update(progress_.mastery()); });
     exerciseMarks_.update(progress_.mastery());
     trainer_.onRunEnded([this] { showRunSummary(); });
+    // What the coach may change is remembered; it starts as the learner left it.
+    trainer_.setMastery(&progress_.mastery());
+    trainer_.setCoachOptions(remembered_.coachOptions());
+    practiceMenu_.showCoachOptions(trainer_.coachOptions());
+    connect(&practiceMenu_, &PracticeMenu::coachOptionsChosen, this,
+            [this](const CoachOptions& options) {
+                trainer_.setCoachOptions(options);
+                remembered_.rememberCoachOptions(options);
+                tellSettingsProblem();
+            });
+    trainer_.onHearing([this](const std::string& sounding) {
+        window_.setHearingStatus(QString::fromStdString(sounding));
+    });
     // A run locks the settings the next step would change.
     trainer_.onRunStarted([this] {
         if (runSummary_) runSummary_->setNextStepEnabled(false);

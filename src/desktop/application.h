@@ -22,6 +22,7 @@
 #include "ui/exercise_marks.h"
 #include "ui/main_window.h"
 #include "ui/midi_input_menu.h"
+#include "ui/practice_menu.h"
 #include "ui/progress_controller.h"
 #include "ui/progress_history.h"
 #include "ui/progress_menu.h"
@@ -96,8 +97,10 @@ private:
     ProgressController progressController_;
     ProgressMenu progressMenu_;
     std::unique_ptr<ProgressHistoryLoad> history_;
-    // The coach: marks in Select Exercise, and a summary after every run.
+    // The coach: marks in Select Exercise, a summary after every run, and
+    // the Practice menu with its options.
     ExerciseMarks exerciseMarks_;
+    PracticeMenu practiceMenu_;
     QPointer<RunSummaryWindow> runSummary_;  // built at the first run's end
     SoundMenu soundMenu_;
     QString soundStatus_;

@@ -75,6 +75,10 @@ MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent),
     journalStatus_->setAccessibleName(tr("practice journal"));
     journalStatus_->hide();
     statusBar()->addWidget(journalStatus_, 1);
+    hearingStatus_ = new StatusLine(this);
+    hearingStatus_->setAccessibleName(tr("hearing your answer"));
+    hearingStatus_->hide();
+    statusBar()->insertWidget(0, hearingStatus_);
     resize(aroundStage() + ClientSize(zoom_));
 
     focusConnection_ = connect(qApp, &QApplication::focusChanged, this,
@@ -208,6 +212,11 @@ void MainWindow::setMidiInputStatus(const QString& text) {
 void MainWindow::setJournalStatus(const QString& text) {
     journalStatus_->setMessage(text);
     journalStatus_->setVisible(!text.isEmpty());
+}
+
+void MainWindow::setHearingStatus(const QString& text) {
+    hearingStatus_->setMessage(text);
+    hearingStatus_->setVisible(!text.isEmpty());
 }
 
 void MainWindow::buildViewMenu() {

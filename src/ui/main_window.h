@@ -41,6 +41,8 @@ public:
     void setMidiInputStatus(const QString& text);
     // Beside them: what is wrong with the practice journal; nothing while all is well.
     void setJournalStatus(const QString& text);
+    // First of all, while an answer is heard again: what sounds now ("you: E4").
+    void setHearingStatus(const QString& text);
 
     // The widget that shows the named control, or null (timers, menus).
     QWidget* widgetOf(const QString& controlName) const;
@@ -109,6 +111,7 @@ private:
     QToolButton* tryAgain_ = nullptr;
     StatusLine* midiInputStatus_ = nullptr;
     StatusLine* journalStatus_ = nullptr;
+    StatusLine* hearingStatus_ = nullptr;
     QHash<QString, QWidget*> widgets_;
     QHash<QWidget*, Control*> controlOf_;
     std::vector<std::unique_ptr<ControlBinding>> bindings_;

@@ -24,11 +24,22 @@ const QString kZoom = QStringLiteral("window/zoom");
 constexpr int kZoomLeast = 100;
 constexpr int kZoomMost = 300;
 const QString kDailyGoal = QStringLiteral("progress/daily-goal-minutes");
+const QString kCoachChooses = QStringLiteral("coach/chooses-questions");
+const QString kCoachClearsEar = QStringLiteral("coach/clears-ear");
+const QString kCoachHearsAnswer = QStringLiteral("coach/hears-answer-after-mistakes");
 
 std::optional<std::string> Text(const QSettings& settings, const QString& key) {
     const QVariant value = settings.value(key);
     if (!value.isValid()) return std::nullopt;
     return value.toString().toStdString();
+}
+
+// "true" or "false" as QSettings writes them; anything else is no choice.
+std::optional<bool> Flag(const QSettings& settings, const QString& key) {
+    const QString text = settings.value(key).toString().trimmed().toLower();
+    if (text == QLatin1String("true")) return true;
+    if (text == QLatin1String("false")) return false;
+    return std::nullopt;
 }
 
 std::optional<QVariant> TextValue(const std::optional<std::string>& text) {
@@ -145,6 +156,22 @@ void RememberedChoices::rememberMidiIn(const std::string& port) {
 void RememberedChoices::rememberZoomPercent(int percent) {
     if (percent < kZoomLeast || percent > kZoomMost) return;
     write(kZoom, percent);
+}
+
+CoachOptions RememberedChoices::coachOptions() const {
+    CoachOptions options;
+    if (!settings_) return options;
+    options.choosesQuestions = Flag(*settings_, kCoachChooses).value_or(options.choosesQuestions);
+    options.clearsEar = Flag(*settings_, kCoachClearsEar).value_or(options.clearsEar);
+    options.hearsAnswerAfterMistakes =
+        Flag(*settings_, kCoachHearsAnswer).value_or(options.hearsAnswerAfterMistakes);
+    return options;
+}
+
+void RememberedChoices::rememberCoachOptions(const CoachOptions& options) {
+    write(kCoachChooses, options.choosesQuestions);
+    write(kCoachClearsEar, options.clearsEar);
+    write(kCoachHearsAnswer, options.hearsAnswerAfterMistakes);
 }
 
 void RememberedChoices::rememberDailyGoalMinutes(int minutes) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "coach/coach_options.h"
 #include "midi/sound_options.h"
 
 class QSettings;
@@ -35,6 +36,8 @@ public:
     std::optional<std::string> midiIn() const;    // empty: none chosen
     std::optional<int> zoomPercent() const;       // only a whole percent in 100..300
     std::optional<int> dailyGoalMinutes() const;  // only a whole number of minutes in 1..600
+    // The coach's options; each one not written, or not "true" or "false", as at first start.
+    CoachOptions coachOptions() const;
 
     // Each is written only when the user makes that choice in the window.
     // No value: the default (the key is forgotten).
@@ -44,6 +47,7 @@ public:
     void rememberMidiIn(const std::string& port);
     void rememberZoomPercent(int percent);
     void rememberDailyGoalMinutes(int minutes);
+    void rememberCoachOptions(const CoachOptions& options);
 
     QString fileName() const;
     // Why the file cannot be read or written, each reason once; empty when

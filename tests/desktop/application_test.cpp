@@ -89,8 +89,9 @@ TEST(Application, BuildsTheWindowsMenusAndEndsOnceHoweverItEnds) {
 }
 
 // A run that ends with answers is summed up beside the trainer; the daily
-// goal chosen in the Progress window is remembered for the next start.
-TEST(Application, SumsUpARunWithAnswersAndRemembersTheDailyGoal) {
+// goal chosen in the Progress window and the coach's options are remembered
+// for the next start.
+TEST(Application, SumsUpARunWithAnswersAndRemembersTheGoalAndTheCoachsOptions) {
     EnsureQtApplication();
     const testing::TempDir folder;
     const QString settings = QString::fromStdString((folder.path() / "velmora.conf").string());
@@ -125,8 +126,18 @@ TEST(Application, SumsUpARunWithAnswersAndRemembersTheDailyGoal) {
     auto* goal = application.progress().show().findChild<QSpinBox*>();
     ASSERT_NE(goal, nullptr);
     goal->setValue(25);
+
+    EXPECT_FALSE(application.trainer().coachOptions().choosesQuestions) << "off at first start";
+    QAction* chooses = nullptr;
+    for (QAction* action : application.window().practiceMenu()->actions()) {
+        if (action->text() == "Coach &Chooses the Questions") chooses = action;
+    }
+    ASSERT_NE(chooses, nullptr);
+    chooses->trigger();
+    EXPECT_TRUE(application.trainer().coachOptions().choosesQuestions);
     application.shutDown();
     EXPECT_EQ(RememberedChoices(settings).dailyGoalMinutes(), 25);
+    EXPECT_TRUE(RememberedChoices(settings).coachOptions().choosesQuestions);
 }
 
 }  // namespace

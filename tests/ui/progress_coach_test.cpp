@@ -22,15 +22,10 @@
 #include "ui/progress_window.h"
 #include "ui/qt_app.h"
 #include "ui/remembered_choices.h"
+#include "ui/spelled_names.h"
 
 namespace velmora {
 namespace {
-
-std::array<std::string, kPitchClasses> Names(int key) {
-    std::array<std::string, kPitchClasses> names;
-    for (int i = 0; i < kPitchClasses; ++i) names[i] = kSpellingTable[key][i];
-    return names;
-}
 
 // Noon of a local day, `daysAgo` before today: every answer of a test day
 // falls on that day, whenever the test runs.
@@ -79,7 +74,7 @@ protected:
 TEST_F(ProgressCoachTest, PitchBarsSayWhereEachPitchClassStandsAndFewAnswersAreFaint) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     addLearnerHistory();
-    ProgressController progress(statistics, [] { return Names(0); });
+    ProgressController progress(statistics, [] { return testing::SpelledNames(0); });
     ProgressWindow& window = progress.show();
     QLocale::setDefault(QLocale::c());
 
@@ -124,7 +119,7 @@ TEST_F(ProgressCoachTest, PracticePerDayAndTheDailyGoalAreShownAndSaid) {
     // One answer yesterday; ten a minute apart today: nine minutes and the first answer's 1.5 s.
     statistics.addHistory(Answer(60, 0, 1500, 1, 0));
     for (int i = 0; i < 10; ++i) statistics.addHistory(Answer(60, 0, 1500, 0, i * 60, 2));
-    ProgressController progress(statistics, [] { return Names(0); });
+    ProgressController progress(statistics, [] { return testing::SpelledNames(0); });
     QSignalSpy chosen(&progress, &ProgressController::dailyGoalChanged);
     progress.setDailyGoalMinutes(20);  // remembered from before, given before the window
     ProgressWindow& window = progress.show();

@@ -22,15 +22,10 @@
 #include "ui/progress_history.h"
 #include "ui/progress_menu.h"
 #include "ui/qt_app.h"
+#include "ui/spelled_names.h"
 
 namespace velmora {
 namespace {
-
-std::array<std::string, kPitchClasses> Names(int key) {
-    std::array<std::string, kPitchClasses> names;
-    for (int i = 0; i < kPitchClasses; ++i) names[i] = kSpellingTable[key][i];
-    return names;
-}
 
 // Eb asked, E answered, just now unless told when.
 JournalEntry EbTakenForE(std::int64_t utcMilliseconds = QDateTime::currentMSecsSinceEpoch()) {
@@ -63,7 +58,7 @@ protected:
     int key = 3;
     ProgressStatistics statistics;
     ProgressFeed feed{statistics};
-    ProgressController progress{statistics, [this] { return Names(key); }};
+    ProgressController progress{statistics, [this] { return testing::SpelledNames(key); }};
 };
 
 TEST_F(ProgressWindowTest, FollowsEachAnswerInTheKeySignatureChosenAndSaysItInWords) {
@@ -222,7 +217,7 @@ TEST_F(ProgressMenuTest, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
 
 TEST_F(ProgressMenuTest, AnExportThatFailsIsSaidAndCanBeTriedAgain) {
     ProgressStatistics statistics;
-    ProgressController progress(statistics, [] { return Names(0); });
+    ProgressController progress(statistics, [] { return testing::SpelledNames(0); });
     ProgressMenu menu(*window->progressMenu(), progress,
                       {.exportJournal =
                            [](const std::string& path, std::string& error) {

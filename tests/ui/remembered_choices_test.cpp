@@ -93,5 +93,25 @@ TEST(RememberedChoicesTest, AnUnreadableFileIsMovedAsideBeforeTheFirstChange) {
     }
 }
 
+// The coach's options are off until chosen; a hand-edited value that is not
+// a plain true or false is no choice.
+TEST(RememberedChoicesTest, TheCoachsOptionsAreOffUntilChosenAndOnlyTrueOrFalseCounts) {
+    const testing::TempDir dir;
+    const fs::path file = dir.path() / "velmora.conf";
+    EXPECT_EQ(RememberedChoices(Name(file)).coachOptions(), CoachOptions{});
+
+    CoachOptions chosen;
+    chosen.choosesQuestions = true;
+    chosen.clearsEar = false;
+    RememberedChoices(Name(file)).rememberCoachOptions(chosen);
+    EXPECT_EQ(RememberedChoices(Name(file)).coachOptions(), chosen);
+
+    Write(file, "[coach]\nchooses-questions=yes\nclears-ear=1\nhears-answer-after-mistakes=TRUE\n");
+    const CoachOptions edited = RememberedChoices(Name(file)).coachOptions();
+    EXPECT_FALSE(edited.choosesQuestions);
+    EXPECT_TRUE(edited.clearsEar) << "as at first start";
+    EXPECT_TRUE(edited.hearsAnswerAfterMistakes);
+}
+
 }  // namespace
 }  // namespace velmora
