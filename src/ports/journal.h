@@ -24,7 +24,7 @@ struct JournalEntry {
     int tempo = 0;                  // beats per minute
     std::string keySignature;       // as the key signature list shows it
     int responseMilliseconds = -1;  // from the question sounding to the last press; -1 unknown
-    bool coachChose = false;        // the coach chose the question, not a uniform draw
+    bool coachChose = false;        // asked while the coach chose the questions
     bool earCleared = false;        // a neutral sound cleared the ear before the question
 };
 
