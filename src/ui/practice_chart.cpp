@@ -117,32 +117,13 @@ void PracticeChart::paintEvent(QPaintEvent*) {
         QRectF(plot.left(), goalY - metrics.height() - 1, plot.width(), metrics.height()),
         Qt::AlignRight | Qt::AlignBottom, tr("daily goal: %1 min").arg(goal_));
 
-    if (hasFocus()) {
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    PaintFocusMark(painter, *this);
 }
 
 bool PracticeChart::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const PracticeBar* nearest = nullptr;
-        double distance = 1e9;
-        for (const PracticeBar& day : days_) {
-            const double d = std::abs(xOf(day.day) - help->pos().x());
-            if (d < distance) {
-                distance = d;
-                nearest = &day;
-            }
-        }
-        if (nearest && distance < 12) {
-            QToolTip::showText(help->globalPos(), nearest->description, this);
-        } else {
-            QToolTip::hideText();
-            event->ignore();
-        }
-        return true;
+        return ShowNearestDescription(
+            event, *this, days_, [this](const PracticeBar& day) { return xOf(day.day); }, 12);
     }
     return QWidget::event(event);
 }

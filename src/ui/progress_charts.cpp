@@ -57,6 +57,13 @@ bool FewAnswers(double asked) {
 
 }  // namespace
 
+void PaintFocusMark(QPainter& painter, const QWidget& chart) {
+    if (!chart.hasFocus()) return;
+    painter.setPen(QPen(chart.palette().color(QPalette::Highlight), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(chart.rect().adjusted(0, 0, -1, -1));
+}
+
 QString Percent(double share) {
     return QString::number(static_cast<int>(std::lround(share * 100))) + "%";
 }
@@ -230,11 +237,7 @@ void BarChart::paintEvent(QPaintEvent* event) {
         painter.setPen(FaintText(*this));
         painter.drawText(plot, Qt::AlignCenter | Qt::TextWordWrap, emptyText_);
     }
-    if (hasFocus()) {
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    PaintFocusMark(painter, *this);
 }
 
 bool BarChart::event(QEvent* event) {
@@ -412,32 +415,13 @@ void DayChart::paintEvent(QPaintEvent*) {
     if (!chosenName_.isEmpty()) legend(chosenName_, chosenColor);
     legend(tr("All notes"), overallColor);
 
-    if (hasFocus()) {
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    PaintFocusMark(painter, *this);
 }
 
 bool DayChart::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const DayPoint* nearest = nullptr;
-        double distance = 1e9;
-        for (const DayPoint& point : points_) {
-            const double d = std::abs(xOf(point.day) - help->pos().x());
-            if (d < distance) {
-                distance = d;
-                nearest = &point;
-            }
-        }
-        if (nearest && distance < 40) {
-            QToolTip::showText(help->globalPos(), nearest->description, this);
-        } else {
-            QToolTip::hideText();
-            event->ignore();
-        }
-        return true;
+        return ShowNearestDescription(
+            event, *this, points_, [this](const DayPoint& point) { return xOf(point.day); }, 40);
     }
     return QWidget::event(event);
 }

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <QColor>
+#include <QHelpEvent>
 #include <QString>
+#include <QToolTip>
 #include <QWidget>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
+
+class QPainter;
 
 class QPainter;
 
@@ -51,6 +56,33 @@ private:
     double maximum_ = 1;
     QString emptyText_;
 };
+
+// A dotted frame around a chart that has the keyboard focus.
+void PaintFocusMark(QPainter& painter, const QWidget& chart);
+
+// For a tooltip event: the description of the item nearest the pointer
+// across, within `reach` pixels, as the chart's tooltip.
+template <typename Items, typename XOf>
+bool ShowNearestDescription(QEvent* event, QWidget& chart, const Items& items, XOf xOf,
+                            double reach) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString* nearest = nullptr;
+    double distance = reach;
+    for (const auto& item : items) {
+        const double d = std::abs(xOf(item) - help->pos().x());
+        if (d < distance) {
+            distance = d;
+            nearest = &item.description;
+        }
+    }
+    if (nearest) {
+        QToolTip::showText(help->globalPos(), *nearest, &chart);
+    } else {
+        QToolTip::hideText();
+        event->ignore();
+    }
+    return true;
+}
 
 // A share of 0 to 1 as a whole percent: "87%".
 QString Percent(double share);
