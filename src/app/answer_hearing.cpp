@@ -35,6 +35,8 @@ std::vector<Note> NotesByPosition(const std::vector<Note>& asked,
     return notes;
 }
 
+// Keys pressed past the question's last note that are heard, at most.
+constexpr std::size_t kHeardPastTheEnd = 12;
 constexpr std::string_view kAskedPrefix = "asked: ";
 constexpr std::string_view kAnswerPrefix = "you: ";
 
@@ -61,15 +63,10 @@ std::vector<Note> AnsweredNotes(const std::vector<Note>& asked, const std::vecto
 
 void AnswerHearing::recorded() {
     graded_.asked = state_.questionNotes;
-    graded_.answered.clear();
-    const std::string& typed = panel_.lblNoteInput.caption();
-    for (std::size_t start = 0; start < typed.size();) {
-        std::size_t end = typed.find('-', start);
-        if (end == std::string::npos) end = typed.size();
-        graded_.answered.push_back(
-            PitchClassOfName(std::string_view(typed).substr(start, end - start)));
-        start = end + 1;
-    }
+    // Read only as far as it is heard: an answer pressed on and on past the
+    // question's last note grows with every press, and is recorded at each.
+    graded_.answered = PitchClassesOfAnswer(panel_.lblNoteInput.caption(),
+                                            graded_.asked.size() + kHeardPastTheEnd);
     graded_.shepard = panel_.chkShepard.checked();
     graded_.correct = panel_.lblResult.caption() == "Correct";
     known_ = true;

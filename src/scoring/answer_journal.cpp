@@ -29,6 +29,17 @@ int PitchClassOfName(std::string_view name) {
     return ((pitchClass % kPitchClasses) + kPitchClasses) % kPitchClasses;
 }
 
+std::vector<int> PitchClassesOfAnswer(std::string_view typed, std::size_t most) {
+    std::vector<int> pitchClasses;
+    for (std::size_t start = 0; start < typed.size() && pitchClasses.size() < most;) {
+        std::size_t end = typed.find('-', start);
+        if (end == std::string_view::npos) end = typed.size();
+        pitchClasses.push_back(PitchClassOfName(typed.substr(start, end - start)));
+        start = end + 1;
+    }
+    return pitchClasses;
+}
+
 void AnswerJournal::runStarted() {
     ++run_;
 }
@@ -52,14 +63,7 @@ JournalEntry AnswerJournal::entryForLastRecord() const {
         RecordedQuestion(state_.questionText, panel_.chkExcludeExactOctave.checked());
     // The answer as shown: the names pressed, in order. Parsed by name rather
     // than by the buttons' captions, which a new key signature may have renamed.
-    const std::string& typed = panel_.lblNoteInput.caption();
-    for (std::size_t start = 0; start < typed.size();) {
-        std::size_t end = typed.find('-', start);
-        if (end == std::string::npos) end = typed.size();
-        entry.answered.push_back(
-            PitchClassOfName(std::string_view(typed).substr(start, end - start)));
-        start = end + 1;
-    }
+    entry.answered = PitchClassesOfAnswer(panel_.lblNoteInput.caption());
     entry.verdict = panel_.lblResult.caption();
     entry.correct = entry.verdict == "Correct";
     entry.shepard = panel_.chkShepard.checked();

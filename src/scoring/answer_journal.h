@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
+#include <vector>
 
 #include "model/panel.h"
 #include "model/trainer_state.h"
@@ -13,6 +15,12 @@ namespace velmora {
 // The pitch class of a pitch name as the answer buttons show it ("Eb", "B#",
 // "Fx"), or -1 for anything else.
 int PitchClassOfName(std::string_view name);
+
+// The pitch classes of an answer as shown ("C-E-G"), in the order given, at
+// most `most` of them: an answer that grew far too long is read only as far
+// as it is needed.
+std::vector<int> PitchClassesOfAnswer(std::string_view typed,
+                                      std::size_t most = static_cast<std::size_t>(-1));
 
 // Hands every record the results table receives to the practice journal, with
 // the settings it was asked under and how long the answer took.

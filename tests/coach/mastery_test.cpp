@@ -111,7 +111,6 @@ TEST(Mastery, AgreesWithTheRuleWorkedOutFromScratchOverRandomJournals) {
         const int pitchClasses = 2 + below(3), slowest = 1800 + below(800);
         double skill = 0.9;
         for (int i = 0; i < 240; ++i) {
-            SCOPED_TRACE(::testing::Message() << "seed " << seed << ", answer " << i);
             utc += 1000 + below(8000);
             if (chance(0.03)) {  // another start of the program, later
                 utc += kMinute * below(36 * 60);
@@ -141,7 +140,8 @@ TEST(Mastery, AgreesWithTheRuleWorkedOutFromScratchOverRandomJournals) {
             }
             const auto expected = Oracle(entries);
             for (int pc = 0; pc < kPitchClasses; ++pc) {
-                ASSERT_EQ(StandingOf(tracker.pitchClass(pc)), expected[pc]) << "pitch class " << pc;
+                ASSERT_EQ(StandingOf(tracker.pitchClass(pc)), expected[pc])
+                    << "seed " << seed << ", answer " << i << ", pitch class " << pc;
                 gained += before[pc][0] != 2 && expected[pc][0] == 2;  // Mastered
                 lost += before[pc][0] == 2 && expected[pc][0] != 2;
             }
@@ -152,11 +152,14 @@ TEST(Mastery, AgreesWithTheRuleWorkedOutFromScratchOverRandomJournals) {
                 for (int pc = 0; pc < kPitchClasses; ++pc) {
                     all = all && (kExercises[e].mask[pc] == '0' || expected[pc][0] == 2);
                 }
-                ASSERT_EQ(tracker.exerciseMastered(e), all) << "exercise " << e;
+                ASSERT_EQ(tracker.exerciseMastered(e), all)
+                    << "seed " << seed << ", answer " << i << ", exercise " << e;
                 if (!all) current[e / 11] = e;
             }
-            ASSERT_EQ(tracker.currentExercise(ExerciseSeries::Diminished).value_or(-1), current[0]);
-            ASSERT_EQ(tracker.currentExercise(ExerciseSeries::Diatonic).value_or(-1), current[1]);
+            ASSERT_EQ(tracker.currentExercise(ExerciseSeries::Diminished).value_or(-1), current[0])
+                << "seed " << seed << ", answer " << i;
+            ASSERT_EQ(tracker.currentExercise(ExerciseSeries::Diatonic).value_or(-1), current[1])
+                << "seed " << seed << ", answer " << i;
         }
     }
     // The journals reach both ends of the rule.
