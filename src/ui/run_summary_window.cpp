@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "progress/progress_statistics.h"
 #include "ui/accessible_names.h"
 #include "ui/zoom.h"
 
@@ -130,12 +131,11 @@ void RunSummaryWindow::show(const RunSummary& summary,
     const auto known = [](int pitchClass) { return pitchClass >= 0 && pitchClass < kPitchClasses; };
     if (summary.confusedTimes > 0 && known(summary.confusedAsked) &&
         known(summary.confusedAnswered)) {
-        const QString times = summary.confusedTimes == 1
-                                  ? tr("1 time")
-                                  : tr("%1 times").arg(Number(summary.confusedTimes));
-        confusion_->setText(tr("%1 taken for %2: %3")
-                                .arg(Words(names[summary.confusedAnswered]),
-                                     Words(names[summary.confusedAsked]), times));
+        // As the Progress window words it: the note asked, then what it was taken for.
+        const Confusion confusion{summary.confusedAsked, summary.confusedAnswered,
+                                  static_cast<std::uint32_t>(summary.confusedTimes)};
+        confusion_->setText(
+            Words(ConfusionWords(confusion, names, Number(summary.confusedTimes).toStdString())));
     } else {
         confusion_->setText(tr("No confusions"));
     }

@@ -16,7 +16,7 @@ namespace {
 constexpr std::array<std::string, kPitchClasses> kFlatNames = {"C",  "Db", "D",  "Eb", "E",  "F",
                                                                "Gb", "G",  "Ab", "A",  "Bb", "B"};
 
-// 23 answers, 20 right; 18 of 20 first attempts; F taken for F#/Gb three times.
+// 23 answers, 20 right; 18 of 20 first attempts; F#/Gb taken for F three times.
 RunSummary FairRun() {
     return {23, 20, 3, 20, 18, 9, 6, 5, 3, {{6, MasteryState::Learning, MasteryState::Mastered}}};
 }
@@ -60,7 +60,7 @@ TEST_F(RunSummaryWindowTest, SaysTheFiguresInWordsSpelledWithTheNamesGiven) {
     EXPECT_EQ(lines(),
               QStringList(
                   {"Answers: 23 (20 right, 3 wrong)", "First attempts: 18 of 20 right (90%)",
-                   "Best streak: 9 right in a row", "F taken for Gb: 3 times", "Gb is now mastered",
+                   "Best streak: 9 right in a row", "Gb taken for F: 3 times", "Gb is now mastered",
                    "Today: 9 of 15 minutes", "Diatonic 5 is mastered: go on to Diatonic 6"}));
     EXPECT_TRUE(button("Start Diatonic 6")->isVisibleTo(&summary));
     for (QPushButton* each : summary.findChildren<QPushButton*>()) {
