@@ -62,7 +62,9 @@ QString SoundFontLicence(const QString& sound) {
 QString AboutHtml(const QString& sound) {
     QString text = QStringLiteral(
                        "<h3>Velmora %1</h3><p>Ear training: name the notes and "
-                       "chords you hear.</p>")
+                       "chords you hear.</p><p>Velmora is free software under the "
+                       "<a href=\"https://www.gnu.org/licenses/gpl-3.0.html\">GNU General "
+                       "Public License, version 3 or later</a>.</p>")
                        .arg(QString::fromLatin1(kVersion).toHtmlEscaped());
     const QString plays = sound.trimmed().isEmpty() ? QObject::tr("not known yet") : sound;
     text += QStringLiteral("<p><b>Sound:</b> %1").arg(plays.toHtmlEscaped());

@@ -8,8 +8,8 @@ namespace velmora {
 // answer each pitch class.
 QString GuideHtml();
 
-// The About text: the version, what plays (`sound`, as the status line says
-// it) and the libraries used with their licences.
+// The About text: the version, Velmora's own licence, what plays (`sound`, as
+// the status line says it) and the libraries used with their licences.
 QString AboutHtml(const QString& sound);
 
 // The licence of a well-known General MIDI SoundFont named in `sound`, or

@@ -205,6 +205,8 @@ TEST_F(ZoomTest, HelpShowsTheGuideAndAboutTellsWhatPlays) {
     const QString about = AboutHtml("Built-in synthesizer · FluidR3_GM.sf2 <pulse>");
     EXPECT_TRUE(about.contains("MIT")) << "the SoundFont's licence";
     EXPECT_TRUE(about.contains("&lt;pulse&gt;")) << "the sound's text is not markup";
+    EXPECT_TRUE(about.contains("GNU General Public License, version 3 or later"));
+    EXPECT_TRUE(about.contains("href=\"https://www.gnu.org/licenses/gpl-3.0.html\""));
     EXPECT_TRUE(SoundFontLicence("SoundFont my-own.sf2").isEmpty());
 }
 
