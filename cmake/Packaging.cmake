@@ -1,5 +1,6 @@
 # Installation in the usual places and a Debian package built with CPack.
-#   cmake --install BUILD                  the program, menu entry, metainfo, icons, manual
+#   cmake --install BUILD                  the program, menu entry, metainfo, icons, manual,
+#                                          licence
 #   cmake --build BUILD --target package   BUILD/velmora_<version>_<arch>.deb (or make package)
 include(GNUInstallDirs)
 
@@ -15,6 +16,9 @@ install(FILES src/ui/resources/ear.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${VELMORA_APP_ID}.svg)
 install(FILES data/velmora.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The licence where a Debian package keeps it, as the copyright file of its
+# documentation folder.
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmora RENAME copyright)
 
 set(VELMORA_MAINTAINER "Velmora developers <developers@velmora.org>"
     CACHE STRING "Maintainer named in the Debian package")

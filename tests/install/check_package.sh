@@ -51,6 +51,10 @@ expect /usr/bin/velmora
 expect "/usr/share/applications/$app_id.desktop"
 expect "/usr/share/metainfo/$app_id.metainfo.xml"
 expect /usr/share/man/man1/velmora.1
+expect /usr/share/doc/velmora/copyright
+[[ -f "$root/usr/share/doc/velmora/copyright" ]] &&
+    ! grep -q "GNU GENERAL PUBLIC LICENSE" "$root/usr/share/doc/velmora/copyright" &&
+    fail "the copyright file is not the GNU GPL"
 expect "/usr/share/icons/hicolor/scalable/apps/$app_id.svg"
 for side in 16 32 48 64 128; do
     icon="/usr/share/icons/hicolor/${side}x${side}/apps/$app_id.png"
@@ -59,7 +63,7 @@ for side in 16 32 48 64 128; do
         fail "$icon is not a $side x $side PNG: $(file -b "$root$icon")"
 done
 # Nothing of the build (tests, benchmarks, libraries, headers) is shipped.
-unexpected=$(grep -v -E '/$|^/usr/bin/velmora$|^/usr/share/(applications|metainfo|man/man1|icons/hicolor)/' "$work/contents" || true)
+unexpected=$(grep -v -E '/$|^/usr/bin/velmora$|^/usr/share/(applications|metainfo|man/man1|icons/hicolor|doc/velmora)/' "$work/contents" || true)
 [[ -z "$unexpected" ]] || fail "unexpected files in the package: $unexpected"
 
 # The packaged program runs and is the version the package claims.
