@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Two commands set everything up on Debian 12: `make run` and `make test`.
 BUILD_DIR   ?= build
 BENCH_DIR   ?= build-release

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // The coach over a journal of 1 000 000 answers: following every pitch
 // class's mastery through all of them, as the history is read at start-up,
 // and the cost of one more answer with the marks and the next step after it.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // The trainer with its window, as the window benchmarks time it: the rig's
 // fakes (no sound, a clock that moves only when told), shown on the offscreen
 // platform unless another is chosen.

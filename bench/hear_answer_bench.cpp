@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // "Hear my answer" through the built-in synthesizer and the system's default
 // SoundFont: from the call to its first note-on reaching the synthesizer,
 // each time on another instrument (its samples loaded on demand), after a

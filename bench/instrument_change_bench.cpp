@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // The single-note drill with the built-in synthesizer and the system's
 // default SoundFont, its samples loaded on demand: the drill chooses another
 // instrument for every note. How late each note-on reaches the synthesizer,

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // The practice journal with 1 000 000 answers in it: what recording one more
 // answer costs the window's thread, how long exporting them all takes, and
 // how many bytes an answer takes in the file.

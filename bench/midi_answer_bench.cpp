@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // From a key played on a MIDI keyboard to its verdict drawn in the window:
 // a note-on sent through a real connection (a JACK server of the
 // benchmark's own, real-time where allowed, 64-frame periods at 48 kHz) into

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // How late the end of a note comes on the real event loop, and how idle the
 // process stays while it waits: 500 questions of one 16th note at 240 beats
 // per minute (62.5 ms each), played back to back.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // How much CPU the trainer takes while a run plays, and while it sits idle:
 // the trainer, its window (offscreen) and the built-in synthesizer in this
 // process, measured with getrusage over 30 s. First with no sound server, so

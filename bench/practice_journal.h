@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 // A made-up practice journal that looks like a real learner's: evening

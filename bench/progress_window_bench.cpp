@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // The Progress window with 1 000 000 answers in its statistics: loading them,
 // opening and painting the window, and one new answer bringing it up to date.
 //

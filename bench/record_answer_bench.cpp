@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // What one answer costs as the run's log grows: grading, recording, the
 // statistics, and bringing the window's table and lists up to date, at 100,
 // 10 000 and 30 000 records.

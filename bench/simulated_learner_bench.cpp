@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // Simulated learners taught by the trainer, with the questions drawn evenly
 // (the coach off) and chosen by the coach: how many answers until every
 // ticked pitch class is known nine times in ten.

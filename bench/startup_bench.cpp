@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // How soon the window is up after the trainer is started, and how much memory
 // it holds once settled: the real program on a private X server, started
 // again and again (warm: the first start is not counted).

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // What one step of zoom costs while the user drags the window's edge: every
 // control placed, styled and drawn again at the new size.
 

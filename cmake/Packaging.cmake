@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installation in the usual places and a Debian package built with CPack.
 #   cmake --install BUILD                  the program, menu entry, metainfo, icons, manual,
 #                                          licence

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Headers compiled once per target rather than once per source file: in the
 # window and in the tests most of a source file's compile time goes into the Qt
 # and GoogleTest headers. -DCMAKE_DISABLE_PRECOMPILE_HEADERS=ON turns them off.

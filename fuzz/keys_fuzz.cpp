@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // Keys typed on the focused answer button of a trainer in a run, mixed with
 // the other things a user does meanwhile.
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // Note labels, the percentage line and the recorded question, for any input.
 
 #include <cstdint>

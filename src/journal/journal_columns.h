@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 // The columns of an answer, listed once in journal_columns.cpp: the answers

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // Long random sessions of everything a user can do, with the trainer's
 // promises checked after every single action. A failure names the seed and
 // the actions that led to it.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // Bad input given to the program as a user starts it: it says what is wrong
 // in one clean line, keeps running and loses nothing.
 #include <fcntl.h>

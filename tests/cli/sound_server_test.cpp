@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // Whatever the sound server does, the program neither hangs nor stays silent
 // for good, and says what is wrong once.
 

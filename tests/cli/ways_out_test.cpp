@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // However the program ends, the notes it sounds are released, and a window
 // system it cannot use is told in one line.
 

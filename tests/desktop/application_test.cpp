@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // The desktop program as main() runs it, in process: its parts wired, each
 // problem told once, and every way out one shutdown.
 

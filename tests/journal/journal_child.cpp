@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // A trainer with a journal, for the durability tests: answers N questions
 // (every fifth over-long), says so once they are written (with "keep": once
 // they are answered, written or not), then waits to be killed, or ends as

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // A journal and a recovery file as the first layout's own code wrote them
 // (tests/journal/data): SampleEntry(0) to (6) in two sessions, the sixth
 // replacing another; kept at a closing, SampleEntry(7), and SampleEntry(8)

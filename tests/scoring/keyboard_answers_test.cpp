@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // Notes played on a MIDI keyboard answer as the letter keys do, without the focus.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // The coach's part of the Progress window: mastery on the pitch-class bars,
 // figures on few answers, the next step, the daily goal.
 

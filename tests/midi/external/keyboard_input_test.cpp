@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // A keyboard played into the trainer through a real MIDI connection: on a
 // JACK server of the test's own, and on the ALSA sequencer where there is one.
 

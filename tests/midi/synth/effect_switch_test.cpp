@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // FluidSynth's reverb and chorus run only while something sends to them,
 // which must never change what is heard.
 

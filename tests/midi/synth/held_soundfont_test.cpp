@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // Samples are read only for the instruments in use, from the file as it was
 // when loaded: a package upgrade may replace or truncate it meanwhile.
 
