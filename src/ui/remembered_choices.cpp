@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/remembered_choices.h"
 
 #include <QDateTime>
@@ -8,6 +11,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include "ui/daily_goal.h"
@@ -19,11 +25,16 @@ namespace {
 const QString kMidiOut = QStringLiteral("sound/output");
 const QString kSoundFont = QStringLiteral("sound/soundfont");
 const QString kAudioDriver = QStringLiteral("sound/audio-driver");
+const QString kVolume = QStringLiteral("sound/volume");
 const QString kMidiIn = QStringLiteral("midi/input");
 const QString kZoom = QStringLiteral("window/zoom");
 constexpr int kZoomLeast = 100;
 constexpr int kZoomMost = 300;
 const QString kDailyGoal = QStringLiteral("progress/daily-goal-minutes");
+const QString kProgressGeometry = QStringLiteral("progress/window-geometry");
+// Beyond any desktop, or too small to be a window: written by hand, or broken.
+constexpr int kFarthest = 100'000;
+constexpr int kSmallest = 50;
 const QString kCoachChooses = QStringLiteral("coach/chooses-questions");
 const QString kCoachClearsEar = QStringLiteral("coach/clears-ear");
 const QString kCoachHearsAnswer = QStringLiteral("coach/hears-answer-after-mistakes");
@@ -32,6 +43,17 @@ std::optional<std::string> Text(const QSettings& settings, const QString& key) {
     const QVariant value = settings.value(key);
     if (!value.isValid()) return std::nullopt;
     return value.toString().toStdString();
+}
+
+// A volume in percent; a fraction is rounded. Not a number in C's way of
+// writing one ("80,5"), not finite, or out of range: no choice.
+std::optional<int> Volume(const QSettings& settings) {
+    bool number = false;
+    const double percent = settings.value(kVolume).toString().trimmed().toDouble(&number);
+    if (!number || !std::isfinite(percent) || percent < 0 || percent > kLoudestVolume) {
+        return std::nullopt;
+    }
+    return static_cast<int>(std::lround(percent));
 }
 
 // "true" or "false" as QSettings writes them; anything else is no choice.
@@ -113,6 +135,7 @@ SoundOptions RememberedChoices::sound() const {
     for (auto* choice : {&options.midiOut, &options.soundFont, &options.audioDriver}) {
         if (*choice && (*choice)->empty()) choice->reset();
     }
+    options.volume = Volume(*settings_);
     return options;
 }
 
@@ -137,6 +160,30 @@ std::optional<int> RememberedChoices::dailyGoalMinutes() const {
     return minutes;
 }
 
+// "x y width height" in whole pixels, as a learner could also write it.
+std::optional<QRect> RememberedChoices::progressWindowGeometry() const {
+    if (!settings_) return std::nullopt;
+    const QStringList parts = settings_->value(kProgressGeometry).toString().split(' ');
+    if (parts.size() != 4) return std::nullopt;
+    std::array<int, 4> numbers{};
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        bool number = false;
+        numbers[i] = parts[static_cast<qsizetype>(i)].toInt(&number);
+        if (!number || std::abs(numbers[i]) > kFarthest) return std::nullopt;
+    }
+    const QRect geometry(numbers[0], numbers[1], numbers[2], numbers[3]);
+    if (geometry.width() < kSmallest || geometry.height() < kSmallest) return std::nullopt;
+    return geometry;
+}
+
+void RememberedChoices::rememberProgressWindowGeometry(const QRect& geometry) {
+    write(kProgressGeometry, QStringLiteral("%1 %2 %3 %4")
+                                 .arg(geometry.x())
+                                 .arg(geometry.y())
+                                 .arg(geometry.width())
+                                 .arg(geometry.height()));
+}
+
 void RememberedChoices::rememberMidiOut(const std::optional<std::string>& output) {
     write(kMidiOut, TextValue(output));
 }
@@ -147,6 +194,11 @@ void RememberedChoices::rememberSoundFont(const std::optional<std::string>& path
 
 void RememberedChoices::rememberAudioDriver(const std::optional<std::string>& driver) {
     write(kAudioDriver, TextValue(driver));
+}
+
+void RememberedChoices::rememberVolume(int percent) {
+    if (percent < 0 || percent > kLoudestVolume) return;
+    write(kVolume, percent);
 }
 
 void RememberedChoices::rememberMidiIn(const std::string& port) {

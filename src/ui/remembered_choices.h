@@ -1,5 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QVariant>
 
@@ -31,11 +35,14 @@ public:
     RememberedChoices(const RememberedChoices&) = delete;
     RememberedChoices& operator=(const RememberedChoices&) = delete;
 
-    // Output, SoundFont and audio driver as remembered; nothing else.
+    // Output, SoundFont, audio driver and volume as remembered; nothing else.
+    // Only a volume in 0..kLoudestVolume is taken.
     SoundOptions sound() const;
     std::optional<std::string> midiIn() const;    // empty: none chosen
     std::optional<int> zoomPercent() const;       // only a whole percent in 100..300
     std::optional<int> dailyGoalMinutes() const;  // only a whole number of minutes in 1..600
+    // Where the learner last put the Progress window; only a rectangle of a sane size.
+    std::optional<QRect> progressWindowGeometry() const;
     // The coach's options; each one not written, or not "true" or "false", as at first start.
     CoachOptions coachOptions() const;
 
@@ -44,9 +51,11 @@ public:
     void rememberMidiOut(const std::optional<std::string>& output);
     void rememberSoundFont(const std::optional<std::string>& path);
     void rememberAudioDriver(const std::optional<std::string>& driver);
+    void rememberVolume(int percent);
     void rememberMidiIn(const std::string& port);
     void rememberZoomPercent(int percent);
     void rememberDailyGoalMinutes(int minutes);
+    void rememberProgressWindowGeometry(const QRect& geometry);
     void rememberCoachOptions(const CoachOptions& options);
 
     QString fileName() const;
