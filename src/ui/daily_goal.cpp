@@ -1,5 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/daily_goal.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -22,11 +26,7 @@ DailyGoal::DailyGoal(QWidget* parent) : QWidget(parent) {
     label->setBuddy(goal_);
     today_ = new QProgressBar;
     today_->setTextVisible(true);
-    // As wide as its longest text, so that a new minute never moves the row.
-    today_->setFixedWidth(
-        today_->fontMetrics().horizontalAdvance(
-            tr("%1, goal reached").arg(tr("Today: %1 of %2 minutes").arg(600).arg(600))) +
-        24);
+    fitToday();
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -40,6 +40,20 @@ DailyGoal::DailyGoal(QWidget* parent) : QWidget(parent) {
         showProgress();
         emit goalChanged(minutes);
     });
+}
+
+void DailyGoal::fitToday() {
+    // As wide as its longest text, so that a new minute never moves the row.
+    const QFontMetrics metrics = today_->fontMetrics();
+    today_->setFixedWidth(
+        metrics.horizontalAdvance(
+            tr("%1, goal reached").arg(tr("Today: %1 of %2 minutes").arg(600).arg(600))) +
+        2 * metrics.height());
+}
+
+void DailyGoal::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) fitToday();
 }
 
 int DailyGoal::minutes() const {

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 #include <QWidget>
@@ -33,8 +36,12 @@ signals:
     // The user chose another goal.
     void goalChanged(int minutes);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void showProgress();
+    void fitToday();
 
     QSpinBox* goal_;
     QProgressBar* today_;

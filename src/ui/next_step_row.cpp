@@ -1,5 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/next_step_row.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -46,9 +50,7 @@ NextStepRow::NextStepRow(const ProgressStatistics& statistics, const ProgressFig
     sentence_->setWordWrap(true);
     sentence_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     sentence_->setAccessibleName(tr("Next step"));
-    QFont bigger = sentence_->font();
-    bigger.setPointSizeF(bigger.pointSizeF() * 1.1);
-    sentence_->setFont(bigger);
+    followFont();
     button_ = new QPushButton;
     button_->setVisible(false);
     auto* layout = new QHBoxLayout(this);
@@ -56,6 +58,18 @@ NextStepRow::NextStepRow(const ProgressStatistics& statistics, const ProgressFig
     layout->addWidget(sentence_, 1);
     layout->addWidget(button_);
     connect(button_, &QPushButton::clicked, this, [this] { take(); });
+}
+
+void NextStepRow::followFont() {
+    QFont bigger = font();
+    bigger.setPointSizeF(font().pointSizeF() * 1.1);
+    sentence_->setFont(bigger);
+}
+
+void NextStepRow::changeEvent(QEvent* event) {
+    QGroupBox::changeEvent(event);
+    // The zoom sets the program's font while the window is open.
+    if (event->type() == QEvent::FontChange) followFont();
 }
 
 void NextStepRow::follow(const std::array<std::string, kPitchClasses>& names) {

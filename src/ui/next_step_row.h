@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 #include <QGroupBox>
@@ -43,7 +46,11 @@ public:
     const NextStep& step() const { return step_; }
     QPushButton* button() const { return button_; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void followFont();
     void take();
     void showLock();
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/practice_chart.h"
 
 #include <QHelpEvent>
@@ -48,11 +51,13 @@ void PracticeChart::setDays(std::vector<PracticeBar> days, DayRange range, int g
 }
 
 QSize PracticeChart::sizeHint() const {
-    return {640, 6 * fontMetrics().height()};
+    const int line = fontMetrics().height();
+    return {40 * line, 6 * line};
 }
 
 QSize PracticeChart::minimumSizeHint() const {
-    return {300, 4 * fontMetrics().height()};
+    const int line = fontMetrics().height();
+    return {18 * line, 4 * line};
 }
 
 QRect PracticeChart::plotArea() const {
@@ -90,7 +95,7 @@ void PracticeChart::paintEvent(QPaintEvent*) {
     const int span = range_.last - range_.first + 1;
     const double dayWidth = static_cast<double>(plot.width()) / span;
     const int group = std::max(1, static_cast<int>(std::ceil(4.0 / dayWidth)));
-    const double barWidth = std::clamp(dayWidth * group * 0.6, 2.0, 16.0);
+    const double barWidth = std::clamp(dayWidth * group * 0.6, 2.0, metrics.height() * 1.0);
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (std::size_t i = 0; i < days_.size();) {
         const int start = range_.first + (days_[i].day - range_.first) / group * group;

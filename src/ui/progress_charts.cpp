@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/progress_charts.h"
 
 #include <QDate>
@@ -40,8 +43,9 @@ void PaintShareGrid(QPainter& painter, const QWidget& widget, const QRect& plot)
         painter.setPen(GridColor(widget));
         painter.drawLine(plot.left(), y, plot.right(), y);
         painter.setPen(FaintText(widget));
-        painter.drawText(QRect(0, y - 8, plot.left() - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
-                         Percent(quarter / 4.0));
+        const int line = widget.fontMetrics().height();
+        painter.drawText(QRect(0, y - line / 2, plot.left() - 6, line),
+                         Qt::AlignRight | Qt::AlignVCenter, Percent(quarter / 4.0));
     }
 }
 
@@ -153,12 +157,19 @@ void BarChart::setBars(std::vector<ChartBar> bars, double maximum, const QString
     if (accessibleDescription() != description) setAccessibleDescription(description);
 }
 
+// Sizes in lines of the chart's font, so that they follow the zoom.
 QSize BarChart::sizeHint() const {
-    return {static_cast<int>(std::max<std::size_t>(bars_.size(), 6)) * 34 + AxisWidth(*this), 170};
+    const int bars = static_cast<int>(std::max<std::size_t>(bars_.size(), 6));
+    const QFontMetrics metrics = fontMetrics();
+    return {bars * (metrics.horizontalAdvance(QStringLiteral("100%")) + 6) + AxisWidth(*this),
+            10 * metrics.height()};
 }
 
 QSize BarChart::minimumSizeHint() const {
-    return {static_cast<int>(std::max<std::size_t>(bars_.size(), 6)) * 22 + AxisWidth(*this), 130};
+    const int bars = static_cast<int>(std::max<std::size_t>(bars_.size(), 6));
+    const QFontMetrics metrics = fontMetrics();
+    return {bars * (metrics.horizontalAdvance(QStringLiteral("C#")) + 6) + AxisWidth(*this),
+            8 * metrics.height()};
 }
 
 QRect BarChart::plotArea() const {
@@ -194,7 +205,7 @@ void BarChart::paintEvent(QPaintEvent* event) {
         const QRectF column = slot(i);
         anyValue = anyValue || bar.value >= 0;
         if (!event->rect().intersects(column.toAlignedRect())) continue;
-        const double barWidth = std::min(column.width() * 0.66, 40.0);
+        const double barWidth = std::min(column.width() * 0.66, 2.4 * metrics.height());
         const double x = column.center().x() - barWidth / 2;
         if (bar.value >= 0) {
             const double share = std::clamp(bar.value / maximum_, 0.0, 1.0);
@@ -287,11 +298,13 @@ void DayChart::setPoints(std::vector<DayPoint> points, const QString& chosenName
 }
 
 QSize DayChart::sizeHint() const {
-    return {640, 200};
+    const int line = fontMetrics().height();
+    return {40 * line, 12 * line};
 }
 
 QSize DayChart::minimumSizeHint() const {
-    return {300, 140};
+    const int line = fontMetrics().height();
+    return {18 * line, 8 * line};
 }
 
 QRect DayChart::plotArea() const {
@@ -402,15 +415,17 @@ void DayChart::paintEvent(QPaintEvent*) {
     // The legend, top right.
     painter.setFont(font());
     int x = plot.right();
+    const int sample = metrics.height() * 3 / 4;  // the line beside each name
     auto legend = [&](const QString& text, const QColor& color) {
         const int width = metrics.horizontalAdvance(text);
         x -= width;
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(QRect(x, kMargin, width, metrics.height()), Qt::AlignVCenter, text);
-        x -= 18;
+        x -= sample * 3 / 2;
         painter.setPen(QPen(color, 3));
-        painter.drawLine(x, kMargin + metrics.height() / 2, x + 12, kMargin + metrics.height() / 2);
-        x -= 14;
+        painter.drawLine(x, kMargin + metrics.height() / 2, x + sample,
+                         kMargin + metrics.height() / 2);
+        x -= sample;
     };
     if (!chosenName_.isEmpty()) legend(chosenName_, chosenColor);
     legend(tr("All notes"), overallColor);

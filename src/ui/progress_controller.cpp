@@ -1,12 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/progress_controller.h"
 
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMargins>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
+#include <vector>
 
 #include "ui/daily_goal.h"
+#include "ui/window_placement.h"
 
 namespace velmora {
+
+namespace {
+
+// The window manager's frame around a window, as seen on `shown`; none before it is shown.
+QMargins FrameOf(const QWidget* shown) {
+    if (!shown || !shown->isVisible()) return {};
+    const QRect frame = shown->frameGeometry();
+    const QRect inside = shown->geometry();
+    return {inside.left() - frame.left(), inside.top() - frame.top(),
+            frame.right() - inside.right(), frame.bottom() - inside.bottom()};
+}
+
+}  // namespace
+
+QRect GlobalBounds(const QList<QWidget*>& widgets) {
+    QRect bounds;
+    for (const QWidget* each : widgets) {
+        if (each && each->isVisible())
+            bounds |= QRect(each->mapToGlobal(QPoint(0, 0)), each->size());
+    }
+    return bounds;
+}
 
 ProgressController::ProgressController(ProgressStatistics& statistics,
                                        ProgressWindow::PitchNames pitchNames, QWidget* windowParent,
@@ -18,6 +49,8 @@ ProgressController::ProgressController(ProgressStatistics& statistics,
       dailyGoalMinutes_(kDailyGoalDefault) {}
 
 ProgressController::~ProgressController() {
+    // The program ends with the window open: where the learner put it still counts.
+    if (window_ && window_->isVisible()) rememberPlace();
     // Gone already when its parent went first.
     delete window_;
 }
@@ -31,6 +64,8 @@ ProgressWindow& ProgressController::show() {
             dailyGoalMinutes_ = minutes;
             emit dailyGoalChanged(minutes);
         });
+        window_->installEventFilter(this);
+        place();
     }
     window_->show();
     window_->raise();
@@ -38,6 +73,47 @@ ProgressWindow& ProgressController::show() {
     return *window_;
 }
 
+void ProgressController::place() {
+    // The window gets the trainer's kind of frame once shown.
+    const QMargins frame = FrameOf(windowParent_);
+    std::vector<QRect> screens;
+    for (const QScreen* each : QGuiApplication::screens()) {
+        screens.push_back(each->availableGeometry());
+    }
+    if (placement_.remembered) {
+        if (const auto remembered = placement_.remembered()) {
+            if (const auto onScreen = OntoScreens(remembered->marginsAdded(frame), screens)) {
+                window_->setGeometry(onScreen->marginsRemoved(frame));
+                placed_ = window_->geometry();
+                return;
+            }
+        }
+    }
+    const QScreen* screen = windowParent_ ? windowParent_->screen() : window_->screen();
+    if (!screen) return;
+    PlacementAround around;
+    around.screen = screen->availableGeometry();
+    around.trainer =
+        windowParent_ && windowParent_->isVisible() ? windowParent_->frameGeometry() : QRect();
+    around.keepClear = placement_.answerButtons ? placement_.answerButtons() : QRect();
+    const QSize margins(frame.left() + frame.right(), frame.top() + frame.bottom());
+    around.wanted = window_->wantedSize(around.screen.size() - margins) + margins;
+    around.least = window_->leastSize() + margins;
+    window_->setGeometry(PlaceBeside(around).marginsRemoved(frame));
+    placed_ = window_->geometry();
+}
+
+void ProgressController::rememberPlace() {
+    const QRect now = window_->geometry();
+    if (now == placed_ || !placement_.remember) return;
+    placed_ = now;
+    placement_.remember(now);
+}
+
+bool ProgressController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_ && event->type() == QEvent::Hide) rememberPlace();
+    return QObject::eventFilter(watched, event);
+}
 void ProgressController::refresh() {
     if (window_) window_->refresh();
 }

@@ -1,17 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 #include "progress/progress_statistics.h"
 #include "ui/progress_window.h"
+
+#include <QList>
 
 class QWidget;
 
 namespace velmora {
 
 struct Panel;
+
+// The area the shown ones of `widgets` cover on the desktop.
+QRect GlobalBounds(const QList<QWidget*>& widgets);
+
+// Where the Progress window opens, and where the learner put it last.
+struct ProgressPlacement {
+    // The trainer's answer buttons in global coordinates: never hidden while
+    // there is room elsewhere.
+    std::function<QRect()> answerButtons;
+    // The window's place and size as the learner left it (its inside, without
+    // the frame), and how to keep the one they choose now.
+    std::function<std::optional<QRect>()> remembered;
+    std::function<void(const QRect&)> remember;
+};
 
 // What the Progress window shows, from the start on: the statistics every
 // answer passes, the journal's earlier answers once read, and the line about
@@ -29,8 +52,10 @@ public:
     ProgressController(const ProgressController&) = delete;
     ProgressController& operator=(const ProgressController&) = delete;
 
-    // Builds the window the first time, shows it and brings it forward.
+    // Builds the window the first time, shows it and brings it forward. The
+    // first time it opens where the learner last put it, else beside the trainer.
     ProgressWindow& show();
+    void setPlacement(ProgressPlacement placement) { placement_ = std::move(placement); }
     // The window, or null while it was never shown.
     ProgressWindow* window() const { return window_; }
 
@@ -53,7 +78,13 @@ signals:
     // The user chose another daily goal in the window.
     void dailyGoalChanged(int minutes);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void place();
+    void rememberPlace();
+
     ProgressStatistics& statistics_;
     ProgressWindow::PitchNames pitchNames_;
     QWidget* windowParent_;
@@ -62,6 +93,8 @@ private:
     int dailyGoalMinutes_;
     QString note_;
     bool forgotten_ = false;
+    ProgressPlacement placement_;
+    QRect placed_;  // where the program put the window; elsewhere, the learner did
 };
 
 }  // namespace velmora

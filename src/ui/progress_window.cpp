@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/progress_window.h"
 
 #include <QComboBox>
@@ -10,6 +13,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
@@ -256,17 +261,6 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
            "from the ticked pitch classes"));
     summary_ = new QLabel;
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    QFont bigger = summary_->font();
-    bigger.setPointSizeF(bigger.pointSizeF() * 1.15);
-    bigger.setBold(true);
-    summary_->setFont(bigger);
-    // Fixed sizes: a new text then repaints the label alone, without laying
-    // out the whole window again on every answer.
-    summary_->setFixedSize(
-        QFontMetrics(bigger).horizontalAdvance(
-            tr("%1 answers, %2 notes named: %3 right").arg("000,000,000", "000,000,000", "100%")) +
-            8,
-        QFontMetrics(bigger).height() + 4);
     note_ = new QLabel;
     note_->setVisible(false);
 
@@ -285,8 +279,6 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     top->addSpacing(12);
     top->addWidget(chosenByLabel);
     top->addWidget(chosenBy_);
-    top->addSpacing(18);
-    top->addWidget(summary_);
     top->addStretch(1);
 
     pitchBars_ = new BarChart(tr("Accuracy per pitch class"), true);
@@ -304,16 +296,10 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     confusionView_->setAccessibleName(tr("Confusions: pitch class asked, by pitch class answered"));
     confusionView_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     confusionView_->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    confusionView_->horizontalHeader()->setMinimumSectionSize(30);
-    confusionView_->verticalHeader()->setMinimumSectionSize(18);
     confusionView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     confusionView_->setSelectionMode(QAbstractItemView::SingleSelection);
-    confusionView_->setMinimumSize(12 * 34 + 40, 12 * 20 + 28);
     confusionView_->setToolTip(tr("Rows: the note asked. Columns: the note answered."));
     topConfusions_ = new QLabel;
-    topConfusions_->setFixedSize(
-        fontMetrics().horizontalAdvance(QStringLiteral("Cx taken for B#: 000,000,000 times")) + 8,
-        6 * fontMetrics().lineSpacing() + 4);
     topConfusions_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     topConfusions_->setTextInteractionFlags(Qt::TextSelectableByMouse |
                                             Qt::TextSelectableByKeyboard);
@@ -329,8 +315,6 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     instruments_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     instruments_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     instruments_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    instruments_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    instruments_->setMinimumHeight(110);
 
     dayPitch_ = new QComboBox;
     dayPitch_->setAccessibleName(tr("Pitch class shown beside all notes"));
@@ -341,9 +325,6 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     daysInARow_ = new QLabel;
     daysInARow_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     daysInARow_->setObjectName(QStringLiteral("daysInARow"));  // its text is its name
-    QFont bold = daysInARow_->font();
-    bold.setBold(true);
-    daysInARow_->setFont(bold);
     dailyGoal_ = new DailyGoal;
     auto* dayTop = new QHBoxLayout;
     auto* dayPitchLabel = new QLabel(tr("Also &show:"));
@@ -364,7 +345,10 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
 
     auto* confusionBox =
         Section(tr("Confusions (rows: asked, columns: answered)"), confusionView_, topConfusions_);
-    auto* grid = new QGridLayout;
+    // The figures scroll within a window shorter than they are: a laptop's screen.
+    auto* figures = new QWidget;
+    auto* grid = new QGridLayout(figures);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(10);
     grid->addWidget(Section(tr("Accuracy per pitch class"), pitchBars_, legend), 0, 0);
     grid->addWidget(Section(tr("Median response time"), timeBars_), 0, 1);
@@ -382,11 +366,17 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     auto* layout = new QVBoxLayout(this);
     if (nextStep_) layout->addWidget(nextStep_);
     layout->addLayout(top);
+    // On a line of its own: the choices above stay narrow at any zoom.
+    layout->addWidget(summary_);
     layout->addWidget(note_);
-    layout->addLayout(grid, 1);
-    // Tall enough for every chart, but within a laptop's screen.
-    const int tallest = screen() ? screen()->availableGeometry().height() - 60 : 1000;
-    resize(1060, std::min(nextStep_ ? 1000 : 940, std::max(tallest, minimumSizeHint().height())));
+    scroll_ = new QScrollArea;
+    scroll_->setWidget(figures);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    layout->addWidget(scroll_, 1);
+    followFont();
+    const QScreen* shownOn = screen();
+    resize(wantedSize(shownOn ? shownOn->availableGeometry().size() : QSize(1920, 1080)));
 
     auto retake = [this] {
         takeFigures();
@@ -459,6 +449,73 @@ void ProgressWindow::showEvent(QShowEvent* event) {
 void ProgressWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     watch_->stop();
+}
+
+// The fonts and sizes derived from the window's font, made again when it
+// changes: the zoom sets the program's font while the window is open.
+void ProgressWindow::followFont() {
+    QFont bigger = font();
+    bigger.setPointSizeF(font().pointSizeF() * 1.15);
+    bigger.setBold(true);
+    summary_->setFont(bigger);
+    const QFontMetrics big(bigger);
+    // Fixed sizes: a new text then repaints the label alone, without laying
+    // out the whole window again on every answer.
+    summary_->setFixedSize(
+        big.horizontalAdvance(
+            tr("%1 answers, %2 notes named: %3 right").arg("000,000,000", "000,000,000", "100%")) +
+            big.averageCharWidth(),
+        big.height() + 4);
+
+    const QFontMetrics metrics = fontMetrics();
+    topConfusions_->setFixedSize(
+        metrics.horizontalAdvance(QStringLiteral("Cx taken for B#: 000,000,000 times")) +
+            metrics.averageCharWidth(),
+        6 * metrics.lineSpacing() + 4);
+    // Each cell holds a count of up to four figures, or "12k"; each header a name.
+    const int cellWidth = metrics.horizontalAdvance(ShortCount(9'999)) + metrics.averageCharWidth();
+    const int cellHeight = metrics.height() + 4;
+    const int nameWidth =
+        metrics.horizontalAdvance(QStringLiteral("Cx")) + 2 * metrics.averageCharWidth();
+    confusionView_->horizontalHeader()->setMinimumSectionSize(cellWidth);
+    confusionView_->verticalHeader()->setMinimumSectionSize(cellHeight);
+    confusionView_->verticalHeader()->setMinimumWidth(nameWidth);
+    confusionView_->setMinimumSize(kPitchClasses * cellWidth + nameWidth + 4,
+                                   (kPitchClasses + 1) * cellHeight + 8);
+
+    const int row = metrics.height() + 6;
+    instruments_->verticalHeader()->setDefaultSectionSize(row);
+    instruments_->setMinimumHeight(5 * row);
+
+    QFont bold = font();
+    bold.setBold(true);
+    daysInARow_->setFont(bold);
+    // Enough of the figures to read one chart; the rest scroll.
+    scroll_->setMinimumHeight(8 * metrics.lineSpacing());
+}
+
+QSize ProgressWindow::wantedSize(QSize room) const {
+    // Every figure at its natural size, scrolled nowhere, where the screen has room.
+    const QWidget* figures = scroll_->widget();
+    const int bar = scroll_->verticalScrollBar()->sizeHint().width();
+    const QSize outside = sizeHint() - scroll_->sizeHint();
+    const QSize natural =
+        outside + figures->sizeHint().expandedTo(figures->minimumSizeHint()) + QSize(bar, 0);
+    return natural.boundedTo(room).expandedTo(leastSize().boundedTo(room));
+}
+
+QSize ProgressWindow::leastSize() const {
+    // As narrow as the figures go without scrolling across; as short as the window goes.
+    const int bar = scroll_->verticalScrollBar()->sizeHint().width();
+    const QSize outside = minimumSizeHint() - scroll_->minimumSizeHint();
+    return QSize(outside.width() + scroll_->widget()->minimumSizeHint().width() + bar,
+                 minimumSizeHint().height())
+        .expandedTo(minimumSizeHint());
+}
+
+void ProgressWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) followFont();
 }
 
 bool ProgressWindow::event(QEvent* event) {
@@ -565,7 +622,11 @@ void ProgressWindow::showConfusions() {
     }
     const QString text = lines.isEmpty() ? tr("No confusions in this period.")
                                          : tr("Most often confused:") + "\n" + lines.join("\n");
-    if (topConfusions_->text() != text) topConfusions_->setText(text);
+    if (topConfusions_->text() == text) return;
+    topConfusions_->setText(text);
+    // Its name says what it is; the sentence is read as its description.
+    topConfusions_->setAccessibleDescription(
+        lines.isEmpty() ? text : tr("Most often confused: %1.").arg(lines.join("; ")));
 }
 
 void ProgressWindow::showOctaves() {

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 #include <QAbstractTableModel>
@@ -14,6 +17,7 @@
 
 class QComboBox;
 class QLabel;
+class QScrollArea;
 class QTableView;
 class QTableWidget;
 class QTimer;
@@ -71,6 +75,12 @@ public:
 
     const ProgressFigures& figures() const { return figures_; }
 
+    // The size to open at within `room`: every figure at its natural size
+    // where there is room, else the figures scroll.
+    QSize wantedSize(QSize room) const;
+    // The smallest size worth opening at: the figures scroll down, not across.
+    QSize leastSize() const;
+
 signals:
     // The user chose another daily goal.
     void dailyGoalChanged(int minutes);
@@ -78,9 +88,11 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
+    void followFont();
     void takeFigures();  // afresh, for a new period or filter
     void showFigures();
     void showPitchClasses();
@@ -115,6 +127,7 @@ private:
     QComboBox* period_;
     QComboBox* filter_;
     QComboBox* chosenBy_;  // the coach's questions, or the uniform draw's
+    QScrollArea* scroll_;
     QLabel* summary_;
     QLabel* note_;
     BarChart* pitchBars_;

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/progress_window.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTableView>
 #include <QTest>
 
@@ -17,6 +21,7 @@
 
 #include "progress/progress_feed.h"
 #include "scoring/spelling.h"
+#include "ui/main_window.h"
 #include "ui/progress_charts.h"
 #include "ui/progress_controller.h"
 #include "ui/progress_history.h"
@@ -51,9 +56,10 @@ protected:
         feed.onChange([this] { progress.refresh(); });
     }
 
-    QString topConfusions() {
-        return Named<QLabel>(*progress.window(), "Most frequent confusions")->text();
+    QLabel* topConfusionsLabel() {
+        return Named<QLabel>(*progress.window(), "Most frequent confusions");
     }
+    QString topConfusions() { return topConfusionsLabel()->text(); }
 
     int key = 3;
     ProgressStatistics statistics;
@@ -67,6 +73,10 @@ TEST_F(ProgressWindowTest, FollowsEachAnswerInTheKeySignatureChosenAndSaysItInWo
         << "offered as a window, not a filler";
     feed.record(EbTakenForE());
     EXPECT_EQ(topConfusions(), "Most often confused:\nEb taken for E: 1 time");
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(topConfusionsLabel())->text(QAccessible::Description),
+        "Most often confused: Eb taken for E: 1 time.")
+        << "the sentence read, not only what the line is";
     auto* pitchBars = Named<BarChart>(window, "Accuracy per pitch class");
     ASSERT_NE(pitchBars, nullptr);
     EXPECT_EQ(pitchBars->bars()[3].label, "Eb");
@@ -77,6 +87,9 @@ TEST_F(ProgressWindowTest, FollowsEachAnswerInTheKeySignatureChosenAndSaysItInWo
     right.answered = {3};
     feed.replaceLast(right);
     EXPECT_EQ(topConfusions(), "No confusions in this period.");
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(topConfusionsLabel())->text(QAccessible::Description),
+        "No confusions in this period.");
     EXPECT_TRUE(pitchBars->accessibleDescription().contains("Eb: 1 right of 1 (100%)"));
 
     // Another key signature names the same pitch class D#.
@@ -114,6 +127,59 @@ TEST_F(ProgressWindowTest, PeriodQuestionsAndWhoChoseThemPickTheAnswersCounted) 
     EXPECT_EQ(window.figures().tally.answers, 2u);
     chosenBy->setCurrentIndex(2);  // the uniform draw's
     EXPECT_EQ(window.figures().tally.answers, 1u);
+}
+
+// The zoom sets the program's font while the window is open.
+TEST_F(ProgressWindowTest, FontsAndSizesFollowTheWindowsFontAndHoldTheirText) {
+    ProgressWindow& window = progress.show();
+    for (int i = 0; i < 3; ++i) feed.record(EbTakenForE());
+    QLabel* summary = nullptr;
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->text().contains("notes named")) summary = label;
+    }
+    ASSERT_NE(summary, nullptr);
+    auto* table = window.findChild<QTableView*>();
+    auto* pitchBars = Named<BarChart>(window, "Accuracy per pitch class");
+    auto* chart = window.findChild<DayChart*>();
+    struct Sizes {
+        double summaryPoints;
+        int summaryWidth, tableWidth, confusionsHeight, barsHeight, chartWidth;
+    };
+    auto sizes = [&] {
+        return Sizes{summary->font().pointSizeF(),
+                     summary->width(),
+                     table->minimumWidth(),
+                     topConfusionsLabel()->height(),
+                     pitchBars->minimumSizeHint().height(),
+                     chart->minimumSizeHint().width()};
+    };
+    const Sizes before = sizes();
+    QFont twice = window.font();
+    twice.setPointSizeF(twice.pointSizeF() * 2);
+    window.setFont(twice);
+    window.resize(window.leastSize());
+    QApplication::sendPostedEvents();
+    const Sizes after = sizes();
+    EXPECT_TRUE(summary->font().bold());
+    EXPECT_NEAR(after.summaryPoints / before.summaryPoints, 2.0, 0.05);
+    for (const auto& [now, then] : {std::pair{after.summaryWidth, before.summaryWidth},
+                                    {after.tableWidth, before.tableWidth},
+                                    {after.confusionsHeight, before.confusionsHeight},
+                                    {after.barsHeight, before.barsHeight},
+                                    {after.chartWidth, before.chartWidth}}) {
+        EXPECT_NEAR(double(now) / then, 2.0, 0.35) << now << " after, " << then << " before";
+    }
+    // Nothing cut: the widest count in every cell, every line of the confusions.
+    const int count = table->fontMetrics().horizontalAdvance(QLocale().toString(9999));
+    for (int column = 0; column < kPitchClasses; ++column) {
+        EXPECT_GE(table->columnWidth(column), count) << "column " << column;
+        EXPECT_GE(table->rowHeight(column), table->fontMetrics().height()) << "row " << column;
+    }
+    for (const QString& line : topConfusions().split('\n')) {
+        EXPECT_GE(topConfusionsLabel()->width(),
+                  topConfusionsLabel()->fontMetrics().horizontalAdvance(line));
+    }
+    EXPECT_GE(summary->width(), summary->fontMetrics().horizontalAdvance(summary->text()));
 }
 
 // The window is built only when first shown, and then shows what came before.
@@ -212,6 +278,54 @@ TEST_F(ProgressMenuTest, HasAShortcutOfItsOwnAndForgetsOnlyWhenConfirmed) {
     EXPECT_FALSE(shown->isModal());
     menu.showAction()->trigger();
     EXPECT_EQ(window->findChildren<ProgressWindow*>().size(), 1);
+    trainer.Form_Unload();
+}
+
+TEST_F(ProgressMenuTest, OpensClearOfTheAnswerButtonsThenWhereTheLearnerLeftIt) {
+    auto answerButtons = [this] {
+        QList<QWidget*> buttons;
+        for (int i = 0; i < kPitchClasses; ++i) {
+            buttons << window->widgetOf(QStringLiteral("cmdAnswerButton(%1)").arg(i));
+        }
+        return GlobalBounds(buttons);
+    };
+    ASSERT_FALSE(answerButtons().isEmpty());
+    std::optional<QRect> kept;
+    const ProgressPlacement placement{answerButtons, [&kept] { return kept; },
+                                      [&kept](const QRect& geometry) { kept = geometry; }};
+    ProgressStatistics statistics;
+    auto opened = [&](ProgressController& progress) -> ProgressWindow& {
+        progress.setPlacement(placement);
+        return progress.show();
+    };
+    const QRect screen = window->screen()->availableGeometry();
+    {
+        ProgressController progress(
+            statistics, [] { return testing::SpelledNames(0); }, window.get());
+        ProgressWindow& shown = opened(progress);
+        EXPECT_TRUE(screen.contains(shown.frameGeometry()));
+        EXPECT_FALSE(shown.frameGeometry().intersects(answerButtons()));
+        shown.hide();
+        EXPECT_EQ(kept, std::nullopt) << "the program's choice of place is made afresh";
+        shown.show();
+        shown.setGeometry(QRect(screen.topLeft() + QPoint(20, 30), QSize(640, 400)));
+        shown.hide();
+    }
+    EXPECT_EQ(kept, QRect(screen.topLeft() + QPoint(20, 30), QSize(640, 400)));
+    {
+        ProgressController progress(
+            statistics, [] { return testing::SpelledNames(0); }, window.get());
+        EXPECT_EQ(opened(progress).geometry(), kept);
+    }
+    // On a monitor unplugged since.
+    kept = QRect(screen.right() + 4000, 0, 640, 400);
+    {
+        ProgressController progress(
+            statistics, [] { return testing::SpelledNames(0); }, window.get());
+        ProgressWindow& shown = opened(progress);
+        EXPECT_TRUE(screen.contains(shown.frameGeometry()));
+        EXPECT_FALSE(shown.frameGeometry().intersects(answerButtons()));
+    }
     trainer.Form_Unload();
 }
 
