@@ -115,6 +115,11 @@ void SoundSetup::reopen(const SoundOptions& options) {
     tellChange();
 }
 
+void SoundSetup::setVolume(int percent) {
+    options_.volume = percent;
+    if (synth_ != nullptr) synth_->setVolume(percent);
+}
+
 void SoundSetup::tellChange() {
     // Never once the trainer has closed the device.
     if (background_ != nullptr && background_->closed()) return;

@@ -44,6 +44,9 @@ public:
     // the new one opens (if the trainer has opened the device). The MIDI log
     // stays as it was set up.
     void reopen(const SoundOptions& options);
+    // The built-in synthesizer's volume from now on, on the notes sounding
+    // too: nothing is opened again. Kept for the next reopen().
+    void setVolume(int percent);
     // Opens the same choices again, as when what stood in their way is gone.
     void tryAgain() { reopen(options_); }
     const SoundOptions& options() const { return options_; }

@@ -18,6 +18,8 @@ StartingSound ChooseStartingSound(const SoundOptions& given, const SoundOptions&
                                   const SoundChecks& checks) {
     StartingSound start{given, {}};
     SoundOptions& options = start.options;
+    // Whatever plays, at the volume the learner left it.
+    if (!given.volume) options.volume = remembered.volume;
     std::string broken;
     if (!given.midiOut && remembered.midiOut && *remembered.midiOut != "0") {
         if (!ChoosePort(checks.midiOutputs(), *remembered.midiOut)) {

@@ -28,7 +28,7 @@ SoundChecks SystemSoundChecks();
 // SoundFont deleted) never stops the start: the remembered sound choices give
 // way to the built-in synthesizer with the default SoundFont, and `problem`
 // says why. Choices on the command line are taken as they are: a problem with
-// them shows once they are opened.
+// them shows once they are opened. The remembered volume is kept either way.
 StartingSound ChooseStartingSound(const SoundOptions& given, const SoundOptions& remembered,
                                   const SoundChecks& checks = SystemSoundChecks());
 

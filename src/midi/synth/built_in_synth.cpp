@@ -11,6 +11,7 @@
 #include <map>
 #include <utility>
 
+#include "midi/audio_driver_name.h"
 #include "midi/messages.h"
 #include "midi/soundfont_locator.h"
 #include "midi/synth/pulse_stream.h"
@@ -59,6 +60,11 @@ constexpr AudioOutput kAudioOutputs[] = {
     // It writes a .wav into the current folder.
     {"file", false, "file", kServerPeriodSize, false, false},
 };
+
+// FluidSynth's gain at a volume: the usual volume is the usual gain.
+double GainOf(int volume) {
+    return SynthEngine::kDefaultGain * std::clamp(volume, 0, kLoudestVolume) / kUsualVolume;
+}
 
 // Tried after FluidSynth's own choice.
 constexpr const char* kFallbackOutputs[] = {"pulseaudio", "pipewire", "sdl2"};
@@ -179,11 +185,6 @@ bool SoundServerRunning() {
     return ::access(socket.c_str(), F_OK) == 0;
 }
 
-bool UserSet(const SoundOptions& options, const std::string& name) {
-    return std::any_of(options.synthSettings.begin(), options.synthSettings.end(),
-                       [&name](const auto& setting) { return setting.first == name; });
-}
-
 void CollectOption(void* data, const char*, const char* option) {
     static_cast<std::vector<std::string>*>(data)->emplace_back(option);
 }
@@ -301,19 +302,19 @@ std::vector<std::string> DriversToTry(const SoundOptions& options, fluid_setting
 
 void ApplyLatency(const SoundOptions& options, fluid_settings_t* settings,
                   const std::string& driver) {
-    if (!UserSet(options, "audio.period-size")) {
+    if (!HasSynthSetting(options, "audio.period-size")) {
         fluid_settings_setint(settings, "audio.period-size", OutputNamed(driver).periodSize);
     }
-    if (!UserSet(options, "audio.periods")) {
+    if (!HasSynthSetting(options, "audio.periods")) {
         fluid_settings_setint(settings, "audio.periods", kAlsaPeriods);
     }
     // Without it PulseAudio's buffer is held to one period, which underruns.
-    if (driver == "pulseaudio" && !UserSet(options, "audio.pulseaudio.adjust-latency")) {
+    if (driver == "pulseaudio" && !HasSynthSetting(options, "audio.pulseaudio.adjust-latency")) {
         fluid_settings_setint(settings, "audio.pulseaudio.adjust-latency", 1);
     }
     // The server keeps time; a real-time client thread only wakes for every
     // small request at once, which doubled the CPU time of playing.
-    if (driver == "pulseaudio" && !UserSet(options, "audio.realtime-prio")) {
+    if (driver == "pulseaudio" && !HasSynthSetting(options, "audio.realtime-prio")) {
         fluid_settings_setint(settings, "audio.realtime-prio", 0);
     }
 }
@@ -331,7 +332,7 @@ std::string ServerSetting(fluid_settings_t* settings, const char* name) {
 // The user's audio.period-size is the whole buffer of our PulseAudio output.
 int PulseBufferFrames(const SoundOptions& options, fluid_settings_t* settings) {
     int frames = PulseStream::kDefaultBufferFrames;
-    if (UserSet(options, "audio.period-size")) {
+    if (HasSynthSetting(options, "audio.period-size")) {
         fluid_settings_getint(settings, "audio.period-size", &frames);
     }
     return frames;
@@ -475,7 +476,7 @@ int BuiltInSynth::DriversStillRunning() {
 }
 
 BuiltInSynth::BuiltInSynth(SoundOptions options, SynthUse use)
-    : options_(std::move(options)), use_(use) {}
+    : options_(std::move(options)), use_(use), volume_(options_.volume.value_or(kUsualVolume)) {}
 
 BuiltInSynth::~BuiltInSynth() {
     close();
@@ -498,7 +499,7 @@ bool BuiltInSynth::open() {
     }
 
     // The engine may outlive this output, kept by a driver given up.
-    engine_ = std::shared_ptr<SynthEngine>(new SynthEngine(), [](SynthEngine* engine) {
+    auto engine = std::shared_ptr<SynthEngine>(new SynthEngine(), [](SynthEngine* engine) {
         delete engine;
         // The SoundFont's layout and instruments were read on threads that
         // have ended; what they freed stays in their malloc arenas, so
@@ -506,11 +507,17 @@ bool BuiltInSynth::open() {
         malloc_trim(0);
     });
     for (const auto& [name, value] : options_.synthSettings) {
-        if (std::string problem = engine_->applySetting(name, value); !problem.empty()) {
+        if (std::string problem = engine->applySetting(name, value); !problem.empty()) {
             return fail(problem);
         }
     }
-    if (std::string problem = engine_->start(); !problem.empty()) return fail(problem);
+    if (std::string problem = engine->start(); !problem.empty()) return fail(problem);
+    {
+        // Nothing else plays it yet: the gain is set here, before any note.
+        const std::lock_guard lock(mutex_);
+        engine_ = std::move(engine);
+        if (!HasSynthSetting(options_, "synth.gain")) engine_->setGain(GainOf(volume_));
+    }
     if (use_ == SynthUse::Notes) {
         if (std::string problem = engine_->loadSoundFont(soundFont.path); !problem.empty()) {
             return fail(problem);
@@ -531,6 +538,7 @@ bool BuiltInSynth::open() {
         const std::lock_guard lock(queueMutex_);
         queue_.clear();
         sendersEnd_ = false;
+        gainDue_ = true;  // a volume set since the engine was made
     }
     soundFontChangeTold_ = false;
     sender_ = std::thread([this] { deliver(); });
@@ -686,7 +694,8 @@ BuiltInSynth::Started BuiltInSynth::startDriver(const std::string& only) {
         // that failed, while another plays.
         for (const Failure& failure : failures) {
             if (failure.driver == started.driver->name) continue;
-            const std::string playing = "Playing through " + Printable(started.driver->name) + ": ";
+            const std::string playing =
+                "Playing through " + Printable(AudioDriverDisplayName(started.driver->name)) + ": ";
             if (failure.unanswered) {
                 started.notice =
                     playing + Quoted(failure.driver) + " could not be started: " + failure.why;
@@ -715,9 +724,9 @@ BuiltInSynth::Started BuiltInSynth::startDriver(const std::string& only) {
 }
 
 std::string BuiltInSynth::playingDescription(const std::string& driver) const {
-    return use_ == SynthUse::Notes
-               ? "Built-in synthesizer · " + soundFontName_ + " (" + driver + ")"
-               : "Beep output (" + driver + ")";
+    const std::string output = AudioDriverDisplayName(driver);
+    return use_ == SynthUse::Notes ? "Built-in synthesizer · " + soundFontName_ + " · " + output
+                                   : "Beep output · " + output;
 }
 
 void BuiltInSynth::install(Started started) {
@@ -861,12 +870,25 @@ void BuiltInSynth::send(std::uint32_t message) {
 void BuiltInSynth::deliver() {
     for (;;) {
         std::uint32_t message = 0;
+        bool gainDue = false;
         {
             std::unique_lock lock(queueMutex_);
-            queueWake_.wait(lock, [this] { return sendersEnd_ || !queue_.empty(); });
+            queueWake_.wait(lock, [this] { return sendersEnd_ || gainDue_ || !queue_.empty(); });
             if (sendersEnd_) return;
-            message = queue_.front();
-            queue_.pop_front();
+            gainDue = std::exchange(gainDue_, false);
+            if (!gainDue) {
+                message = queue_.front();
+                queue_.pop_front();
+            }
+        }
+        if (gainDue) {
+            int volume = kUsualVolume;
+            {
+                const std::lock_guard lock(mutex_);
+                volume = volume_;
+            }
+            if (!HasSynthSetting(options_, "synth.gain")) engine_->setGain(GainOf(volume));
+            continue;
         }
         {
             const std::lock_guard lock(mutex_);
@@ -926,7 +948,36 @@ void BuiltInSynth::close() {
     }
     if (engine_) engine_->stopWaiting();
     driver.reset();  // stops the audio thread before the engine goes
-    engine_.reset();
+    std::shared_ptr<SynthEngine> engine;
+    {
+        const std::lock_guard lock(mutex_);
+        engine = std::move(engine_);
+    }
+}
+
+void BuiltInSynth::setVolume(int percent) {
+    {
+        const std::lock_guard lock(mutex_);
+        volume_ = std::clamp(percent, 0, kLoudestVolume);
+    }
+    if (HasSynthSetting(options_, "synth.gain")) return;
+    // Set by the sender: FluidSynth holds the gain back while it reads an
+    // instrument from disk, and the window's thread must not wait for that.
+    {
+        const std::lock_guard lock(queueMutex_);
+        if (sendersEnd_) return;  // open() takes volume_ as it is
+        gainDue_ = true;
+    }
+    queueWake_.notify_one();
+}
+
+double BuiltInSynth::gain() const {
+    std::shared_ptr<SynthEngine> engine;
+    {
+        const std::lock_guard lock(mutex_);
+        engine = engine_;
+    }
+    return engine ? engine->gain() : SynthEngine::kDefaultGain;
 }
 
 std::string BuiltInSynth::description() const {

@@ -66,6 +66,12 @@ public:
     // output plays, or that the SoundFont changed on disk, in one line;
     // empty when there is nothing to say.
     std::string notice() const;
+    // Any thread: the volume from now on (0..kLoudestVolume), on the notes
+    // sounding too; the output is not opened again. A synth.gain setting
+    // among the options wins: the volume then changes nothing.
+    void setVolume(int percent);
+    // FluidSynth's gain now; the default before open(). For measuring.
+    double gain() const;
     // When the latest note-on reached the synthesizer. For measuring.
     std::chrono::steady_clock::time_point lastNoteOnApplied() const;
 
@@ -121,7 +127,8 @@ private:
     // open() and the watcher: the sound server took a connection and never answered.
     bool serverHangs_ = false;
 
-    mutable std::mutex mutex_;  // guards the four below; held while the engine is sent to
+    mutable std::mutex mutex_;  // guards the five below and engine_'s changes
+    int volume_;                // as last set; the sender applies it
     std::unique_ptr<Driver> driver_;
     std::string description_;
     std::string notice_;
@@ -144,6 +151,7 @@ private:
     std::condition_variable queueWake_;
     std::deque<std::uint32_t> queue_;   // by queueMutex_
     bool sendersEnd_ = true;            // by queueMutex_: no sender runs
+    bool gainDue_ = false;              // by queueMutex_: volume_ changed since the sender set it
     bool soundFontChangeTold_ = false;  // sender thread
 
     std::mutex changeMutex_;

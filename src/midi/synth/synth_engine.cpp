@@ -18,9 +18,7 @@ namespace velmora {
 namespace {
 
 constexpr double kFluidSynthGain = 0.2;  // FluidSynth's own default: too quiet for most fonts
-// Louder than FluidSynth's own default, so a single note is heard clearly; the
-// limiter keeps the big chords of loud instruments from clipping.
-constexpr double kDefaultGain = 0.5;
+constexpr double kMostGain = 10.0;       // FluidSynth's limit
 
 // Below the last bit of 16-bit audio (-100 dBFS).
 constexpr float kInaudible = 1e-5f;
@@ -79,6 +77,11 @@ std::optional<long long> ParseInteger(std::string_view text) {
     const auto [rest, error] = std::from_chars(text.data(), end, value);
     if (error != std::errc() || rest != end) return std::nullopt;
     return value;
+}
+
+// The beep follows the music's volume: a louder synthesizer, a louder beep.
+float BeepLevel(double gain) {
+    return static_cast<float>(BeepTone::kLevel * gain / kFluidSynthGain);
 }
 
 template <typename T>
@@ -170,10 +173,11 @@ std::string SynthEngine::start() {
         return problem;
     }
     fluid_settings_getnum(settings_, "synth.sample-rate", &sampleRate_);
-    // The beep follows the music's volume: a louder synthesizer, a louder beep.
     double gain = kDefaultGain;
     fluid_settings_getnum(settings_, "synth.gain", &gain);
-    beepTone_.emplace(sampleRate_, static_cast<float>(BeepTone::kLevel * gain / kFluidSynthGain));
+    gain_ = gain;
+    beepGain_ = gain;
+    beepTone_.emplace(sampleRate_, BeepLevel(gain));
     limiter_.emplace(sampleRate_);
     int reverb = 1;
     int chorus = 1;
@@ -181,6 +185,25 @@ std::string SynthEngine::start() {
     fluid_settings_getint(settings_, "synth.chorus.active", &chorus);
     effects_.attach(synth_, reverb != 0, chorus != 0);
     return {};
+}
+
+void SynthEngine::setGain(double gain) {
+    if (settings_ == nullptr || !std::isfinite(gain)) return;
+    gain = std::clamp(gain, 0.0, kMostGain);
+    if (synth_ == nullptr) {
+        fluid_settings_setnum(settings_, "synth.gain", gain);
+    } else {
+        // FluidSynth applies it to the voices sounding, under its own lock.
+        fluid_synth_set_gain(synth_, static_cast<float>(gain));
+    }
+    gain_ = gain;
+}
+
+double SynthEngine::gain() const {
+    if (synth_ != nullptr) return fluid_synth_get_gain(synth_);
+    double gain = kDefaultGain;
+    if (settings_ != nullptr) fluid_settings_getnum(settings_, "synth.gain", &gain);
+    return gain;
 }
 
 std::string SynthEngine::loadSoundFont(const std::string& path) {
@@ -308,7 +331,14 @@ void SynthEngine::render(float* left, float* right, int frames) {
     const bool rested = renderSynth(left, right, frames);
     int frequencyHz = 0;
     int durationMs = 0;
-    if (beepRequests_.take(frequencyHz, durationMs)) beepTone_->start(frequencyHz, durationMs);
+    if (beepRequests_.take(frequencyHz, durationMs)) {
+        // A beep under way keeps its level: only a new one is made anew.
+        if (const double gain = gain_; gain != beepGain_) {
+            beepGain_ = gain;
+            beepTone_.emplace(sampleRate_, BeepLevel(gain));
+        }
+        beepTone_->start(frequencyHz, durationMs);
+    }
     const bool beeping = beepTone_->active();
     if (beeping) beepTone_->mixInto(left, right, frames);
     limiter_->process(left, right, frames);

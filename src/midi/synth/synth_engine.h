@@ -44,6 +44,9 @@ class SynthEngine {
 public:
     static constexpr double kDefaultSampleRate = 48000.0;
     static constexpr int kDefaultPolyphony = 64;
+    // Louder than FluidSynth's own default, so a single note is heard clearly;
+    // the limiter keeps the big chords of loud instruments from clipping.
+    static constexpr double kDefaultGain = 0.5;
 
     SynthEngine();
     ~SynthEngine();
@@ -53,6 +56,12 @@ public:
     // One FluidSynth setting ("synth.gain", "0.5"), typed as FluidSynth
     // declares it. Before start(). Empty when applied, else what is wrong.
     std::string applySetting(const std::string& name, const std::string& value);
+    // FluidSynth's gain, clamped to what it allows. Any thread: before
+    // start() as the synth.gain setting, after it on the notes sounding too,
+    // without a gap. The beep follows from its next start.
+    void setGain(double gain);
+    // The gain in use, as FluidSynth reports it once started.
+    double gain() const;
     // Creates the synthesizer from the settings. Empty on success.
     std::string start();
     // Loads the SoundFont, which should have passed CheckSoundFontFile. Empty
@@ -123,7 +132,9 @@ private:
     EffectSwitch effects_;
     BeepRequests beepRequests_;
     std::optional<BeepTone> beepTone_;  // audio thread only, once started
-    std::optional<Limiter> limiter_;    // audio thread only, once started
+    std::atomic<double> gain_{kDefaultGain};
+    double beepGain_ = kDefaultGain;  // audio thread: the gain beepTone_ was made for
+    std::optional<Limiter> limiter_;  // audio thread only, once started
     // Audio thread: how long nothing has sounded, reverb and chorus tails included.
     std::int64_t quietFrames_ = 0;
     std::atomic<bool> resting_{false};  // written by the audio thread

@@ -181,8 +181,8 @@ TEST(SoundSetupTest, ADriverThatNeverAnswersGivesWayAndTryAgainStillWorks) {
     int changes = 0;
     sound.onChange([&changes] { ++changes; });
     const std::string status =
-        "Playing through alsa: 'jack' could not be started: the JACK server did not answer "
-        "within 2 s";
+        "Playing through Sound card directly (alsa): 'jack' could not be started: the JACK server "
+        "did not answer within 2 s";
 
     ASSERT_EQ(::kill(jackd, SIGSTOP), 0);
     sound.device().open();

@@ -55,7 +55,10 @@ TEST(StartingSoundTest, ABrokenRememberedChoiceFallsBackToTheBuiltInDefaults) {
         {Remembered(nullptr, nullptr, "speakers"), "'speakers'"},
     };
     for (const Case& c : cases) {
-        const StartingSound start = ChooseStartingSound({}, c.remembered, FakeSystem());
+        SoundOptions remembered = c.remembered;
+        remembered.volume = 60;
+        const StartingSound start = ChooseStartingSound({}, remembered, FakeSystem());
+        EXPECT_EQ(start.options.volume, 60) << "the volume is no part of what broke";
         EXPECT_FALSE(start.options.midiOut) << c.why;
         EXPECT_FALSE(start.options.soundFont) << c.why;
         EXPECT_FALSE(start.options.audioDriver) << c.why;

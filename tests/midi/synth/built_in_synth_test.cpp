@@ -5,6 +5,7 @@
 
 #include "midi/messages.h"
 #include "support/sound_test_support.h"
+#include "testing/helpers.h"
 
 namespace velmora {
 namespace {
@@ -75,6 +76,31 @@ TEST(BuiltInSynthTest, AnAbsentSoundServerIsReportedQuietly) {
         ExpectQuietFailure(out, "audio driver '" + std::string(name) +
                                     "' could not be started: no connection to the sound server: ");
     }
+}
+
+// No audio output here, on purpose: the synthesizer runs all the same, and
+// its gain is what the volume says unless the command line gave one.
+TEST(BuiltInSynthTest, TheVolumeSetsTheGainUnlessTheCommandLineGaveOne) {
+    using namespace std::chrono_literals;
+    SoundOptions options = SoundOptionsOf(std::nullopt, "alsa", {{"audio.alsa.device", "hw:99"}});
+    options.volume = 50;
+    StderrCapture stderrCapture;
+    BuiltInSynth out(options, SynthUse::BeepOnly);
+    EXPECT_FALSE(out.open());
+    EXPECT_EQ(out.gain(), 0.25);
+    out.setVolume(200);
+    EXPECT_TRUE(testing::WaitFor([&] { return out.gain() == 1.0; }, 5s)) << out.gain();
+    out.setVolume(-10);
+    EXPECT_TRUE(testing::WaitFor([&] { return out.gain() == 0.0; }, 5s)) << out.gain();
+    out.close();
+
+    options.synthSettings.emplace_back("synth.gain", "0.3");
+    BuiltInSynth given(options, SynthUse::BeepOnly);
+    given.setVolume(150);  // before it opens, as while it opens in the background
+    EXPECT_FALSE(given.open());
+    EXPECT_NEAR(given.gain(), 0.3, 1e-6);
+    given.close();
+    EXPECT_EQ(stderrCapture.text(), "");
 }
 
 TEST(BuiltInSynthTest, AnUnknownAudioDriverNamesTheOnesThereAre) {

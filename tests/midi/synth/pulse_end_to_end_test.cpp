@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "app/command_line.h"
+#include "midi/audio_driver_name.h"
 #include "midi/messages.h"
 #include "midi/setup/sound_setup.h"
 #include "midi/synth/built_in_synth.h"
@@ -192,7 +193,7 @@ TEST_F(PulseEndToEndTest, TheServerIsAskedForTheBufferTheLatencyFigureNames) {
         EXPECT_NEAR(latencyMs, *periodSize != '\0' ? 21.33 : 5.33, 0.01);
         BuiltInSynth out(options, SynthUse::BeepOnly);
         ASSERT_TRUE(out.open()) << out.description();
-        EXPECT_EQ(out.description(), "Beep output (" + std::string(name) + ")");
+        EXPECT_EQ(out.description(), "Beep output · " + AudioDriverDisplayName(name));
         char expected[64];
         std::snprintf(expected, sizeof expected, "Requested tlength=%.2f ms, minreq=%.2f ms",
                       latencyMs, latencyMs / 2);
@@ -216,7 +217,8 @@ TEST_F(PulseEndToEndTest, AServerThatComesBackIsPlayedThroughAgain) {
     std::atomic<int> changes{0};
     out.onChange([&] { ++changes; });
     ASSERT_TRUE(out.open()) << out.description();
-    const std::string playing = "Built-in synthesizer · TimGM6mb (pulseaudio)";
+    const std::string playing =
+        "Built-in synthesizer · TimGM6mb · Desktop sound server (pulseaudio)";
     EXPECT_EQ(out.description(), playing);
     // Our own client of the server, not FluidSynth's driver.
     EXPECT_THAT(sinkInputs(), HasSubstr("application.name = \"Velmora\""));
@@ -298,7 +300,8 @@ TEST_F(PulseEndToEndTest, AServerThatStopsAnsweringWhilePlayingIsToldAndPlayedAg
         server_.signal(SIGCONT);
         EXPECT_TRUE(WaitFor([&] { return out.isWorking(); }, 10s)) << out.description();
         EXPECT_EQ(changes, 2);
-        EXPECT_EQ(out.description(), "Built-in synthesizer · TimGM6mb (" + name + ")");
+        EXPECT_EQ(out.description(),
+                  "Built-in synthesizer · TimGM6mb · " + AudioDriverDisplayName(name));
         const std::vector<float> heard = record([&] {
             std::this_thread::sleep_for(300ms);
             out.send(ComposeShortMessage(kNoteOnStatus, 0, 69, 110));
@@ -328,7 +331,7 @@ TEST_F(PulseEndToEndTest, AServerThatStartsLaterIsUsed) {
     startServer();
     EXPECT_TRUE(WaitFor([&] { return out.isWorking(); }, 5s)) << out.description();
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(out.description(), "Beep output (pulseaudio)");
+    EXPECT_EQ(out.description(), "Beep output · Desktop sound server (pulseaudio)");
     const std::vector<float> heard = record([&] {
         out.send(ComposeShortMessage(kNoteOnStatus, 0, 60, 110));  // nothing to play it with
         out.Beep(440, 200);

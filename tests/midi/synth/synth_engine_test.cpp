@@ -256,6 +256,49 @@ TEST(SynthEngineSoundFontTest, ADamagedSoundFontIsOneQuietLineNamingItOnce) {
     EXPECT_FALSE(engine.hasSoundFont());
 }
 
+// The volume moves while a note sounds: it is heard at the new gain from the
+// next block on, without a gap; the beep follows from its next start.
+TEST(SynthEngineGainTest, AChangeIsHeardOnTheNoteSoundingAndTheNextBeep) {
+    VELMORA_NEEDS_TEST_SOUNDFONT();
+    // Alike but for the gain, and without the reverb and chorus, whose tails
+    // would carry the louder sound on for a while.
+    SynthEngine usual;
+    SynthEngine softer;
+    for (SynthEngine* engine : {&usual, &softer}) {
+        ASSERT_EQ(engine->applySetting("synth.reverb.active", "0"), "");
+        ASSERT_EQ(engine->applySetting("synth.chorus.active", "0"), "");
+        ASSERT_EQ(engine->start(), "");
+        ASSERT_EQ(engine->loadSoundFont(kTestSoundFont), "");
+        engine->send(ComposeShortMessage(kProgramChangeStatus, 0, 73, 0));  // a flute: no decay
+        engine->send(ComposeShortMessage(kNoteOnStatus, 0, 69, 100));
+    }
+    const int block = static_cast<int>(0.2 * usual.sampleRate());
+    auto rms = [](const std::vector<float>& samples, int from, int to) {
+        return Rms(samples, static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+    };
+    EXPECT_EQ(rms(RenderMono(usual, block), 0, block), rms(RenderMono(softer, block), 0, block));
+
+    softer.setGain(SynthEngine::kDefaultGain / 2);
+    EXPECT_EQ(softer.gain(), SynthEngine::kDefaultGain / 2) << "as FluidSynth has it";
+    const std::vector<float> loud = RenderMono(usual, block);
+    const std::vector<float> soft = RenderMono(softer, block);
+    EXPECT_NEAR(rms(soft, block / 4, block) / rms(loud, block / 4, block), 0.5, 0.02);
+    EXPECT_GT(rms(soft, 0, 48), rms(loud, 0, 48) / 4) << "no gap where it changed";
+
+    for (SynthEngine* engine : {&usual, &softer}) {
+        engine->send(ComposeShortMessage(kNoteOffStatus, 0, 69, 0));
+        RenderMono(*engine, 20 * block);
+        engine->beep(440, 200);
+    }
+    EXPECT_NEAR(rms(RenderMono(softer, block), 0, block) / rms(RenderMono(usual, block), 0, block),
+                0.5, 0.02);
+
+    softer.setGain(std::nan(""));
+    EXPECT_EQ(softer.gain(), SynthEngine::kDefaultGain / 2);
+    softer.setGain(50);
+    EXPECT_EQ(softer.gain(), 10.0) << "FluidSynth's most";
+}
+
 TEST(SynthEngineSettingsTest, RendersSilenceAndIgnoresMessagesBeforeStart) {
     SynthEngine engine;
     engine.send(ComposeShortMessage(kNoteOnStatus, 0, 60, 100));
