@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -24,6 +25,7 @@ namespace {
 const QString kMidiOut = QStringLiteral("sound/output");
 const QString kSoundFont = QStringLiteral("sound/soundfont");
 const QString kAudioDriver = QStringLiteral("sound/audio-driver");
+const QString kVolume = QStringLiteral("sound/volume");
 const QString kMidiIn = QStringLiteral("midi/input");
 const QString kZoom = QStringLiteral("window/zoom");
 constexpr int kZoomLeast = 100;
@@ -41,6 +43,17 @@ std::optional<std::string> Text(const QSettings& settings, const QString& key) {
     const QVariant value = settings.value(key);
     if (!value.isValid()) return std::nullopt;
     return value.toString().toStdString();
+}
+
+// A volume in percent; a fraction is rounded. Not a number in C's way of
+// writing one ("80,5"), not finite, or out of range: no choice.
+std::optional<int> Volume(const QSettings& settings) {
+    bool number = false;
+    const double percent = settings.value(kVolume).toString().trimmed().toDouble(&number);
+    if (!number || !std::isfinite(percent) || percent < 0 || percent > kLoudestVolume) {
+        return std::nullopt;
+    }
+    return static_cast<int>(std::lround(percent));
 }
 
 // "true" or "false" as QSettings writes them; anything else is no choice.
@@ -122,6 +135,7 @@ SoundOptions RememberedChoices::sound() const {
     for (auto* choice : {&options.midiOut, &options.soundFont, &options.audioDriver}) {
         if (*choice && (*choice)->empty()) choice->reset();
     }
+    options.volume = Volume(*settings_);
     return options;
 }
 
@@ -180,6 +194,11 @@ void RememberedChoices::rememberSoundFont(const std::optional<std::string>& path
 
 void RememberedChoices::rememberAudioDriver(const std::optional<std::string>& driver) {
     write(kAudioDriver, TextValue(driver));
+}
+
+void RememberedChoices::rememberVolume(int percent) {
+    if (percent < 0 || percent > kLoudestVolume) return;
+    write(kVolume, percent);
 }
 
 void RememberedChoices::rememberMidiIn(const std::string& port) {

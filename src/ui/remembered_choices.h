@@ -35,7 +35,8 @@ public:
     RememberedChoices(const RememberedChoices&) = delete;
     RememberedChoices& operator=(const RememberedChoices&) = delete;
 
-    // Output, SoundFont and audio driver as remembered; nothing else.
+    // Output, SoundFont, audio driver and volume as remembered; nothing else.
+    // Only a volume in 0..kLoudestVolume is taken.
     SoundOptions sound() const;
     std::optional<std::string> midiIn() const;    // empty: none chosen
     std::optional<int> zoomPercent() const;       // only a whole percent in 100..300
@@ -50,6 +51,7 @@ public:
     void rememberMidiOut(const std::optional<std::string>& output);
     void rememberSoundFont(const std::optional<std::string>& path);
     void rememberAudioDriver(const std::optional<std::string>& driver);
+    void rememberVolume(int percent);
     void rememberMidiIn(const std::string& port);
     void rememberZoomPercent(int percent);
     void rememberDailyGoalMinutes(int minutes);

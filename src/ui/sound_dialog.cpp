@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -15,7 +16,9 @@
 #include <filesystem>
 #include <regex>
 
+#include "midi/audio_driver_name.h"
 #include "midi/soundfont_locator.h"
+#include "ui/volume_slider.h"
 
 namespace velmora {
 
@@ -74,6 +77,8 @@ SoundDialog::SoundDialog(QAction& playTestNote, QAction& tryAgain, QWidget* pare
       output_(new QComboBox(this)),
       soundFont_(new QComboBox(this)),
       driver_(new QComboBox(this)),
+      volume_(new VolumeSlider(this)),
+      volumeFigure_(new QLabel(this)),
       statusIcon_(new QLabel(this)),
       status_(new QLabel(this)) {
     setObjectName("soundDialog");
@@ -93,10 +98,27 @@ SoundDialog::SoundDialog(QAction& playTestNote, QAction& tryAgain, QWidget* pare
         });
     }
 
+    volume_->setObjectName("volume");
+    volume_->setAccessibleName(tr("Volume"));
+    volumeFigure_->setObjectName("volumeFigure");
+    // Wide enough for "200 %": the slider does not move as the figure grows.
+    volumeFigure_->setMinimumWidth(volumeFigure_->fontMetrics().horizontalAdvance(
+        VolumeSlider::Figure(kLoudestVolume) + QLatin1Char(' ')));
+    connect(volume_, &QSlider::valueChanged, this, [this](int percent) {
+        volumeFigure_->setText(VolumeSlider::Figure(percent));
+        choose();
+    });
+    auto* volumeRow = new QHBoxLayout;
+    volumeRow->addWidget(volume_, 1);
+    volumeRow->addWidget(volumeFigure_);
+    auto* volumeLabel = new QLabel(tr("&Volume:"), this);
+    volumeLabel->setBuddy(volume_);
+
     auto* form = new QFormLayout;
     form->addRow(tr("&Output:"), output_);
     form->addRow(tr("&SoundFont:"), soundFont_);
     form->addRow(tr("Audio &driver:"), driver_);
+    form->addRow(volumeLabel, volumeRow);
 
     status_->setObjectName("soundStatus");
     status_->setTextFormat(Qt::PlainText);
@@ -146,7 +168,9 @@ void SoundDialog::refresh(const SoundOptions& current, const std::vector<std::st
     soundFont_->addItem(tr("Other…"), kOther);
     driver_->clear();
     driver_->addItem(tr("Automatic"));
-    for (const std::string& driver : drivers) driver_->addItem(FromStd(driver), FromStd(driver));
+    for (const std::string& driver : drivers) {
+        driver_->addItem(FromStd(AudioDriverDisplayName(driver)), FromStd(driver));
+    }
     showCurrent();
 }
 
@@ -156,12 +180,37 @@ void SoundDialog::showCurrent() {
     Select(output_, DataOf(output), tr("MIDI port: %1 (not there)").arg(FromStd(*output)), 1);
     Select(soundFont_, DataOf(current_.soundFont),
            current_.soundFont ? FromStd(*current_.soundFont) : QString(), 1);
-    Select(driver_, DataOf(current_.audioDriver),
-           current_.audioDriver ? FromStd(*current_.audioDriver) : QString(), 1);
-    // The SoundFont and driver are the built-in synthesizer's.
+    Select(
+        driver_, DataOf(current_.audioDriver),
+        current_.audioDriver ? FromStd(AudioDriverDisplayName(*current_.audioDriver)) : QString(),
+        1);
+    // The SoundFont, driver and volume are the built-in synthesizer's.
     const bool builtIn = output_->currentIndex() == 0;
     soundFont_->setEnabled(builtIn);
     driver_->setEnabled(builtIn);
+    showVolume(builtIn);
+}
+
+void SoundDialog::showVolume(bool builtIn) {
+    const QSignalBlocker quiet(volume_);
+    const int percent = current_.volume.value_or(kUsualVolume);
+    volume_->setValue(percent);
+    volumeFigure_->setText(VolumeSlider::Figure(percent));
+    // The command line's own gain holds for the whole run.
+    const bool fixed = HasSynthSetting(current_, "synth.gain");
+    volume_->setEnabled(builtIn && !fixed);
+    volumeFigure_->setEnabled(builtIn && !fixed);
+    QString why;
+    if (!builtIn) {
+        why = tr("A MIDI port plays as loud as its own device is set");
+    } else if (fixed) {
+        why = tr("Set for this run by synth.gain on the command line");
+        volumeFigure_->setText(tr("as given"));
+    } else {
+        why = tr("How loud the built-in synthesizer plays; 100 % is the usual");
+    }
+    volume_->setToolTip(why);
+    volumeFigure_->setToolTip(why);
 }
 
 void SoundDialog::choose() {
@@ -170,6 +219,8 @@ void SoundDialog::choose() {
     if (next.midiOut == "0") next.midiOut.reset();
     next.soundFont = ChoiceOf(soundFont_);
     next.audioDriver = ChoiceOf(driver_);
+    // Only a volume the user moved is a choice: untouched, it stays the usual.
+    if (volume_->value() != current_.volume.value_or(kUsualVolume)) next.volume = volume_->value();
     current_ = next;
     showCurrent();
     emit chosen(next);

@@ -14,9 +14,11 @@ class QLabel;
 
 namespace velmora {
 
+class VolumeSlider;
+
 // Sound Settings: the output (the built-in synthesizer or a MIDI port), the
-// SoundFont and the audio driver. A choice takes effect as soon as it is
-// made; the dialog only shows and asks.
+// SoundFont, the audio driver and the volume. A choice takes effect as soon
+// as it is made; the dialog only shows and asks.
 class SoundDialog final : public QDialog {
     Q_OBJECT
 
@@ -32,20 +34,26 @@ public:
     QComboBox* outputBox() const { return output_; }
     QComboBox* soundFontBox() const { return soundFont_; }
     QComboBox* driverBox() const { return driver_; }
+    VolumeSlider* volumeSlider() const { return volume_; }
+    QLabel* volumeFigure() const { return volumeFigure_; }
 
 signals:
-    // The choices as they should be now, on every change.
+    // The choices as they should be now, on every change: each step of the
+    // volume while it is dragged too.
     void chosen(const velmora::SoundOptions& next);
 
 private:
     void choose();
     void chooseOtherSoundFont();
     void showCurrent();
+    void showVolume(bool builtIn);
 
     SoundOptions current_;
     QComboBox* output_;
     QComboBox* soundFont_;
     QComboBox* driver_;
+    VolumeSlider* volume_;
+    QLabel* volumeFigure_;
     QLabel* statusIcon_;
     QLabel* status_;
 };

@@ -7,6 +7,7 @@
 #include "midi/synth/built_in_synth.h"
 #include "ui/remembered_choices.h"
 #include "ui/sound_dialog.h"
+#include "ui/volume_slider.h"
 
 namespace velmora {
 
@@ -53,10 +54,21 @@ void SoundMenu::update(const SoundReport& report) {
 
 void SoundMenu::choose(const SoundOptions& next) {
     const SoundOptions now = sound_.options();
+    const bool volumeMoved = next.volume != now.volume;
     if (remembered_) {
         if (next.midiOut != now.midiOut) remembered_->rememberMidiOut(next.midiOut);
         if (next.soundFont != now.soundFont) remembered_->rememberSoundFont(next.soundFont);
         if (next.audioDriver != now.audioDriver) remembered_->rememberAudioDriver(next.audioDriver);
+        // A drag is remembered once, where it ends, not at every step.
+        const bool dragging = dialog_ && dialog_->volumeSlider()->isSliderDown();
+        if (volumeMoved && next.volume && !dragging) remembered_->rememberVolume(*next.volume);
+    }
+    // The volume alone changes on the synthesizer as it plays, without a gap.
+    const bool sameOutput = next.midiOut == now.midiOut && next.soundFont == now.soundFont &&
+                            next.audioDriver == now.audioDriver;
+    if (volumeMoved && sameOutput) {
+        sound_.setVolume(next.volume.value_or(kUsualVolume));
+        return;
     }
     sound_.reopen(next);
 }
@@ -65,6 +77,11 @@ void SoundMenu::openDialog() {
     if (!dialog_) {
         dialog_ = new SoundDialog(playTestNote_, tryAgain_, menu_->parentWidget()->window());
         connect(dialog_, &SoundDialog::chosen, this, &SoundMenu::choose);
+        connect(dialog_->volumeSlider(), &QSlider::sliderReleased, this, [this] {
+            if (remembered_ && sound_.options().volume) {
+                remembered_->rememberVolume(*sound_.options().volume);
+            }
+        });
     }
     dialog_->refresh(sound_.options(), listPorts(), listSoundFonts(), listDrivers());
     dialog_->setStatus(status_, problem_);
