@@ -1,15 +1,17 @@
 #include "ui/midi_input_menu.h"
 
 #include <QActionGroup>
+#include <QPointer>
+#include <QTimer>
 
 namespace velmora {
 
 MidiInputMenu::MidiInputMenu(QMenu& menu, KeyboardInput& input)
-    : QObject(nullptr), input_(input), menu_(&menu) {
+    : QObject(nullptr), listAfresh([&input] { input.refresh(); }), input_(input), menu_(&menu) {
     // The list shown at once is at most a second old; a fresh one replaces it
     // while the menu is open.
     connect(menu_, &QMenu::aboutToShow, this, [this] {
-        input_.refresh();
+        listAfresh();
         rebuild();
     });
     rebuild();
@@ -36,13 +38,27 @@ void MidiInputMenu::rebuild() {
         input_.choose(std::string());
         emit chosen(QString());
     });
-    if (!ports_.empty()) menu_->addSeparator();
+    menu_->addSeparator();
+    if (ports_.empty()) menu_->addAction(tr("No MIDI inputs found"))->setEnabled(false);
     for (const MidiInputPort& port : ports_) {
         add(QString::fromStdString(port.name), connected_ == port, [this, port] {
             input_.choose(port);
             emit chosen(QString::fromStdString(port.name));
         });
     }
+    menu_->addSeparator();
+    menu_->addAction(tr("&Look again"), this, &MidiInputMenu::lookAgain)
+        ->setToolTip(tr("List the MIDI inputs again, as after plugging in a keyboard"));
+}
+
+// The menu opens again where it was: the learner who plugged in a keyboard
+// sees it listed as soon as the fresh list arrives.
+void MidiInputMenu::lookAgain() {
+    listAfresh();
+    const QPoint at = menu_->pos();
+    QTimer::singleShot(0, menu_, [menu = QPointer<QMenu>(menu_), at] {
+        if (menu && !menu->isVisible()) menu->popup(at);
+    });
 }
 
 }  // namespace velmora

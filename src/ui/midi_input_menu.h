@@ -2,6 +2,7 @@
 
 #include <QMenu>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -10,7 +11,8 @@
 namespace velmora {
 
 // The MIDI Input menu: "None" and every input port, listed afresh each time
-// it opens, with a check mark on the one in use.
+// it opens, with a check mark on the one in use; "No MIDI inputs found" when
+// there is none, and "Look again" at the end.
 class MidiInputMenu final : public QObject {
     Q_OBJECT
 
@@ -22,12 +24,17 @@ public:
     void update(const KeyboardInput::Report& report);
     QMenu* menu() const { return menu_; }
 
+    // Asks for a fresh list of the ports, which arrives through update(); the
+    // input's own unless tests replace it. Never waits for the listing.
+    std::function<void()> listAfresh;
+
 signals:
     // The user chose this port ("" for none) in the menu.
     void chosen(const QString& port);
 
 private:
     void rebuild();
+    void lookAgain();
 
     KeyboardInput& input_;
     QMenu* menu_;

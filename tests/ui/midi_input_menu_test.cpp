@@ -19,12 +19,26 @@ namespace {
 // An item's text, and whether it is checked.
 using Entry = std::pair<QString, bool>;
 
+// The items that choose an input.
 std::vector<Entry> Entries(const QMenu& menu) {
     std::vector<Entry> entries;
     for (const QAction* action : menu.actions()) {
-        if (!action->isSeparator()) entries.push_back({action->text(), action->isChecked()});
+        if (action->isCheckable()) entries.push_back({action->text(), action->isChecked()});
     }
     return entries;
+}
+
+// Every item, as shown: "---" for a separator, a disabled one in brackets.
+std::vector<QString> Shown(const QMenu& menu) {
+    std::vector<QString> shown;
+    for (const QAction* action : menu.actions()) {
+        if (action->isSeparator()) {
+            shown.push_back("---");
+        } else {
+            shown.push_back(action->isEnabled() ? action->text() : "[" + action->text() + "]");
+        }
+    }
+    return shown;
 }
 
 TEST(MidiInputMenu, ListsNoneAndEveryPortWithTheOneInUseChecked) {
@@ -57,6 +71,31 @@ TEST(MidiInputMenu, ListsNoneAndEveryPortWithTheOneInUseChecked) {
                  .connected = {}});
     for (const Entry& entry : Entries(*menu.menu()))
         EXPECT_FALSE(entry.second) << entry.first.toStdString();
+}
+
+// With no port there is still None to choose, and a line that says why
+// nothing else is there; Look again lists the ports afresh, at the end.
+TEST(MidiInputMenu, SaysWhenNoInputIsFoundAndLooksAgainWhenAsked) {
+    EnsureQtApplication();
+    QMenu shown;
+    KeyboardInput input([] {});
+    MidiInputMenu menu(shown, input);
+    int listings = 0;
+    menu.listAfresh = [&listings] { ++listings; };
+    menu.update({.status = "", .newProblems = {}, .ports = {}, .connected = {}});
+    EXPECT_EQ(Shown(shown), (std::vector<QString>{"None", "---", "[No MIDI inputs found]", "---",
+                                                  "&Look again"}));
+
+    QAction* lookAgain = shown.actions().back();
+    lookAgain->trigger();
+    EXPECT_EQ(listings, 1);
+    // The fresh list comes back from the keyboard's watcher.
+    const MidiInputPort keys{false, "Keys:Keys MIDI 1 24:0"};
+    menu.update({.status = "", .newProblems = {}, .ports = {keys}, .connected = {}});
+    EXPECT_EQ(Shown(shown),
+              (std::vector<QString>{"None", "---", "Keys:Keys MIDI 1 24:0", "---", "&Look again"}));
+    emit shown.aboutToShow();
+    EXPECT_EQ(listings, 2) << "opening the menu lists them afresh too";
 }
 
 }  // namespace
