@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "app/trainer.h"
 
 #include "midi/midi_out.h"
@@ -48,6 +51,7 @@ void Trainer::wireEvents() {
     noteSender_.setQuestionLoudness([this] { return questionCoach_.loudness(); });
     runControl_.setTeaching(&coachOptions_, &answerHearing_);
     playback_.onCutShort([this] {
+        questionAgain_ = false;
         answerHearing_.cutShort();
         runControl_.cutShort();
     });
@@ -187,8 +191,23 @@ bool Trainer::HearMyAnswer() {
 }
 
 bool Trainer::canHearMyAnswer() const {
-    return deviceOpen_ && !state_.repeatActive && answerHearing_.wrongAnswerKnown() &&
-           !answerHearing_.sounding() && !answerHearing_.requested();
+    return deviceOpen_ && !state_.repeatActive && !questionAgain_ &&
+           answerHearing_.wrongAnswerKnown() && !answerHearing_.sounding() &&
+           !answerHearing_.requested();
+}
+
+bool Trainer::PlayQuestionAgain() {
+    if (!canPlayQuestionAgain()) return false;
+    questionAgain_ = true;
+    playback_.PlayNotes(state_.questionNotes, [this] { questionAgain_ = false; });
+    return true;
+}
+
+bool Trainer::canPlayQuestionAgain() const {
+    // After STOP the run's last pass sounds on to its end.
+    return deviceOpen_ && !state_.exerciseRunning && !runControl_.passSounding() &&
+           !state_.repeatActive && !state_.questionNotes.empty() && !questionAgain_ &&
+           !answerHearing_.sounding();
 }
 
 }  // namespace velmora

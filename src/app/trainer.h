@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 #include "app/answer_hearing.h"
@@ -87,6 +90,13 @@ public:
         answerHearing_.onChanged(std::move(listener));
     }
 
+    // Outside a run, the question last asked sounds once more, as it was
+    // asked; nothing is graded or counted. False when refused: during a run
+    // (it sounds over and over there) and until its last pass has ended, the
+    // drill, a hearing, while it already sounds, or with no question asked yet.
+    bool PlayQuestionAgain();
+    bool canPlayQuestionAgain() const;
+
     Panel& panel() { return panel_; }
     const TrainerState& state() const { return state_; }
     TrainerState& state() { return state_; }
@@ -133,6 +143,7 @@ private:
     // Chooses the questions in coach mode; asked by the generator.
     QuestionCoach questionCoach_{random_};
     bool deviceOpen_ = false;
+    bool questionAgain_ = false;  // the question sounds once more, outside a run
 };
 
 }  // namespace velmora

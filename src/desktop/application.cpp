@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "desktop/application.h"
 
 #include <QApplication>
@@ -249,9 +252,7 @@ void Application::showRunSummary() {
                 [this] { progressController_.show(); });
         connect(runSummary_, &RunSummaryWindow::nextStepChosen, this,
                 [this](const NextStep& step) { TakeNextStep(step, trainer_.panel()); });
-        connect(&window_, &MainWindow::zoomChanged, runSummary_, &RunSummaryWindow::setZoom);
     }
-    runSummary_->setZoom(window_.zoomPercent());
     runSummary_->show(
         SummariseRun(progress_.thisRun(), progress_.masteryAtRunStart(), progress_.mastery().all()),
         state.pitchNames, progress_.practiceDay(Today()).milliseconds,

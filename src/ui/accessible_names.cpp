@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/accessible_names.h"
 
 #include <QAccessible>
@@ -46,6 +49,19 @@ constexpr Description kDescriptions[] = {
 };
 
 }  // namespace
+
+bool AnnouncesItsText(const ControlDesign& design) {
+    return design.name == "lblResult";
+}
+
+void Announce(QWidget& widget, const QString& text) {
+    if (text.isEmpty()) return;
+    // The name carries the text; the alert asks for it to be read out.
+    QAccessibleEvent named(&widget, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+    QAccessibleEvent alert(&widget, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
 
 QString DescriptionOf(const ControlDesign& design) {
     for (const Description& entry : kDescriptions) {

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 #include <QString>
@@ -16,6 +19,12 @@ struct ControlDesign;
 // What a screen reader calls a control whose caption does not say it: lists,
 // scroll bars, pictures and the labels that show a value.
 QString DescriptionOf(const ControlDesign& design);
+
+// Whether a screen reader is told at once of each new text of this
+// control, as of the verdict when it appears, wherever the focus is.
+bool AnnouncesItsText(const ControlDesign& design);
+// Tells assistive technology that `widget` now says `text`, to be read out.
+void Announce(QWidget& widget, const QString& text);
 
 // The name to announce: the caption, with what it is a value of when the
 // caption alone would be a bare number or word.

@@ -1,12 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/main_window.h"
 
+#include <QAbstractScrollArea>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBrowser>
 
@@ -19,8 +26,11 @@
 #include "ui/bind_control.h"
 #include "ui/control_binding.h"
 #include "ui/design_font.h"
+#include "ui/focus_mark.h"
 #include "ui/help.h"
 #include "ui/menu_bindings.h"
+#include "ui/program_font.h"
+#include "ui/scroll_bar_words.h"
 #include "ui/status_line.h"
 #include "ui/twips.h"
 #include "ui/widget_factory.h"
@@ -53,7 +63,7 @@ MainWindow::MainWindow(Trainer& trainer, QWidget* parent) : QMainWindow(parent),
     client_ = new QWidget(stage_);
     client_->setObjectName("client");
     client_->setFixedSize(ClientSize(zoom_));
-    desktopFont_ = client_->font();
+    desktopFont_ = ProgramFont::DesktopFont();
     client_->setFont(DesignFont(desktopFont_, zoom_));
 
     buildClientArea();
@@ -124,11 +134,41 @@ void MainWindow::buildClientArea() {
         bindings_.push_back(std::move(binding));
     }
 
+    // The styles draw no focus on scroll bars and lists.
+    for (QWidget* widget : std::as_const(widgets_)) {
+        QWidget* face = FaceOf(widget);
+        if (face->focusPolicy() != Qt::NoFocus &&
+            (qobject_cast<QAbstractScrollArea*>(face) || qobject_cast<QScrollBar*>(face))) {
+            ShowFocusMark(*face);
+        }
+    }
+    wordScrollBarValues();
+
     const QCursor hand = PointingHandCursor();
     for (const Button& button : panel.cmdAnswerButton) {
         if (QWidget* widget = widgetOf(QString::fromStdString(button.name()))) {
             widget->setCursor(hand);
         }
+    }
+}
+
+// Screen readers read each bar's value as the window shows it beside the bar.
+void MainWindow::wordScrollBarValues() {
+    const auto bar = [this](const char* name) { return qobject_cast<QScrollBar*>(widgetOf(name)); };
+    for (auto [barName, labelName] :
+         {std::pair{"vsbMinimum", "lblMinimum"}, std::pair{"vsbMaximum", "lblMaximum"},
+          std::pair{"vsbNoteRange(0)", "lblNoteRange(0)"},
+          std::pair{"vsbNoteRange(1)", "lblNoteRange(1)"}}) {
+        QPointer<QLabel> label = qobject_cast<QLabel*>(widgetOf(labelName));
+        if (QScrollBar* shown = bar(barName); shown && label) {
+            SetValueWords(*shown, [label](int) { return label ? label->text() : QString(); });
+        }
+    }
+    if (QScrollBar* time = bar("vsbAlottedTimeForExercise")) {
+        SetValueWords(*time, [](int seconds) { return MinutesInWords(seconds); });
+    }
+    if (QScrollBar* tempo = bar("vsbTempo")) {
+        SetValueWords(*tempo, [](int beats) { return tr("%1 beats per minute").arg(beats); });
     }
 }
 
@@ -222,19 +262,54 @@ void MainWindow::setHearingStatus(const QString& text) {
 void MainWindow::buildViewMenu() {
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName("mnuView");
-    QAction* zoomIn = view->addAction(tr("Zoom &In"), this, [this] {
+    zoomIn_ = view->addAction(tr("Zoom &In"), this, [this] {
         // Where the next step does not fit, nothing changes.
         const int zoom = ZoomInWithin(zoom_, largestZoom());
         if (zoom != zoom_) setZoomPercent(zoom);
     });
     // Ctrl+= is Ctrl++ without Shift on many keyboards.
-    zoomIn->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-    QAction* zoomOut =
+    zoomIn_->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    zoomOut_ =
         view->addAction(tr("Zoom &Out"), this, [this] { setZoomPercent(ZoomOutFrom(zoom_)); });
-    zoomOut->setShortcut(QKeySequence::ZoomOut);
-    QAction* actual =
+    zoomOut_->setShortcut(QKeySequence::ZoomOut);
+    actualSize_ =
         view->addAction(tr("&Actual Size"), this, [this] { setZoomPercent(kSmallestZoom); });
-    actual->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    actualSize_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    view->addSeparator();
+    zoomSteps_ = new QActionGroup(this);
+    for (int step : ZoomSteps()) {
+        QAction* action =
+            view->addAction(tr("%1 %").arg(step), this, [this, step] { setZoomPercent(step); });
+        action->setCheckable(true);
+        action->setData(step);
+        zoomSteps_->addAction(action);
+    }
+    fittedZoom_ = view->addAction(QString());
+    fittedZoom_->setCheckable(true);
+    fittedZoom_->setEnabled(false);
+    zoomSteps_->addAction(fittedZoom_);
+    connect(view, &QMenu::aboutToShow, this, &MainWindow::refreshViewMenu);
+    refreshViewMenu();
+}
+
+// The zoom in use checked; what would not change it, or not fit, disabled.
+void MainWindow::refreshViewMenu() {
+    if (!zoomSteps_) return;
+    const int largest = largestZoom();
+    zoomIn_->setEnabled(ZoomInWithin(zoom_, largest) != zoom_);
+    zoomOut_->setEnabled(zoom_ > kSmallestZoom);
+    actualSize_->setEnabled(zoom_ != kSmallestZoom);
+    bool stepInUse = false;
+    for (QAction* step : zoomSteps_->actions()) {
+        if (step == fittedZoom_) continue;
+        const int percent = step->data().toInt();
+        step->setChecked(percent == zoom_);
+        step->setEnabled(percent <= std::max(largest, zoom_));
+        stepInUse = stepInUse || percent == zoom_;
+    }
+    fittedZoom_->setText(tr("%1 % (as large as the window)").arg(zoom_));
+    fittedZoom_->setChecked(!stepInUse);
+    fittedZoom_->setVisible(!stepInUse);
 }
 
 void MainWindow::buildHelpMenu() {
@@ -275,15 +350,26 @@ void MainWindow::showAbout() {
 void MainWindow::setZoomPercent(int percent) {
     const bool filled = isMaximized() || isFullScreen();
     const int zoom = std::min(std::clamp(percent, kSmallestZoom, kLargestZoom), largestZoom());
-    const bool changed = zoom != zoom_;
+    const bool changed = zoom != chosenZoom_;
+    chosenZoom_ = zoom;
+    // The menus and status lines first: the window is sized around them.
+    ProgramFont::Apply(zoom);
+    // The application's font reaches windows later; these two are set now,
+    // and their new heights, posted as layout requests, taken now.
+    menuBar()->setFont(ProgramFont::At(zoom, "QMenuBar"));
+    statusBar()->setFont(ProgramFont::At(zoom, "QStatusBar"));
+    for (int depth = 0; depth < 3; ++depth) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
     applyZoom(zoom);
     if (!filled) resize(aroundStage() + ClientSize(zoom));
     placeClient();
-    if (changed) emit zoomChanged(zoom_);
+    refreshViewMenu();
+    if (changed) emit zoomChanged(zoom);
 }
 
 int MainWindow::startZoomPercent() {
-    return std::min(ZoomForTextOf(QFontInfo(QApplication::font()).pointSizeF()),
+    return std::min(ZoomForTextOf(QFontInfo(ProgramFont::DesktopFont()).pointSizeF()),
                     largestZoomOnScreen());
 }
 
@@ -306,13 +392,12 @@ void MainWindow::applyZoom(int percent) {
 }
 
 // The user resized the window: the design fills it, keeping its proportions.
+// The zoom chosen stays what it was, and is what the next start opens with.
 void MainWindow::fitZoomToStage() {
     const int fit = FittingZoom(stage_->size());
-    if (fit != zoom_) {
-        applyZoom(fit);
-        emit zoomChanged(zoom_);
-    }
+    if (fit != zoom_) applyZoom(fit);
     placeClient();
+    refreshViewMenu();
 }
 
 void MainWindow::placeClient() {

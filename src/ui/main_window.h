@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 #include <QFont>
@@ -11,6 +14,7 @@
 #include <vector>
 
 class QAction;
+class QActionGroup;
 class QMenu;
 
 namespace velmora {
@@ -48,10 +52,13 @@ public:
     QWidget* widgetOf(const QString& controlName) const;
 
     // How large the design is drawn, in percent (100 to 300). Setting it
-    // sizes the window to fit, as far as the screen allows; resizing the
-    // window picks the zoom that fits it.
+    // sizes the window to fit, as far as the screen allows, and sets the
+    // text of every window; resizing the window draws the design as large as
+    // fits it, and leaves the zoom chosen as it was.
     int zoomPercent() const { return zoom_; }
     void setZoomPercent(int percent);
+    // The zoom last set, by the user or at start: what is remembered.
+    int chosenZoomPercent() const { return chosenZoom_; }
     // The zoom at which the controls' text is as large as the desktop's
     // normal text, as far as the screen allows.
     int startZoomPercent();
@@ -72,6 +79,7 @@ public:
     void showAbout();
 
 signals:
+    // The user chose another zoom (not a resized window).
     void zoomChanged(int percent);
     // The window is being closed, by the user or by the program's way out.
     void closing();
@@ -82,11 +90,13 @@ protected:
 
 private:
     void buildClientArea();
+    void wordScrollBarValues();
     void buildMenus();
     void buildViewMenu();
     void buildHelpMenu();
     void applyZoom(int percent);
     void fitZoomToStage();
+    void refreshViewMenu();
     void placeClient();
     QSize aroundStage();
     int largestZoom();
@@ -99,7 +109,13 @@ private:
     QWidget* client_ = nullptr;
     QFont desktopFont_;
     int zoom_ = 100;
+    int chosenZoom_ = 100;
     ZoomStyle* zoomStyle_ = nullptr;  // for every zoom but the design's own
+    QAction* zoomIn_ = nullptr;
+    QAction* zoomOut_ = nullptr;
+    QAction* actualSize_ = nullptr;
+    QActionGroup* zoomSteps_ = nullptr;
+    QAction* fittedZoom_ = nullptr;  // checked while the window's size sets the zoom
     QMenu* exerciseMenu_ = nullptr;
     QMenu* practiceMenu_ = nullptr;
     QMenu* soundMenu_ = nullptr;

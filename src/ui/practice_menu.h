@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 #include <QAction>
@@ -9,8 +12,9 @@ namespace velmora {
 
 class Trainer;
 
-// The Practice menu: hearing the last wrong answer again, and what the coach
-// may change in how the trainer asks and plays.
+// The Practice menu: PLAY, STOP and the question once more from the
+// keyboard, hearing the last wrong answer again, and what the coach may
+// change in how the trainer asks and plays.
 class PracticeMenu final : public QObject {
     Q_OBJECT
 
@@ -22,10 +26,14 @@ public:
 
     // Checks what `options` says, telling no one.
     void showCoachOptions(const CoachOptions& options);
-    // Hear My Answer enabled as the trainer would take it now.
+    // Every command enabled as the trainer would take it now, while the
+    // menu is open.
     void refresh();
 
     QMenu* menu() const { return menu_; }
+    QAction* playAction() { return &play_; }
+    QAction* stopAction() { return &stop_; }
+    QAction* againAction() { return &again_; }
     QAction* hearAction() { return &hear_; }
     QAction* choosesAction() { return &chooses_; }
     QAction* clearsEarAction() { return &clearsEar_; }
@@ -37,9 +45,13 @@ signals:
 
 private:
     void chosen();
+    void menuClosed();
 
     Trainer& trainer_;
     QMenu* menu_;
+    QAction play_;
+    QAction stop_;
+    QAction again_;
     QAction hear_;
     QAction chooses_;
     QAction clearsEar_;

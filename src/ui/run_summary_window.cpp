@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/run_summary_window.h"
 
 #include <QHBoxLayout>
@@ -12,14 +15,11 @@
 
 #include "progress/progress_statistics.h"
 #include "ui/accessible_names.h"
-#include "ui/zoom.h"
 
 namespace velmora {
 
 namespace {
 
-// The trainer's window draws its text at 8 points at 100 percent zoom.
-constexpr double kDesignPoints = 8.0;
 // The buttons' own mnemonics; the step's button takes another letter.
 constexpr char kTakenMnemonics[] = "apc";
 
@@ -52,8 +52,7 @@ QString WithMnemonic(const QString& text) {
 
 }  // namespace
 
-RunSummaryWindow::RunSummaryWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window), desktopFont_(font()) {
+RunSummaryWindow::RunSummaryWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     PresentAsWindow(*this);
     setObjectName(QStringLiteral("runSummary"));
     setWindowTitle(tr("Run summary"));
@@ -174,11 +173,10 @@ void RunSummaryWindow::setNextStepEnabled(bool enabled) {
     step_->setEnabled(enabled);
 }
 
-void RunSummaryWindow::setZoom(int percent) {
-    QFont zoomed = desktopFont_;
-    zoomed.setPointSizeF(kDesignPoints * std::clamp(percent, kSmallestZoom, kLargestZoom) / 100);
-    setFont(zoomed);
-    fit();
+// The program's zoom sets the font of every window.
+void RunSummaryWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) fit();
 }
 
 // Spaced and sized for the text's size; a step's sentence on one line

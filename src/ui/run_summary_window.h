@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 #include <QFont>
@@ -34,8 +37,6 @@ public:
 
     // The step's button is refused while a run locks the settings.
     void setNextStepEnabled(bool enabled);
-    // As large as the trainer's window draws its text at this zoom.
-    void setZoom(int percent);
 
 signals:
     // Again and the next step close the window, so that the trainer's window
@@ -46,6 +47,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QLabel* addLine(QBoxLayout* layout);
@@ -63,7 +65,6 @@ private:
     QBoxLayout* lines_ = nullptr;
     QBoxLayout* buttons_ = nullptr;
     NextStep shownStep_;
-    QFont desktopFont_;
 };
 
 }  // namespace velmora

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/simple_bindings.h"
 
 #include <QCheckBox>
@@ -45,6 +48,7 @@ void LabelBinding::show(const ControlChange& change) {
         widget_->setText(caption);
         if (design().autoSize) widget_->adjustSize();
         widget_->setAccessibleName(AccessibleNameFor(description_, caption));
+        if (AnnouncesItsText(design())) Announce(*widget_, caption);
     }
     const auto& color = label_.backColor();
     const std::optional<QColor> background =

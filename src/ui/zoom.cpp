@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/zoom.h"
 
 #include <algorithm>
@@ -25,6 +28,10 @@ int CeilDiv(long long a, long long b) {
 }
 
 }  // namespace
+
+std::span<const int> ZoomSteps() {
+    return kSteps;
+}
 
 int ZoomInFrom(int percent) {
     for (int step : kSteps) {

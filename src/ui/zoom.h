@@ -1,12 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 #include <QSize>
+
+#include <span>
 
 namespace velmora {
 
 // How large the window's design is drawn, in percent of its own size.
 inline constexpr int kSmallestZoom = 100;
 inline constexpr int kLargestZoom = 300;
+
+// The zooms the View menu offers, from the smallest up.
+std::span<const int> ZoomSteps();
 
 // The zoom one step up or down from `percent`, within the limits.
 int ZoomInFrom(int percent);

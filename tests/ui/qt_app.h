@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@
 
 #include "testing/trainer_rig.h"
 #include "ui/main_window.h"
+#include "ui/program_font.h"
 
 namespace velmora {
 
@@ -58,6 +62,8 @@ protected:
         window->show();
         QApplication::setActiveWindow(window.get());
     }
+    // The window's zoom set the fonts of the whole program.
+    ~MainWindowFixture() override { ProgramFont::Restore(); }
 
     Panel& panel = trainer.panel();
     std::unique_ptr<MainWindow> window;

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "ui/run_summary_window.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "ui/program_font.h"
 #include "ui/qt_app.h"
 
 namespace velmora {
@@ -131,14 +135,16 @@ TEST_F(RunSummaryWindowTest, LeavesTheKeyboardWithTheTrainersWindow) {
     EXPECT_EQ(QApplication::focusWidget(), answer);
 }
 
-TEST_F(RunSummaryWindowTest, FollowsTheTrainersZoom) {
-    summary.setZoom(100);
+TEST_F(RunSummaryWindowTest, FollowsTheProgramsZoom) {
+    ProgramFont::Apply(100);
     summary.show(FairRun(), kFlatNames, 0, 15, GoOn());
     const QSize small = summary.size();
-    summary.setZoom(200);
+    ProgramFont::Apply(200);
+    QCoreApplication::processEvents();  // the application's font reaches windows so
     EXPECT_DOUBLE_EQ(button("Again")->font().pointSizeF(), 16.0);
     EXPECT_GT(summary.width(), small.width() * 3 / 2);
     EXPECT_GT(summary.height(), small.height() * 3 / 2);
+    ProgramFont::Restore();
 }
 
 }  // namespace

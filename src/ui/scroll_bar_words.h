@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QScrollBar;
+
+namespace velmora {
+
+// The words a screen reader gives a scroll bar's value: the note, the
+// minutes or the tempo it sets ("C2"), where Qt would read the bare number
+// ("36"). `words` is asked each time; an empty answer falls back to the number.
+void SetValueWords(QScrollBar& bar, std::function<QString(int value)> words);
+
+// "5 minutes", "1 minute 30 seconds".
+QString MinutesInWords(int seconds);
+
+}  // namespace velmora
