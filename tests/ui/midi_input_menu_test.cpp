@@ -32,11 +32,8 @@ std::vector<Entry> Entries(const QMenu& menu) {
 std::vector<QString> Shown(const QMenu& menu) {
     std::vector<QString> shown;
     for (const QAction* action : menu.actions()) {
-        if (action->isSeparator()) {
-            shown.push_back("---");
-        } else {
-            shown.push_back(action->isEnabled() ? action->text() : "[" + action->text() + "]");
-        }
+        const QString text = action->isSeparator() ? "---" : action->text();
+        shown.push_back(action->isEnabled() ? text : "[" + text + "]");
     }
     return shown;
 }

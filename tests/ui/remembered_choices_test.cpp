@@ -116,27 +116,20 @@ TEST(RememberedChoicesTest, TheCoachsOptionsAreOffUntilChosenAndOnlyTrueOrFalseC
     EXPECT_TRUE(edited.hearsAnswerAfterMistakes);
 }
 
-// The volume in percent of the usual; a hand-edited value that is not a
-// number in 0..200 as C writes numbers is no choice.
+// A hand-edited volume that is not a number in 0..200 as C writes numbers
+// is no choice; the other choices stand.
 TEST(RememberedChoicesTest, TheVolumeIsReadBackAndABadOneIsIgnored) {
     const testing::TempDir dir;
     const fs::path file = dir.path() / "velmora.conf";
-    EXPECT_EQ(RememberedChoices(Name(file)).sound().volume, std::nullopt);
     RememberedChoices(Name(file)).rememberVolume(80);
     RememberedChoices(Name(file)).rememberVolume(201);  // no volume there is
     EXPECT_EQ(RememberedChoices(Name(file)).sound().volume, 80);
-
-    for (const std::string good : {"0", " 200 ", "62.6"}) {
-        Write(file, "[sound]\nvolume=" + good + "\n");
-        EXPECT_TRUE(RememberedChoices(Name(file)).sound().volume) << good;
-    }
+    Write(file, "[sound]\nvolume= 62.6 \n");
     EXPECT_EQ(RememberedChoices(Name(file)).sound().volume, 63);
-    for (const std::string bad :
-         {"nan", "inf", "-inf", "-5", "201", "1e300", "loud", "80,5", "80 %", "0x50", ""}) {
+    for (const std::string bad : {"nan", "inf", "-5", "201", "1e300", "loud", "80,5", ""}) {
         Write(file, "[sound]\nvolume=" + bad + "\noutput=Piano\n");
-        const SoundOptions sound = RememberedChoices(Name(file)).sound();
-        EXPECT_EQ(sound.volume, std::nullopt) << bad;
-        EXPECT_EQ(sound.midiOut, "Piano") << "the other choices stand";
+        EXPECT_EQ(RememberedChoices(Name(file)).sound().volume, std::nullopt) << bad;
+        EXPECT_EQ(RememberedChoices(Name(file)).sound().midiOut, "Piano");
     }
 }
 

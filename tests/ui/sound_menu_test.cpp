@@ -163,27 +163,17 @@ TEST_F(SoundMenuTest, AChoiceInTheDialogTakesEffectAndOnlyItIsRemembered) {
     EXPECT_FALSE(QSettings(FileIn(dir), QSettings::IniFormat).contains("sound/soundfont"));
 }
 
-// The built-in synthesizer, never opened: what the dialog asks of it is
-// seen in the sound's options and in whether it was opened again.
+// The built-in synthesizer, never opened, at 80 %: what the dialog asks of
+// it shows in the sound's options and in whether it was opened again.
 class SoundDialogTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { EnsureQtApplication(); }
 
-    explicit SoundDialogTest(SoundOptions options = Usual()) : sound(options) {
+    SoundDialogTest() {
         sound.onChange([this] { ++reopened; });
-        menu.listPorts = [] { return std::vector<std::string>{"Piano:Piano MIDI 1 20:0"}; };
-        menu.listSoundFonts = [] { return std::vector<std::string>{}; };
         menu.listDrivers = [] { return std::vector<std::string>{"pulseaudio", "alsa", "sndman"}; };
         menu.settingsAction()->trigger();
-        dialog = menu.dialog();
-        slider = dialog->volumeSlider();
-        QObject::connect(dialog, &SoundDialog::chosen,
-                         [this](const SoundOptions& next) { heard.push_back(next.volume); });
-    }
-    static SoundOptions Usual() {
-        SoundOptions options;
-        options.volume = 80;
-        return options;
+        slider = menu.dialog()->volumeSlider();
     }
     std::optional<int> rememberedVolume() const {
         return RememberedChoices(FileIn(dir)).sound().volume;
@@ -191,78 +181,65 @@ protected:
 
     testing::TempDir dir;
     RememberedChoices remembered{FileIn(dir)};
-    SoundSetup sound;
+    SoundSetup sound{[] {
+        SoundOptions options;
+        options.volume = 80;
+        return options;
+    }()};
     int reopened = 0;
     QWidget window;
     QMenu shown{&window};
     SoundMenu menu{shown, sound, &remembered};
-    SoundDialog* dialog = nullptr;
     VolumeSlider* slider = nullptr;
-    std::vector<std::optional<int>> heard;
 };
 
 TEST_F(SoundDialogTest, TheVolumeChangesAsItMovesAndIsRememberedWhereItStops) {
     EXPECT_EQ(slider->value(), 80);
-    EXPECT_EQ(dialog->volumeFigure()->text(), "80 %");
-    EXPECT_EQ(slider->accessibleName(), "Volume");
     QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(slider);
     ASSERT_NE(spoken, nullptr);
+    EXPECT_EQ(spoken->text(QAccessible::Name), "Volume");
     EXPECT_EQ(spoken->text(QAccessible::Value), "80 percent");
-    EXPECT_TRUE(slider->isEnabled());
 
     // Dragged: every step is heard at once, only where it stops is remembered.
     slider->setSliderDown(true);
-    slider->setValue(120);
     slider->setValue(150);
-    EXPECT_EQ(heard, (std::vector<std::optional<int>>{120, 150}));
     EXPECT_EQ(sound.options().volume, 150);
     EXPECT_EQ(rememberedVolume(), std::nullopt) << "not while dragging";
     slider->setSliderDown(false);
     EXPECT_EQ(rememberedVolume(), 150);
-    EXPECT_EQ(dialog->volumeFigure()->text(), "150 %");
-
-    // From the keyboard, each step at once.
-    slider->setFocus();
     QTest::keyClick(slider, Qt::Key_Right);
-    EXPECT_EQ(sound.options().volume, 155);
     EXPECT_EQ(rememberedVolume(), 155);
-    EXPECT_EQ(spoken->text(QAccessible::Value), "155 percent");
+    EXPECT_EQ(menu.dialog()->volumeFigure()->text(), "155 %");
     EXPECT_EQ(reopened, 0) << "the synthesizer plays on, not opened again";
 
     // Another driver opens the synthesizer again, at the volume chosen.
-    QComboBox* drivers = dialog->driverBox();
-    ASSERT_EQ(drivers->count(), 4);
+    QComboBox* drivers = menu.dialog()->driverBox();
     EXPECT_EQ(drivers->itemText(1), "Desktop sound server (pulseaudio)");
-    EXPECT_EQ(drivers->itemText(3), "sndman") << "no words for it: as FluidSynth names it";
-    EXPECT_EQ(drivers->itemData(2), "alsa");
+    EXPECT_EQ(drivers->itemText(3), "sndman");
     drivers->setCurrentIndex(2);
     emit drivers->activated(2);
     EXPECT_EQ(reopened, 1);
     EXPECT_EQ(sound.options().audioDriver, "alsa");
     EXPECT_EQ(sound.options().volume, 155);
-    EXPECT_EQ(RememberedChoices(FileIn(dir)).sound().audioDriver, "alsa");
 }
 
 // A port plays as loud as its device is set; a gain given on the command line
 // holds for the run. Either way the slider cannot be moved, and says why.
 TEST_F(SoundDialogTest, TheVolumeIsTheBuiltInSynthesizersAloneAndTheCommandLinesGainWins) {
-    SoundOptions port = sound.options();
-    port.midiOut = "Piano:Piano MIDI 1";
-    dialog->refresh(port, {"Piano:Piano MIDI 1 20:0"}, {}, {});
+    SoundDialog* dialog = menu.dialog();
+    SoundOptions given;
+    given.midiOut = "Piano";
+    dialog->refresh(given, {"Piano 20:0"}, {}, {});
     EXPECT_FALSE(slider->isEnabled());
     EXPECT_TRUE(slider->toolTip().contains("MIDI port")) << slider->toolTip().toStdString();
-
-    SoundOptions given = sound.options();
+    given = {};
     given.synthSettings = {{"synth.gain", "0.3"}};
     dialog->refresh(given, {}, {}, {});
     EXPECT_FALSE(slider->isEnabled());
     EXPECT_TRUE(slider->toolTip().contains("command line")) << slider->toolTip().toStdString();
-    EXPECT_TRUE(heard.empty()) << "showing is no choice";
-
     dialog->refresh(sound.options(), {}, {}, {});
     EXPECT_TRUE(slider->isEnabled());
-    EXPECT_EQ(VolumeSlider::Words(0), "silent");
-    EXPECT_EQ(VolumeSlider::Words(100), "100 percent, the usual");
+    EXPECT_EQ(reopened, 0) << "showing is no choice";
 }
 
 }  // namespace
