@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <string_view>
+#include <utility>
 
 #include "model/window_design.h"
 
@@ -54,13 +55,21 @@ bool AnnouncesItsText(const ControlDesign& design) {
     return design.name == "lblResult";
 }
 
+namespace {
+AnnouncementSink announcementSink = &QAccessible::updateAccessibility;
+}  // namespace
+
+AnnouncementSink SetAnnouncementSink(AnnouncementSink sink) {
+    return std::exchange(announcementSink, sink ? sink : &QAccessible::updateAccessibility);
+}
+
 void Announce(QWidget& widget, const QString& text) {
     if (text.isEmpty()) return;
     // The name carries the text; the alert asks for it to be read out.
     QAccessibleEvent named(&widget, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&named);
+    announcementSink(&named);
     QAccessibleEvent alert(&widget, QAccessible::Alert);
-    QAccessible::updateAccessibility(&alert);
+    announcementSink(&alert);
 }
 
 QString DescriptionOf(const ControlDesign& design) {

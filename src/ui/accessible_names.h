@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class QAccessibleEvent;
 class QWidget;
 
 namespace velmora {
@@ -25,6 +26,10 @@ QString DescriptionOf(const ControlDesign& design);
 bool AnnouncesItsText(const ControlDesign& design);
 // Tells assistive technology that `widget` now says `text`, to be read out.
 void Announce(QWidget& widget, const QString& text);
+// Where announcements go: QAccessible::updateAccessibility unless replaced,
+// as a test does to hear them without a screen reader. Returns the one before.
+using AnnouncementSink = void (*)(QAccessibleEvent* event);
+AnnouncementSink SetAnnouncementSink(AnnouncementSink sink);
 
 // The name to announce: the caption, with what it is a value of when the
 // caption alone would be a bare number or word.
