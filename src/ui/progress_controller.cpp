@@ -91,6 +91,7 @@ void ProgressController::place() {
     }
     const QScreen* screen = windowParent_ ? windowParent_->screen() : window_->screen();
     if (!screen) return;
+    window_->ensurePolished();  // its sizes as they will be shown
     PlacementAround around;
     around.screen = screen->availableGeometry();
     around.trainer =
@@ -98,7 +99,8 @@ void ProgressController::place() {
     around.keepClear = placement_.answerButtons ? placement_.answerButtons() : QRect();
     const QSize margins(frame.left() + frame.right(), frame.top() + frame.bottom());
     around.wanted = window_->wantedSize(around.screen.size() - margins) + margins;
-    around.least = window_->leastSize() + margins;
+    around.enough = window_->enoughSize() + margins;
+    around.least = window_->minimumSizeHint() + margins;
     window_->setGeometry(PlaceBeside(around).marginsRemoved(frame));
     placed_ = window_->geometry();
 }

@@ -332,15 +332,19 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     dayTop->addWidget(dayPitchLabel);
     dayTop->addWidget(dayPitch_);
     dayTop->addStretch(1);
-    dayTop->addWidget(daysInARow_);
-    dayTop->addSpacing(18);
-    dayTop->addWidget(dailyGoal_);
+    // The streak and the goal over the minutes they count, on a row of their
+    // own: beside the choice above, they made the figures too wide for a laptop.
+    auto* practiceTop = new QHBoxLayout;
+    practiceTop->addWidget(daysInARow_);
+    practiceTop->addStretch(1);
+    practiceTop->addWidget(dailyGoal_);
     auto* dayBox = new QGroupBox(tr("Accuracy and practice per day"));
     auto* dayLayout = new QVBoxLayout(dayBox);
     dayLayout->setContentsMargins(8, 6, 8, 8);
     dayLayout->setSpacing(2);
     dayLayout->addLayout(dayTop);
     dayLayout->addWidget(dayChart_, 1);
+    dayLayout->addLayout(practiceTop);
     dayLayout->addWidget(practiceChart_);
 
     auto* confusionBox =
@@ -497,20 +501,26 @@ void ProgressWindow::followFont() {
 QSize ProgressWindow::wantedSize(QSize room) const {
     // Every figure at its natural size, scrolled nowhere, where the screen has room.
     const QWidget* figures = scroll_->widget();
+    const QSize inner = figures->sizeHint().expandedTo(figures->minimumSizeHint());
+    const QMargins margins = layout()->contentsMargins();
     const int bar = scroll_->verticalScrollBar()->sizeHint().width();
-    const QSize outside = sizeHint() - scroll_->sizeHint();
-    const QSize natural =
-        outside + figures->sizeHint().expandedTo(figures->minimumSizeHint()) + QSize(bar, 0);
-    return natural.boundedTo(room).expandedTo(leastSize().boundedTo(room));
+    // Wider than the figures need, the charts of days show more days apart.
+    const int wide = 62 * fontMetrics().height();
+    const QSize natural(std::max({sizeHint().width(), wide,
+                                  inner.width() + bar + margins.left() + margins.right()}),
+                        sizeHint().height() - scroll_->sizeHint().height() + inner.height());
+    return natural.boundedTo(room).expandedTo(enoughSize().boundedTo(room));
 }
 
-QSize ProgressWindow::leastSize() const {
-    // As narrow as the figures go without scrolling across; as short as the window goes.
+QSize ProgressWindow::enoughSize() const {
+    // As narrow as the figures go without scrolling across; tall enough to
+    // read a chart or two without scrolling at every step.
+    const QMargins margins = layout()->contentsMargins();
     const int bar = scroll_->verticalScrollBar()->sizeHint().width();
-    const QSize outside = minimumSizeHint() - scroll_->minimumSizeHint();
-    return QSize(outside.width() + scroll_->widget()->minimumSizeHint().width() + bar,
-                 minimumSizeHint().height())
-        .expandedTo(minimumSizeHint());
+    const int figures =
+        scroll_->widget()->minimumSizeHint().width() + bar + margins.left() + margins.right();
+    return {std::max(minimumSizeHint().width(), figures),
+            minimumSizeHint().height() + 12 * fontMetrics().lineSpacing()};
 }
 
 void ProgressWindow::changeEvent(QEvent* event) {

@@ -79,7 +79,7 @@ public:
     // where there is room, else the figures scroll.
     QSize wantedSize(QSize room) const;
     // The smallest size worth opening at: the figures scroll down, not across.
-    QSize leastSize() const;
+    QSize enoughSize() const;
 
 signals:
     // The user chose another daily goal.

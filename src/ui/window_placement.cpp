@@ -38,29 +38,38 @@ QRect PlaceBeside(const PlacementAround& around) {
     const QRect& keep = around.keepClear;
     const QSize wanted = around.wanted.boundedTo(screen.size());
     const QSize least = around.least.boundedTo(wanted);
+    const QSize enough = around.enough.boundedTo(wanted).expandedTo(least);
     auto width = [&](int room) { return std::clamp(room, least.width(), wanted.width()); };
     auto height = [&](int room) { return std::clamp(room, least.height(), wanted.height()); };
 
     // Sizes from the wanted one down to the least, fitting the room on each
     // side of the trainer and of its answer buttons.
-    const std::array widths{wanted.width(), width(screen.right() - trainer.right()),
-                            width(trainer.left() - screen.left()), least.width()};
+    const std::array widths{wanted.width(),
+                            width(screen.right() - trainer.right()),
+                            width(trainer.left() - screen.left()),
+                            width(screen.right() - keep.right()),
+                            width(keep.left() - screen.left()),
+                            enough.width(),
+                            least.width()};
     const std::array heights{wanted.height(),
                              height(keep.top() - screen.top()),
                              height(screen.bottom() - keep.bottom()),
                              height(trainer.top() - screen.top()),
                              height(screen.bottom() - trainer.bottom()),
+                             enough.height(),
                              least.height()};
 
-    // The better place: clear of the answer buttons, then clear of the
+    // The better place: clear of the answer buttons, then wide enough (the
+    // figures scroll down, not across), then tall enough, then clear of the
     // trainer, then larger, then hiding less of it; the first found among equals.
-    using Rank = std::tuple<bool, bool, std::int64_t, std::int64_t>;
+    using Rank = std::tuple<bool, bool, bool, bool, std::int64_t, std::int64_t>;
     QRect best;
-    Rank bestRank{true, true, 0, 0};
+    Rank bestRank{true, true, true, true, 0, 0};
     bool found = false;
     for (int w : widths) {
         for (int h : heights) {
             const QSize size(w, h);
+
             // Right of the trainer first, then left; then along every edge.
             const std::array xs{trainer.right() + 1,    trainer.left() - w, screen.left(),
                                 screen.right() + 1 - w, trainer.left(),     trainer.right() + 1 - w,
@@ -72,7 +81,8 @@ QRect PlaceBeside(const PlacementAround& around) {
                 for (int y : ys) {
                     const QRect place = Within(screen, QPoint(x, y), size);
                     const std::int64_t hidden = Overlap(place, trainer);
-                    const Rank rank{Overlap(place, keep) > 0, hidden > 0, -Area(place), hidden};
+                    const Rank rank{Overlap(place, keep) > 0, w < enough.width(),
+                                    h<enough.height(), hidden> 0, -Area(place), hidden};
                     if (!found || rank < bestRank) {
                         best = place;
                         bestRank = rank;

@@ -21,13 +21,14 @@ struct PlacementAround {
     QRect trainer;    // the trainer's window
     QRect keepClear;  // its answer buttons: the learner must always reach them
     QSize wanted;     // the size to open at
-    QSize least;      // the smallest size still worth opening at
+    QSize enough;     // the smallest size worth opening at, but to spare the answer buttons
+    QSize least;      // the window's least size
 };
 
 // Where to open the window: beside the trainer (right, else left) where the
 // screen has room; else where it hides the least of the trainer, never over
-// its answer buttons while any other place will do, shrunk toward `least`
-// when that spares them. Always wholly on the screen.
+// its answer buttons while any other place will do, shrunk below `enough`
+// (to `least` at most) only when that spares them. Always wholly on the screen.
 QRect PlaceBeside(const PlacementAround& around);
 
 // A window remembered at `remembered`, on the screens' available areas now:

@@ -157,7 +157,7 @@ TEST_F(ProgressWindowTest, FontsAndSizesFollowTheWindowsFontAndHoldTheirText) {
     QFont twice = window.font();
     twice.setPointSizeF(twice.pointSizeF() * 2);
     window.setFont(twice);
-    window.resize(window.leastSize());
+    window.resize(window.enoughSize());
     QApplication::sendPostedEvents();
     const Sizes after = sizes();
     EXPECT_TRUE(summary->font().bold());

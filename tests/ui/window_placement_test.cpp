@@ -37,7 +37,8 @@ QRect AnswerButtonsOf(const QRect& trainer) {
 // second of them right of a first monitor.
 TEST(WindowPlacementTest, BesideWhenThereIsRoomNeverOverTheAnswerButtonsAlwaysOnScreen) {
     const QSize wanted(1060, 1000);
-    const QSize least(700, 320);
+    const QSize enough(700, 420);
+    const QSize least(560, 200);
     for (const QRect screen : {QRect(0, 0, 1366, 728), QRect(1920, 0, 2560, 1400)}) {
         for (const QSize trainerSize : {QSize(560, 420), QSize(900, 650), screen.size()}) {
             for (int across = 0; across <= 4; ++across) {
@@ -47,7 +48,7 @@ TEST(WindowPlacementTest, BesideWhenThereIsRoomNeverOverTheAnswerButtonsAlwaysOn
                         screen.top() + (screen.height() - trainerSize.height()) * down / 2);
                     const QRect trainer(at, trainerSize);
                     const QRect keep = AnswerButtonsOf(trainer);
-                    const QRect place = PlaceBeside({screen, trainer, keep, wanted, least});
+                    const QRect place = PlaceBeside({screen, trainer, keep, wanted, enough, least});
                     SCOPED_TRACE(::testing::Message()
                                  << "trainer at " << at.x() << "," << at.y() << " size "
                                  << trainerSize.width() << "x" << trainerSize.height());
@@ -67,6 +68,10 @@ TEST(WindowPlacementTest, BesideWhenThereIsRoomNeverOverTheAnswerButtonsAlwaysOn
                     }
                     if (AnyPlaceClearOf(screen, least, keep)) {
                         EXPECT_FALSE(place.intersects(keep)) << "over the answer buttons";
+                    }
+                    if (AnyPlaceClearOf(screen, enough, keep)) {
+                        EXPECT_GE(place.width(), enough.width()) << "shrunk needlessly";
+                        EXPECT_GE(place.height(), enough.height()) << "shrunk needlessly";
                     }
                 }
             }
