@@ -183,6 +183,22 @@ ProgressMenu::Actions Application::journalActions() {
 // Earlier answers are read from the journal beside the window's thread; the
 // window itself is built when first shown.
 void Application::wireProgress() {
+    // Opened beside the trainer, clear of its answer buttons, or where the learner left it.
+    progressController_.setPlacement(
+        {.answerButtons =
+             [this] {
+                 QList<QWidget*> buttons;
+                 for (int i = 0; i < kPitchClasses; ++i) {
+                     buttons << window_.widgetOf(QStringLiteral("cmdAnswerButton(%1)").arg(i));
+                 }
+                 return GlobalBounds(buttons);
+             },
+         .remembered = [this] { return remembered_.progressWindowGeometry(); },
+         .remember =
+             [this](const QRect& geometry) {
+                 remembered_.rememberProgressWindowGeometry(geometry);
+                 tellSettingsProblem();
+             }});
     if (!journal_) return;
     const auto startedAt = std::chrono::duration_cast<std::chrono::milliseconds>(
                                std::chrono::system_clock::now().time_since_epoch())
