@@ -145,7 +145,10 @@ void BarChart::setBars(std::vector<ChartBar> bars, double maximum, const QString
         update();
     }
     if (bars == bars_) return;
+    // Its least width follows the number of bars: every label must fit under its bar.
+    const bool resized = bars.size() != bars_.size();
     bars_ = std::move(bars);
+    if (resized) updateGeometry();
     maximum_ = maximum;
     emptyText_ = emptyText;
     QStringList words;
