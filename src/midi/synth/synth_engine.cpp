@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 #include "midi/synth/synth_engine.h"
 
 #include <fluidsynth.h>

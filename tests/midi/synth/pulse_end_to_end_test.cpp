@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 The Velmora developers
+
 // Plays through a real PulseAudio server of the test's own, recording what
 // comes out of a virtual sound card: the whole path from send() to a speaker,
 // and what happens when that server goes away or stops answering.
