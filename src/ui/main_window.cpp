@@ -16,12 +16,14 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <utility>
 
 #include "app/trainer.h"
 #include "model/window_design.h"
+#include "ui/accessible_names.h"
 #include "ui/artwork.h"
 #include "ui/bind_control.h"
 #include "ui/control_binding.h"
@@ -195,7 +197,9 @@ void MainWindow::buildMenus() {
     buildViewMenu();
     soundMenu_ = menuBar()->addMenu(tr("&Sound"));
     soundMenu_->setObjectName("mnuSound");
-    midiInputMenu_ = menuBar()->addMenu(tr("MIDI Input"));
+    // Inside Sound, so that every title fits on the bar above the design.
+    soundMenu_->addSeparator();
+    midiInputMenu_ = soundMenu_->addMenu(tr("&MIDI Input"));
     midiInputMenu_->setObjectName("mnuMidiInput");
     progressMenu_ = menuBar()->addMenu(tr("&Progress"));
     progressMenu_->setObjectName("mnuProgress");
@@ -322,16 +326,23 @@ void MainWindow::buildHelpMenu() {
 
 void MainWindow::showGuide() {
     if (!guide_) {
-        auto* browser = new QTextBrowser(this);
-        browser->setWindowFlag(Qt::Window);
+        // A window holding the text, so that screen readers offer it as one.
+        auto* window = new QWidget(this, Qt::Window);
+        window->setObjectName("guideWindow");
+        PresentAsWindow(*window);
+        window->setWindowTitle(tr("How to practise — Velmora"));
+        auto* browser = new QTextBrowser(window);
         browser->setObjectName("guide");
-        browser->setWindowTitle(tr("How to practise — Velmora"));
+        browser->setAccessibleName(tr("How to practise"));
         browser->setOpenExternalLinks(true);
         browser->setHtml(GuideHtml());
+        auto* layout = new QVBoxLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(browser);
         // About 75 characters across, as text reads best.
         const int line = browser->fontMetrics().height();
-        browser->resize(40 * line, 40 * line);
-        guide_ = browser;
+        window->resize(40 * line, 40 * line);
+        guide_ = window;
     }
     guide_->show();
     guide_->raise();

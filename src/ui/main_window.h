@@ -68,7 +68,8 @@ public:
     // Practice, right after the design's three menus.
     QMenu* practiceMenu() const { return practiceMenu_; }
     // The menus filled by the parts that own them, empty until then. The
-    // window makes every menu, in the order they stand in the menu bar.
+    // window makes every menu, in the order they stand in the menu bar;
+    // MIDI Input stands at the end of Sound.
     QMenu* soundMenu() const { return soundMenu_; }
     QMenu* midiInputMenu() const { return midiInputMenu_; }
     QMenu* progressMenu() const { return progressMenu_; }

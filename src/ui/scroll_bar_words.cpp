@@ -26,6 +26,12 @@ public:
     explicit WordedScrollBar(QScrollBar* bar) : QAccessibleWidget(bar, QAccessible::ScrollBar) {}
 
     QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Description) {
+            // Some desktops' bridges pass on the value only as a number: the
+            // words come first in the description too.
+            const QString own = QAccessibleWidget::text(kind);
+            return own.isEmpty() ? text(QAccessible::Value) : text(QAccessible::Value) + "; " + own;
+        }
         if (kind != QAccessible::Value) return QAccessibleWidget::text(kind);
         const auto words = WordsOfBars().constFind(bar());
         const QString text =
@@ -62,6 +68,10 @@ void SetValueWords(QScrollBar& bar, std::function<QString(int value)> words) {
     WordsOfBars().insert(&bar, std::move(words));
     if (!known) {
         QObject::connect(&bar, &QObject::destroyed, [key = &bar] { WordsOfBars().remove(key); });
+        QObject::connect(&bar, &QAbstractSlider::valueChanged, &bar, [&bar] {
+            QAccessibleEvent described(&bar, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&described);
+        });
         // A bar already presented by Qt's own interface is presented afresh, by ours.
         QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(&bar);
         if (shown && !dynamic_cast<WordedScrollBar*>(shown)) {

@@ -13,7 +13,8 @@ namespace velmora {
 
 // The words a screen reader gives a scroll bar's value: the note, the
 // minutes or the tempo it sets ("C2"), where Qt would read the bare number
-// ("36"). `words` is asked each time; an empty answer falls back to the number.
+// ("36"), as its value text and first in its description. `words` is asked
+// each time; an empty answer falls back to the number.
 void SetValueWords(QScrollBar& bar, std::function<QString(int value)> words);
 
 // "5 minutes", "1 minute 30 seconds".

@@ -36,10 +36,12 @@ SoundMenu::SoundMenu(QMenu& menu, SoundSetup& sound, RememberedChoices* remember
       playTestNote_(tr("&Play Test Note")),
       tryAgain_(tr("&Try Again")) {
     tryAgain_.setToolTip(tr("Open the sound output again"));
-    menu_->addAction(&settings_);
-    menu_->addSeparator();
-    menu_->addAction(&playTestNote_);
-    menu_->addAction(&tryAgain_);
+    // First in the menu, before what the window keeps there (MIDI Input).
+    QAction* windowsOwn = menu_->actions().value(0, nullptr);
+    menu_->insertAction(windowsOwn, &settings_);
+    menu_->insertSeparator(windowsOwn);
+    menu_->insertAction(windowsOwn, &playTestNote_);
+    menu_->insertAction(windowsOwn, &tryAgain_);
     connect(&settings_, &QAction::triggered, this, &SoundMenu::openDialog);
     connect(&playTestNote_, &QAction::triggered, this, &SoundMenu::playTestNote);
     connect(&tryAgain_, &QAction::triggered, this, [this] { sound_.tryAgain(); });

@@ -70,6 +70,9 @@ TEST_F(WindowAccessTest, BarsReadTheirValuesAsTheWindowShowsThem) {
         EXPECT_EQ(valueText(low), window->findChild<QLabel*>("lblNoteRange(0)")->text());
     }
     EXPECT_EQ(valueText(bar("vsbNoteRange(1)")), "C6");
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(bar("vsbNoteRange(1)"))
+                    ->text(QAccessible::Description)
+                    .startsWith("C6"));
     EXPECT_EQ(valueText(bar("vsbMinimum")), "1");
     EXPECT_EQ(valueText(bar("vsbAlottedTimeForExercise")), "5 minutes");
     bar("vsbAlottedTimeForExercise")->setValue(121);
@@ -176,6 +179,12 @@ TEST_F(WindowAccessTest, EveryWindowsTextFollowsTheZoom) {
                  window->practiceMenu(), guide, &other}) {
             EXPECT_DOUBLE_EQ(shown->font().pointSizeF(), points)
                 << shown->metaObject()->className() << " at " << zoom;
+        }
+        // Every title on the bar, none behind its overflow button.
+        for (QAction* title : window->menuBar()->actions()) {
+            const QRect place = window->menuBar()->actionGeometry(title);
+            EXPECT_TRUE(place.isValid() && place.right() < window->menuBar()->width())
+                << title->text().toStdString() << " at " << zoom;
         }
         EXPECT_DOUBLE_EQ(QApplication::font("QTipLabel").pointSizeF(), points) << "tooltips";
         EXPECT_DOUBLE_EQ(QApplication::font("QMessageBox").pointSizeF(), points) << "About";
