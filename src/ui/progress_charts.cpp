@@ -120,8 +120,8 @@ QColor AccuracyColor(double share) {
     return QColor::fromHsvF(static_cast<float>(0.33 * t), 0.62f, 0.82f);
 }
 
-BarChart::BarChart(const QString& name, bool shaded, QWidget* parent)
-    : QWidget(parent), shaded_(shaded) {
+BarChart::BarChart(const QString& name, bool shaded, int room, QWidget* parent)
+    : QWidget(parent), shaded_(shaded), room_(static_cast<std::size_t>(std::max(room, 1))) {
     setAccessibleName(name);
     setFocusPolicy(Qt::StrongFocus);  // a screen reader's user reaches it with Tab
     // Painting its own background spares the group box around it a repaint on every answer.
@@ -162,14 +162,14 @@ void BarChart::setBars(std::vector<ChartBar> bars, double maximum, const QString
 
 // Sizes in lines of the chart's font, so that they follow the zoom.
 QSize BarChart::sizeHint() const {
-    const int bars = static_cast<int>(std::max<std::size_t>(bars_.size(), 6));
+    const int bars = static_cast<int>(std::max(bars_.size(), room_));
     const QFontMetrics metrics = fontMetrics();
     return {bars * (metrics.horizontalAdvance(QStringLiteral("100%")) + 6) + AxisWidth(*this),
             10 * metrics.height()};
 }
 
 QSize BarChart::minimumSizeHint() const {
-    const int bars = static_cast<int>(std::max<std::size_t>(bars_.size(), 6));
+    const int bars = static_cast<int>(std::max(bars_.size(), room_));
     const QFontMetrics metrics = fontMetrics();
     return {bars * (metrics.horizontalAdvance(QStringLiteral("C#")) + 6) + AxisWidth(*this),
             8 * metrics.height()};

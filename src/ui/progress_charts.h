@@ -39,7 +39,8 @@ struct ChartBar {
 class BarChart final : public QWidget {
 public:
     // `shaded`: bars coloured from red (0) to green (the maximum), as for accuracy.
-    explicit BarChart(const QString& name, bool shaded, QWidget* parent = nullptr);
+    // `room`: the bars it makes room for before it has any.
+    BarChart(const QString& name, bool shaded, int room = 6, QWidget* parent = nullptr);
 
     void setBars(std::vector<ChartBar> bars, double maximum, const QString& emptyText);
     const std::vector<ChartBar>& bars() const { return bars_; }
@@ -55,6 +56,7 @@ private:
     QRectF slot(std::size_t index) const;
 
     bool shaded_;
+    std::size_t room_;
     std::vector<ChartBar> bars_;
     double maximum_ = 1;
     QString emptyText_;

@@ -65,7 +65,7 @@ ProgressWindow& ProgressController::show() {
             emit dailyGoalChanged(minutes);
         });
         window_->installEventFilter(this);
-        place();
+        unplaced_ = true;
     }
     window_->show();
     window_->raise();
@@ -91,7 +91,6 @@ void ProgressController::place() {
     }
     const QScreen* screen = windowParent_ ? windowParent_->screen() : window_->screen();
     if (!screen) return;
-    window_->ensurePolished();  // its sizes as they will be shown
     PlacementAround around;
     around.screen = screen->availableGeometry();
     around.trainer =
@@ -114,6 +113,12 @@ void ProgressController::rememberPlace() {
 
 bool ProgressController::eventFilter(QObject* watched, QEvent* event) {
     if (watched == window_ && event->type() == QEvent::Hide) rememberPlace();
+    // Placed as it is first shown, before it reaches the screen: only now
+    // do its parts, shown, give their sizes.
+    if (watched == window_ && event->type() == QEvent::Show && unplaced_) {
+        unplaced_ = false;
+        place();
+    }
     return QObject::eventFilter(watched, event);
 }
 void ProgressController::refresh() {

@@ -95,6 +95,7 @@ private:
     bool forgotten_ = false;
     ProgressPlacement placement_;
     QRect placed_;  // where the program put the window; elsewhere, the learner did
+    bool unplaced_ = false;
 };
 
 }  // namespace velmora

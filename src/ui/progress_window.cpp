@@ -281,14 +281,14 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     top->addWidget(chosenBy_);
     top->addStretch(1);
 
-    pitchBars_ = new BarChart(tr("Accuracy per pitch class"), true);
+    pitchBars_ = new BarChart(tr("Accuracy per pitch class"), true, kPitchClasses);
     // The marks beside the names, and the faded figures of every chart.
     auto* legend = new QLabel(tr("\u2713 mastered   \u25CB learning   faded: fewer than %1 answers")
                                   .arg(MasteryRule::kFewAnswers));
     QPalette faint = legend->palette();
     faint.setColor(QPalette::WindowText, FaintText(*legend));
     legend->setPalette(faint);
-    timeBars_ = new BarChart(tr("Median response time per pitch class"), false);
+    timeBars_ = new BarChart(tr("Median response time per pitch class"), false, kPitchClasses);
 
     confusionModel_ = new ConfusionModel(this);
     confusionView_ = new QTableView;
