@@ -4,6 +4,7 @@
 #include "ui/program_font.h"
 
 #include <QApplication>
+#include <QFontInfo>
 
 #include <algorithm>
 #include <array>
@@ -47,8 +48,14 @@ QFont Grown(QFont font, qreal factor) {
     return font;
 }
 
+// A desktop font given in pixels has a size in points too, on this screen.
+qreal DesktopPoints() {
+    const QFont& normal = Desktop().normal;
+    return normal.pointSizeF() > 0 ? normal.pointSizeF() : QFontInfo(normal).pointSizeF();
+}
+
 qreal FactorAt(int zoomPercent) {
-    const qreal points = Desktop().normal.pointSizeF();
+    const qreal points = DesktopPoints();
     return points > 0 ? ProgramFont::PointsAt(zoomPercent) / points : 1.0;
 }
 
@@ -67,7 +74,7 @@ const QFont& ProgramFont::DesktopFont() {
 }
 
 qreal ProgramFont::PointsAt(int zoomPercent) {
-    const qreal desktop = DesktopFont().pointSizeF();
+    const qreal desktop = DesktopPoints();
     const qreal zoomed = kDesignPoints * std::clamp(zoomPercent, kSmallestZoom, kLargestZoom) / 100;
     return desktop > 0 ? std::max(desktop, zoomed) : zoomed;
 }
