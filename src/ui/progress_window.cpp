@@ -238,10 +238,11 @@ ProgressWindow::ProgressWindow(ProgressStatistics& statistics, PitchNames pitchN
     setWindowTitle(tr("Progress"));
     PresentAsWindow(*this);
     // The key signature, the ticks, a run's lock and the day change without an
-    // answer. A look each second compares them with what is shown, and costs
-    // next to nothing when nothing changed.
+    // answer. A look twice a second compares them with what is shown, so that
+    // a change shows within a second; it costs next to nothing when nothing
+    // changed.
     watch_ = new QTimer(this);
-    watch_->setInterval(1000);
+    watch_->setInterval(500);
     connect(watch_, &QTimer::timeout, this, &ProgressWindow::refresh);
     setAccessibleName(tr("Progress"));
     if (panel) nextStep_ = new NextStepRow(statistics_, lastSevenDays_, *panel);
