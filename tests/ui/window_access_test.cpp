@@ -22,7 +22,7 @@
 #include "ui/accessible_names.h"
 #include "ui/program_font.h"
 #include "ui/qt_app.h"
-#include "ui/scroll_bar_words.h"
+#include "ui/value_words.h"
 #include "ui/zoom.h"
 
 namespace velmora {
