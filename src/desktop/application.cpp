@@ -307,6 +307,7 @@ int Application::run() {
 void Application::shutDown() {
     if (shutDown_) return;
     shutDown_ = true;
+    progressController_.rememberPlace();
     trainer_.Form_Unload();
     // What the journal still holds is written before any quick way out; what
     // cannot be goes to its recovery file, and the terminal says where (the

@@ -34,6 +34,8 @@ NextStep NextStepFor(const ProgressStatistics& statistics, const Tally& lastSeve
 // one button that sets the trainer up for it. Follows the trainer's panel:
 // the pitch classes ticked there, and the lock a run puts on the settings.
 class NextStepRow final : public QGroupBox {
+    Q_OBJECT
+
 public:
     // `lastSevenDays` holds the figures of all questions of the last seven days.
     NextStepRow(const ProgressStatistics& statistics, const ProgressFigures& lastSevenDays,

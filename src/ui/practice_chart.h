@@ -25,6 +25,8 @@ struct PracticeBar {
 // Minutes practised per day, as bars under the chart of accuracy per day and
 // on the same days, with the daily goal as a line.
 class PracticeChart final : public QWidget {
+    Q_OBJECT
+
 public:
     explicit PracticeChart(QWidget* parent = nullptr);
 

@@ -37,6 +37,8 @@ struct ChartBar {
 // Bars painted by hand: light to start, cheap to repaint on every answer.
 // The figures are in the tooltips and in the accessible description.
 class BarChart final : public QWidget {
+    Q_OBJECT
+
 public:
     // `shaded`: bars coloured from red (0) to green (the maximum), as for accuracy.
     // `room`: the bars it makes room for before it has any.
@@ -126,6 +128,8 @@ struct DayPoint {
 // With a line at 90% right: what mastery asks of a pitch class. Days on
 // fewer than MasteryRule::kFewAnswers answers are drawn faint.
 class DayChart final : public QWidget {
+    Q_OBJECT
+
 public:
     explicit DayChart(QWidget* parent = nullptr);
 

@@ -105,6 +105,7 @@ void ProgressController::place() {
 }
 
 void ProgressController::rememberPlace() {
+    if (!window_ || unplaced_) return;
     const QRect now = window_->geometry();
     if (now == placed_ || !placement_.remember) return;
     placed_ = now;
@@ -112,15 +113,27 @@ void ProgressController::rememberPlace() {
 }
 
 bool ProgressController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_ && event->type() == QEvent::Hide) rememberPlace();
-    // Placed as it is first shown, before it reaches the screen: only now
-    // do its parts, shown, give their sizes.
-    if (watched == window_ && event->type() == QEvent::Show && unplaced_) {
-        unplaced_ = false;
-        place();
+    // Not while it is being destroyed: by then it is no Progress window.
+    auto* shown = qobject_cast<ProgressWindow*>(watched);
+    if (!shown || shown != window_) return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::Show:
+            // Placed as it is first shown, before it reaches the screen: only
+            // now do its parts, shown, give their sizes.
+            if (unplaced_) {
+                unplaced_ = false;
+                place();
+            }
+            break;
+        case QEvent::Hide:
+            rememberPlace();
+            break;
+        default:
+            break;
     }
     return QObject::eventFilter(watched, event);
 }
+
 void ProgressController::refresh() {
     if (window_) window_->refresh();
 }

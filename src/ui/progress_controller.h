@@ -74,6 +74,10 @@ public:
     void setDailyGoalMinutes(int minutes);
     int dailyGoalMinutes() const { return dailyGoalMinutes_; }
 
+    // Remembers where the window stands, when the learner moved or resized
+    // it: as it is closed, and as the program ends with it open.
+    void rememberPlace();
+
 signals:
     // The user chose another daily goal in the window.
     void dailyGoalChanged(int minutes);
@@ -83,7 +87,6 @@ protected:
 
 private:
     void place();
-    void rememberPlace();
 
     ProgressStatistics& statistics_;
     ProgressWindow::PitchNames pitchNames_;
