@@ -70,6 +70,11 @@ void Announce(QWidget& widget, const QString& text) {
     announcementSink(&named);
     QAccessibleEvent alert(&widget, QAccessible::Alert);
     announcementSink(&alert);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // Since Qt 6.8 the desktop's bridge passes on an announcement as such.
+    QAccessibleAnnouncementEvent announcement(&widget, text);
+    announcementSink(&announcement);
+#endif
 }
 
 QString DescriptionOf(const ControlDesign& design) {
