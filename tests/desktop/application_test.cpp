@@ -14,6 +14,7 @@
 
 #include <sstream>
 
+#include "midi/setup/background_open.h"
 #include "testing/temp_dir.h"
 #include "ui/qt_app.h"
 #include "ui/remembered_choices.h"
@@ -141,6 +142,9 @@ TEST(Application, SumsUpARunWithAnswersAndRemembersTheGoalAndTheCoachsOptions) {
     application.shutDown();
     EXPECT_EQ(RememberedChoices(settings).dailyGoalMinutes(), 25);
     EXPECT_TRUE(RememberedChoices(settings).coachOptions().choosesQuestions);
+    // The program's way out leaves a SoundFont still loading behind; a test
+    // program goes on to its own end, so it waits for the load to finish.
+    EXPECT_TRUE(QTest::qWaitFor([] { return BackgroundOpen::StartsStillRunning() == 0; }, 120000));
 }
 
 }  // namespace
