@@ -65,9 +65,8 @@ AnnouncementSink SetAnnouncementSink(AnnouncementSink sink) {
 
 void Announce(QWidget& widget, const QString& text) {
     if (text.isEmpty()) return;
-    // The name carries the text; the alert asks for it to be read out.
-    QAccessibleEvent named(&widget, QAccessible::NameChanged);
-    announcementSink(&named);
+    // The name already carries the text (setting it told of the change); the
+    // alert asks for it to be read out.
     QAccessibleEvent alert(&widget, QAccessible::Alert);
     announcementSink(&alert);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)

@@ -24,7 +24,8 @@ QString DescriptionOf(const ControlDesign& design);
 // Whether a screen reader is told at once of each new text of this
 // control, as of the verdict when it appears, wherever the focus is.
 bool AnnouncesItsText(const ControlDesign& design);
-// Tells assistive technology that `widget` now says `text`, to be read out.
+// Asks assistive technology to read out `text`, which `widget` now says (its
+// accessible name already set to it).
 void Announce(QWidget& widget, const QString& text);
 // Where announcements go: QAccessible::updateAccessibility unless replaced,
 // as a test does to hear them without a screen reader. Returns the one before.
